@@ -1,0 +1,21 @@
+// The subcommands of the command line. Each Add...Command registers its options on the
+// parent and, when chosen, runs and leaves its exit code in `exitCode`.
+#pragma once
+
+#include <iosfwd>
+
+namespace CLI {
+class App;
+}
+
+namespace hivewarden::cli {
+
+struct CommandContext {
+    std::ostream& Out;
+    std::ostream& Err;
+    int ExitCode = 0;
+};
+
+void AddPathCommand(CLI::App& app, CommandContext& context);
+
+}  // namespace hivewarden::cli

@@ -1,0 +1,47 @@
+// The shared scan state: one object owned by the application and passed by reference to the
+// engines and the window. Holds the findings and the few variables both sides read and write.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/error_entry.h"
+#include "registry/signals.h"
+
+namespace hivewarden::engine {
+
+inline constexpr std::int32_t kModeScan = 1;
+inline constexpr std::int32_t kModeRepair = 2;
+inline constexpr std::int32_t kModeCustomSearch = 3;
+
+// What one tick of the results timer hands to the grid.
+struct HandOver {
+    std::vector<ErrorEntry> NewEntries;  // entries ShownCount+1 ... N, in order
+    bool StopTimer = false;              // entries were handed over and the scan has ended
+};
+
+// StopRequested and the yield hook come from EngineSignals, so the access layer can test and
+// call them without knowing the rest of this object.
+struct ScanState : registry::EngineSignals {
+    ScanResultList ScanResults;
+    std::int32_t ProgressPercent = 100;
+    std::int32_t ShownCount = 0;
+    std::int32_t ActiveScanOptions = 0;
+    bool CheckEmptyKeys = false;
+    std::string WindowsDir;  // with a trailing "\"
+    std::int32_t TopKeyCountCU = 0;
+    std::int32_t TopKeyCountLM = 0;
+    std::int32_t ProgressBaseCU = 0;
+    std::int32_t ProgressBaseLM = 0;
+    std::int32_t EngineMode = 0;
+
+    // Start of a scan: no entries, nothing shown, progress 0, not stopped.
+    void ResetForScan();
+    // Appends a finding, setting its Index to its position; returns the stored entry.
+    ErrorEntry& AppendFinding(ErrorEntry entry);
+    // One tick of the results timer: the entries not yet shown; ShownCount becomes N.
+    HandOver TakeNewFindings();
+};
+
+}  // namespace hivewarden::engine

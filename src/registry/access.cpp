@@ -1,0 +1,247 @@
+// The access operations over any RegistryStore. Every failure below is absorbed: a key that
+// cannot be opened reads as empty, a write or delete that fails is skipped.
+#include "registry/access.h"
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+namespace hivewarden::registry {
+namespace {
+
+// Keys nest at most 512 levels on Windows; a deeper chain can only come from a broken store.
+constexpr int kMaxKeyDepth = 512;
+// The text form of a binary value shows at most this many bytes (plus the final extra pair).
+constexpr std::size_t kMaxHexBytes = 256;
+
+// String data as RegQueryValueExA hands it over, without its terminating zero. Data that
+// lacks the terminator loses nothing.
+std::string WithoutTerminator(const std::string& bytes) {
+    if (!bytes.empty() && bytes.back() == '\0') return bytes.substr(0, bytes.size() - 1);
+    return bytes;
+}
+
+std::int32_t LittleEndian32(const std::string& bytes) {
+    std::uint32_t number = 0;
+    for (std::size_t i = 0; i < 4 && i < bytes.size(); ++i) {
+        number |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
+    }
+    return static_cast<std::int32_t>(number);
+}
+
+std::string HexPairs(const std::string& bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    // Positions 0 ... min(size, 255): the byte after the data reads as the zero it was
+    // filled with.
+    const std::size_t last = std::min(bytes.size(), kMaxHexBytes - 1);
+    std::string text;
+    text.reserve((last + 1) * 3);
+    for (std::size_t i = 0; i <= last; ++i) {
+        const auto byte = i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0;
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 0x0F];
+        text += ' ';
+    }
+    return text;
+}
+
+// Signed 32-bit number from text: optional blanks, an optional sign, decimal digits.
+bool ParseNumber(std::string_view text, std::int32_t& number) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    std::int64_t value = 0;
+    std::size_t digits = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++digits) {
+        value = value * 10 + (text[i] - '0');
+        if (value > std::int64_t{1} << 32) return false;
+    }
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    if (digits == 0 || i != text.size()) return false;
+    if (negative) value = -value;
+    if (value < std::numeric_limits<std::int32_t>::min() ||
+        value > std::numeric_limits<std::int32_t>::max()) {
+        return false;
+    }
+    number = static_cast<std::int32_t>(value);
+    return true;
+}
+
+std::string LittleEndianBytes(std::uint32_t number) {
+    std::string bytes(4, '\0');
+    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((number >> (8 * i)) & 0xFF);
+    return bytes;
+}
+
+}  // namespace
+
+KeyHandle& KeyHandle::operator=(KeyHandle&& other) noexcept {
+    if (this != &other) {
+        Close();
+        store_ = std::exchange(other.store_, nullptr);
+        handle_ = std::exchange(other.handle_, 0);
+    }
+    return *this;
+}
+
+void KeyHandle::Close() {
+    if (store_ && handle_) store_->Close(handle_);
+    handle_ = 0;
+}
+
+ValueText ConvertValueToText(const RawValue& raw, FileProbes& probes) {
+    switch (raw.Type) {
+        case kRegSz:
+        case kRegMultiSz:
+            return {WithoutTerminator(raw.Bytes), kTextType};
+        case kRegExpandSz:
+            return {probes.ExpandEnvironment(WithoutTerminator(raw.Bytes)), kTextType};
+        case kRegDword:
+            // A number longer than 4 bytes does not fit the 4-byte read: empty text.
+            if (raw.Bytes.size() > 4) return {{}, kNumberType};
+            return {std::to_string(LittleEndian32(raw.Bytes)), kNumberType};
+        case kRegDwordBigEndian: {
+            if (raw.Bytes.size() > 4) return {{}, kNumberType};
+            std::string reversed(4, '\0');
+            for (std::size_t i = 0; i < raw.Bytes.size(); ++i) reversed[3 - i] = raw.Bytes[i];
+            return {std::to_string(LittleEndian32(reversed)), kNumberType};
+        }
+        default:
+            return {HexPairs(raw.Bytes), kBinaryType};
+    }
+}
+
+KeyHandle RegistryAccess::OpenKey(RootKey root, std::string_view path) {
+    return KeyHandle(&store_, store_.Open(root, path));
+}
+
+void RegistryAccess::CreateKey(RootKey root, std::string_view path) {
+    KeyHandle key(&store_, store_.Create(root, path));
+}
+
+void RegistryAccess::SetValue(RootKey root, std::string_view path, std::string_view name,
+                              std::int32_t kind, std::string_view data) {
+    RawValue raw;
+    if (kind == kTextKind) {
+        raw.Type = kRegSz;
+        raw.Bytes = std::string(data) + '\0';
+    } else {
+        std::int32_t number = 0;
+        if (!ParseNumber(data, number)) {
+            throw NumberConversionError("not a 32-bit number: \"" + std::string(data) + "\"");
+        }
+        raw.Type = kRegDword;
+        raw.Bytes = LittleEndianBytes(static_cast<std::uint32_t>(number));
+    }
+    KeyHandle key = OpenKey(root, path);
+    if (key) store_.Write(key.Get(), name, raw);
+}
+
+std::string RegistryAccess::QueryValue(RootKey root, std::string_view path,
+                                       std::string_view name, std::int32_t kind) {
+    if (kind != kTextKind) return std::to_string(QueryNumber(root, path, name));
+    RawValue raw;
+    if (!ReadRaw(root, path, name, raw)) return {};
+    return WithoutTerminator(raw.Bytes);
+}
+
+std::int32_t RegistryAccess::QueryNumber(RootKey root, std::string_view path,
+                                         std::string_view name) {
+    RawValue raw;
+    if (!ReadRaw(root, path, name, raw) || raw.Bytes.size() > 4) return 0;
+    return LittleEndian32(raw.Bytes);
+}
+
+void RegistryAccess::DeleteValue(RootKey root, std::string_view path, std::string_view name) {
+    KeyHandle key = OpenKey(root, path);
+    if (key) store_.DeleteValue(key.Get(), name);
+}
+
+namespace {
+
+// Windows NT refuses to delete a key that has subkeys, so the tree goes from the leaves up.
+void DeleteTree(RegistryStore& store, RootKey root, const std::string& path, int depth) {
+    if (depth > kMaxKeyDepth) return;
+    std::vector<std::string> children;
+    {
+        KeyHandle key(&store, store.Open(root, path));
+        if (!key) return;
+        std::string name;
+        for (std::uint32_t i = 0; store.SubkeyName(key.Get(), i, name); ++i) {
+            children.push_back(name);
+        }
+    }
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
+        DeleteTree(store, root, path + "\\" + *it, depth + 1);
+    }
+    store.DeleteLeafKey(root, path);
+}
+
+}  // namespace
+
+void RegistryAccess::DeleteKey(RootKey root, std::string_view path) {
+    if (path.empty()) return;  // a root is never deleted
+    DeleteTree(store_, root, std::string(path), 0);
+}
+
+std::vector<std::string> RegistryAccess::EnumSubkeys(RootKey root, std::string_view path) {
+    std::vector<std::string> names;
+    KeyHandle key = OpenKey(root, path);
+    if (!key) return names;
+    std::string name;
+    for (std::uint32_t i = 0; !signals_.StopRequested; ++i) {
+        if (!store_.SubkeyName(key.Get(), i, name)) break;
+        names.push_back(name);
+        signals_.Yield();
+    }
+    return names;
+}
+
+std::uint32_t RegistryAccess::CountSubkeys(RootKey root, std::string_view path) {
+    KeyHandle key = OpenKey(root, path);
+    if (!key) return 0;
+    std::uint32_t count = 0;
+    std::string name;
+    while (!signals_.StopRequested && store_.SubkeyName(key.Get(), count, name)) ++count;
+    return count;
+}
+
+std::vector<ValueRecord> RegistryAccess::EnumValues(RootKey root, std::string_view path) {
+    std::vector<ValueRecord> values;
+    KeyHandle key = OpenKey(root, path);
+    std::uint32_t longest = 0;
+    if (!key || !store_.LongestValueName(key.Get(), longest)) return values;
+    std::string name;
+    for (std::uint32_t i = 0; !signals_.StopRequested; ++i) {
+        if (!store_.ValueName(key.Get(), i, name)) break;
+        ValueText text = ReadValueText(key, name);
+        values.push_back({name, std::move(text.Data), text.Type});
+        signals_.Yield();
+    }
+    return values;
+}
+
+ValueText RegistryAccess::ReadValueText(const KeyHandle& key, std::string_view name) {
+    RawValue raw;
+    if (!key || !store_.Read(key.Get(), name, raw)) return {};
+    return ConvertValueToText(raw, probes_);
+}
+
+bool RegistryAccess::ReadRaw(RootKey root, std::string_view path, std::string_view name,
+                             RawValue& value) {
+    KeyHandle key = OpenKey(root, path);
+    return key && store_.Read(key.Get(), name, value);
+}
+
+bool RegistryAccess::WriteRaw(RootKey root, std::string_view path, std::string_view name,
+                              const RawValue& value) {
+    KeyHandle key = OpenKey(root, path);
+    return key && store_.Write(key.Get(), name, value);
+}
+
+bool RegistryAccess::KeyExists(RootKey root, std::string_view path) {
+    return static_cast<bool>(OpenKey(root, path));
+}
+
+}  // namespace hivewarden::registry

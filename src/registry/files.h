@@ -1,0 +1,46 @@
+// The file-probe seam: the few questions the program asks about Windows paths, plus the
+// directory listing, whole-file read and delete of the shortcut scan. Backends: mapped_files
+// (a Linux host folder per drive letter) and win32_files (Windows builds only).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace hivewarden::registry {
+
+struct DirEntry {
+    std::string Name;          // as the file system spells it
+    bool IsDirectory = false;  // the directory attribute (16)
+    bool IsLink = false;       // a symbolic link or reparse point
+};
+
+// Contract for every backend:
+// - Paths are Windows paths in the ANSI code page ("C:\Program Files\App\app.exe").
+// - A probe that cannot answer (bad path, no access) answers false: "does not exist".
+class FileProbes {
+public:
+    virtual ~FileProbes() = default;
+
+    // True for existing files and folders.
+    virtual bool FileExists(std::string_view path) = 0;
+    virtual bool IsDirectory(std::string_view path) = 0;
+    // True for UNC paths ("\\server\share\...") and mapped network drives; the target is not
+    // checked.
+    virtual bool IsNetworkPath(std::string_view path) = 0;
+    // Replaces %NAME% references by their values; unknown names stay as written.
+    virtual std::string ExpandEnvironment(std::string_view text) = 0;
+    // The Windows directory with a trailing "\" ("C:\Windows\").
+    virtual std::string WindowsDirectory() = 0;
+
+    // Lists a folder (without "." and ".."); false when it cannot be listed.
+    virtual bool ListDirectory(std::string_view folder, std::vector<DirEntry>& entries) = 0;
+    // Reads at most maxBytes of a file; false when it cannot be opened or read.
+    virtual bool ReadWholeFile(std::string_view path, std::size_t maxBytes,
+                               std::string& bytes) = 0;
+    virtual bool DeleteFile(std::string_view path) = 0;
+};
+
+}  // namespace hivewarden::registry

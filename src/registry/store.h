@@ -1,0 +1,73 @@
+// The registry store seam: keys and raw values (type and bytes), nothing more. The access
+// operations (access.h) are written once on top of it. Backends: memory_store (portable) and
+// win32_store (advapi32, Windows builds only). No text conversion happens here.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "registry/roots.h"
+
+namespace hivewarden::registry {
+
+// Registry value types as Windows numbers them.
+inline constexpr std::uint32_t kRegNone = 0;
+inline constexpr std::uint32_t kRegSz = 1;
+inline constexpr std::uint32_t kRegExpandSz = 2;
+inline constexpr std::uint32_t kRegBinary = 3;
+inline constexpr std::uint32_t kRegDword = 4;
+inline constexpr std::uint32_t kRegDwordBigEndian = 5;
+inline constexpr std::uint32_t kRegLink = 6;
+inline constexpr std::uint32_t kRegMultiSz = 7;
+inline constexpr std::uint32_t kRegQword = 11;
+
+// One value as the store holds it. Strings are ANSI bytes including their terminating zero,
+// exactly as RegQueryValueExA returns them.
+struct RawValue {
+    std::uint32_t Type = kRegNone;
+    std::string Bytes;
+
+    bool operator==(const RawValue&) const = default;
+};
+
+// An open key of a store. 0 is "no key". Handles are owned by whoever opened them.
+using StoreHandle = std::uintptr_t;
+
+// Contract for every backend:
+// - Key names compare case-insensitively; a key keeps the spelling it was created with.
+// - Subkeys enumerate in case-insensitive name order; values in the store's own order
+//   (the memory store: insertion order, as Windows NT; Wine: alphabetical).
+// - "Not found" and "access denied" are answers (0 handle, false), never exceptions.
+// - Enumeration by index stops at the first failing index; callers must not loop until a
+//   specific "no more items" status (Wine answers some keys with other errors forever).
+class RegistryStore {
+public:
+    virtual ~RegistryStore() = default;
+
+    // Opens root\path ("" = the root itself). 0 when it does not exist or cannot be opened.
+    virtual StoreHandle Open(RootKey root, std::string_view path) = 0;
+    // Opens root\path, creating missing keys on the way. 0 on failure.
+    virtual StoreHandle Create(RootKey root, std::string_view path) = 0;
+    virtual void Close(StoreHandle key) = 0;
+
+    // The name of subkey number `index` (0-based); false past the end or on any failure.
+    virtual bool SubkeyName(StoreHandle key, std::uint32_t index, std::string& name) = 0;
+    // The name of value number `index` (0-based); false past the end or on any failure.
+    virtual bool ValueName(StoreHandle key, std::uint32_t index, std::string& name) = 0;
+    // The length in characters of the longest value name; false on failure.
+    virtual bool LongestValueName(StoreHandle key, std::uint32_t& length) = 0;
+
+    // Reads a value; false when it does not exist or cannot be read.
+    virtual bool Read(StoreHandle key, std::string_view name, RawValue& value) = 0;
+    // Writes (creates or replaces) a value; false on failure.
+    virtual bool Write(StoreHandle key, std::string_view name, const RawValue& value) = 0;
+    virtual bool DeleteValue(StoreHandle key, std::string_view name) = 0;
+
+    // Deletes root\path when it has no subkeys (Windows NT refuses keys with subkeys).
+    // False when it does not exist, has subkeys, is a root, or cannot be deleted.
+    virtual bool DeleteLeafKey(RootKey root, std::string_view path) = 0;
+};
+
+}  // namespace hivewarden::registry

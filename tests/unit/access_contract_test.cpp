@@ -1,0 +1,244 @@
+// The access operations' contract, run against every store backend (the memory store here;
+// the Win32 store joins in the Windows test run).
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "registry/access.h"
+#include "registry/memory_store.h"
+#include "support/fake_probes.h"
+#include "support/store_contract.h"
+
+namespace hivewarden::testing {
+namespace {
+
+using registry::RawValue;
+using registry::RegistryAccess;
+using ::testing::ElementsAre;
+
+class Scratch {
+public:
+    explicit Scratch(const StoreBackend& backend) : s_(backend.Make()) {
+        probes_.SetEnv("HW_TEST_DIR", "C:\\Data");
+    }
+    ~Scratch() {
+        if (s_.Cleanup) s_.Cleanup();
+    }
+    RegistryAccess& Access() { return access_; }
+    registry::EngineSignals& Signals() { return signals_; }
+    registry::RootKey Root() const { return s_.Root; }
+    std::string Path(const std::string& below = {}) const {
+        return below.empty() ? s_.Base : s_.Base + "\\" + below;
+    }
+    void Raw(const std::string& key, const std::string& name, std::uint32_t type,
+             std::string bytes) {
+        access_.CreateKey(Root(), Path(key));
+        ASSERT_TRUE(access_.WriteRaw(Root(), Path(key), name, RawValue{type, std::move(bytes)}));
+    }
+    bool InsertionOrder() const { return s_.ValuesInInsertionOrder; }
+
+private:
+    ScratchStore s_;
+    FakeProbes probes_;
+    registry::EngineSignals signals_;
+    RegistryAccess access_{*s_.Store, probes_, signals_};
+};
+
+TEST_P(AccessContract, CreateKeyMakesIntermediateKeysAndSubkeysListInNameOrder) {
+    Scratch s(GetParam());
+    s.Access().CreateKey(s.Root(), s.Path("b\\deep\\deeper"));
+    s.Access().CreateKey(s.Root(), s.Path("C"));
+    s.Access().CreateKey(s.Root(), s.Path("a"));
+    EXPECT_THAT(s.Access().EnumSubkeys(s.Root(), s.Path()), ElementsAre("a", "b", "C"));
+    EXPECT_EQ(s.Access().CountSubkeys(s.Root(), s.Path()), 3u);
+    EXPECT_TRUE(s.Access().KeyExists(s.Root(), s.Path("B\\DEEP")));
+}
+
+TEST_P(AccessContract, MissingKeyReadsAsEmpty) {
+    Scratch s(GetParam());
+    EXPECT_FALSE(s.Access().OpenKey(s.Root(), s.Path("nope")));
+    EXPECT_TRUE(s.Access().EnumSubkeys(s.Root(), s.Path("nope")).empty());
+    EXPECT_TRUE(s.Access().EnumValues(s.Root(), s.Path("nope")).empty());
+    EXPECT_EQ(s.Access().CountSubkeys(s.Root(), s.Path("nope")), 0u);
+    EXPECT_EQ(s.Access().QueryValue(s.Root(), s.Path("nope"), "x", registry::kTextKind), "");
+    EXPECT_EQ(s.Access().QueryNumber(s.Root(), s.Path("nope"), "x"), 0);
+    // Writes to a missing key are skipped silently and create nothing.
+    s.Access().SetValue(s.Root(), s.Path("nope"), "x", registry::kTextKind, "data");
+    EXPECT_FALSE(s.Access().KeyExists(s.Root(), s.Path("nope")));
+}
+
+struct TextCase {
+    const char* name;
+    std::uint32_t type;
+    std::string bytes;
+    std::string text;
+    std::int32_t reduced;
+};
+
+std::string Bytes(std::initializer_list<int> list) {
+    std::string s;
+    for (int b : list) s += static_cast<char>(b);
+    return s;
+}
+
+std::string RepeatedHex(std::size_t pairs) {
+    std::string s;
+    for (std::size_t i = 0; i < pairs; ++i) s += "AB ";
+    return s;
+}
+
+TEST_P(AccessContract, ValuesReadAsTextByType) {
+    using namespace std::string_literals;
+    const TextCase cases[] = {
+        {"plain string", registry::kRegSz, "C:\\App\\app.exe\0"s, "C:\\App\\app.exe", 1},
+        {"empty string", registry::kRegSz, "\0"s, "", 1},
+        {"multi string keeps inner zeros", registry::kRegMultiSz, "one\0two\0\0"s,
+         "one\0two\0"s, 1},
+        {"expandable string is expanded", registry::kRegExpandSz, "%HW_TEST_DIR%\\a.dll\0"s,
+         "C:\\Data\\a.dll", 1},
+        {"number", registry::kRegDword, Bytes({0x2A, 0, 0, 0}), "42", 4},
+        {"number 0x80000000 is negative", registry::kRegDword, Bytes({0, 0, 0, 0x80}),
+         "-2147483648", 4},
+        {"number 0xFFFFFFFF is -1", registry::kRegDword, Bytes({0xFF, 0xFF, 0xFF, 0xFF}), "-1",
+         4},
+        {"big-endian number is reversed", registry::kRegDwordBigEndian, Bytes({0, 0, 1, 0}),
+         "256", 4},
+        {"binary gets one extra pair", registry::kRegBinary, Bytes({0x0A, 0xFF}), "0A FF 00 ",
+         3},
+        {"empty binary is one pair", registry::kRegBinary, "", "00 ", 3},
+        {"binary of 300 bytes shows 256 pairs", registry::kRegBinary, std::string(300, '\xAB'),
+         RepeatedHex(256), 3},
+        {"binary of 255 bytes shows 256 pairs", registry::kRegBinary, std::string(255, '\xAB'),
+         RepeatedHex(255) + "00 ", 3},
+        {"none type as hex", registry::kRegNone, Bytes({1}), "01 00 ", 3},
+        {"qword as hex", registry::kRegQword, Bytes({1, 0, 0, 0, 0, 0, 0, 0}),
+         "01 00 00 00 00 00 00 00 00 ", 3},
+    };
+    for (const TextCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Scratch s(GetParam());
+        s.Raw("v", "value", c.type, c.bytes);
+        registry::KeyHandle key = s.Access().OpenKey(s.Root(), s.Path("v"));
+        const registry::ValueText text = s.Access().ReadValueText(key, "value");
+        EXPECT_EQ(text.Data, c.text);
+        EXPECT_EQ(text.Type, c.reduced);
+    }
+}
+
+TEST_P(AccessContract, EnumValuesReportsDefaultValueWithEmptyName) {
+    Scratch s(GetParam());
+    s.Access().CreateKey(s.Root(), s.Path("k"));
+    s.Access().SetValue(s.Root(), s.Path("k"), "", registry::kTextKind, "default data");
+    const auto values = s.Access().EnumValues(s.Root(), s.Path("k"));
+    ASSERT_EQ(values.size(), 1u);
+    EXPECT_EQ(values[0].Name, "");
+    EXPECT_EQ(values[0].Data, "default data");
+    EXPECT_EQ(values[0].Type, registry::kTextType);
+}
+
+TEST_P(AccessContract, SetValueWritesTextAndNumbers) {
+    Scratch s(GetParam());
+    s.Access().CreateKey(s.Root(), s.Path("k"));
+    s.Access().SetValue(s.Root(), s.Path("k"), "a", registry::kTextKind, "hello");
+    s.Access().SetValue(s.Root(), s.Path("k"), "b", registry::kNumberKind, "-5");
+    RawValue raw;
+    ASSERT_TRUE(s.Access().ReadRaw(s.Root(), s.Path("k"), "a", raw));
+    EXPECT_EQ(raw, (RawValue{registry::kRegSz, std::string("hello\0", 6)}));
+    ASSERT_TRUE(s.Access().ReadRaw(s.Root(), s.Path("k"), "b", raw));
+    EXPECT_EQ(raw, (RawValue{registry::kRegDword, Bytes({0xFB, 0xFF, 0xFF, 0xFF})}));
+    EXPECT_EQ(s.Access().QueryValue(s.Root(), s.Path("k"), "a", registry::kTextKind), "hello");
+    EXPECT_EQ(s.Access().QueryNumber(s.Root(), s.Path("k"), "b"), -5);
+    EXPECT_THROW(
+        s.Access().SetValue(s.Root(), s.Path("k"), "c", registry::kNumberKind, "twelve"),
+        registry::NumberConversionError);
+    EXPECT_THROW(
+        s.Access().SetValue(s.Root(), s.Path("k"), "c", registry::kNumberKind, "4294967296"),
+        registry::NumberConversionError);
+}
+
+TEST_P(AccessContract, DeleteValueRemovesOnlyThatValue) {
+    Scratch s(GetParam());
+    s.Access().CreateKey(s.Root(), s.Path("k"));
+    s.Access().SetValue(s.Root(), s.Path("k"), "a", registry::kTextKind, "1");
+    s.Access().SetValue(s.Root(), s.Path("k"), "b", registry::kTextKind, "2");
+    s.Access().DeleteValue(s.Root(), s.Path("k"), "A");
+    const auto values = s.Access().EnumValues(s.Root(), s.Path("k"));
+    ASSERT_EQ(values.size(), 1u);
+    EXPECT_EQ(values[0].Name, "b");
+}
+
+TEST_P(AccessContract, DeleteKeyRemovesTheWholeSubtree) {
+    Scratch s(GetParam());
+    s.Access().CreateKey(s.Root(), s.Path("k\\child\\grandchild\\leaf"));
+    s.Access().CreateKey(s.Root(), s.Path("k\\other"));
+    s.Access().SetValue(s.Root(), s.Path("k\\child"), "v", registry::kTextKind, "x");
+    s.Access().CreateKey(s.Root(), s.Path("keep"));
+    s.Access().DeleteKey(s.Root(), s.Path("k"));
+    EXPECT_FALSE(s.Access().KeyExists(s.Root(), s.Path("k")));
+    EXPECT_THAT(s.Access().EnumSubkeys(s.Root(), s.Path()), ElementsAre("keep"));
+}
+
+TEST_P(AccessContract, StopRequestedEmptiesEnumerations) {
+    Scratch s(GetParam());
+    s.Access().CreateKey(s.Root(), s.Path("a"));
+    s.Access().SetValue(s.Root(), s.Path(), "v", registry::kTextKind, "x");
+    s.Signals().StopRequested = true;
+    EXPECT_TRUE(s.Access().EnumSubkeys(s.Root(), s.Path()).empty());
+    EXPECT_TRUE(s.Access().EnumValues(s.Root(), s.Path()).empty());
+    EXPECT_EQ(s.Access().CountSubkeys(s.Root(), s.Path()), 0u);
+}
+
+TEST_P(AccessContract, EnumerationsYieldOncePerItemAndStopMidway) {
+    Scratch s(GetParam());
+    for (const char* name : {"a", "b", "c", "d"}) {
+        s.Access().CreateKey(s.Root(), s.Path(name));
+        s.Access().SetValue(s.Root(), s.Path(), name, registry::kTextKind, name);
+    }
+    int yields = 0;
+    s.Signals().YieldHook = [&] { ++yields; };
+    EXPECT_EQ(s.Access().EnumSubkeys(s.Root(), s.Path()).size(), 4u);
+    EXPECT_EQ(yields, 4);
+    yields = 0;
+    EXPECT_EQ(s.Access().EnumValues(s.Root(), s.Path()).size(), 4u);
+    EXPECT_EQ(yields, 4);
+    // Cancel pressed during the second yield: the listing ends after that item.
+    yields = 0;
+    s.Signals().YieldHook = [&] {
+        if (++yields == 2) s.Signals().StopRequested = true;
+    };
+    EXPECT_EQ(s.Access().EnumSubkeys(s.Root(), s.Path()).size(), 2u);
+}
+
+TEST_P(AccessContract, ValuesEnumerateInStoreOrder) {
+    Scratch s(GetParam());
+    s.Access().CreateKey(s.Root(), s.Path("k"));
+    for (const char* name : {"zeta", "alpha", "Mid"}) {
+        s.Access().SetValue(s.Root(), s.Path("k"), name, registry::kTextKind, name);
+    }
+    std::vector<std::string> names;
+    for (const auto& v : s.Access().EnumValues(s.Root(), s.Path("k"))) names.push_back(v.Name);
+    if (s.InsertionOrder()) {
+        EXPECT_THAT(names, ElementsAre("zeta", "alpha", "Mid"));
+    } else {
+        // Wine keeps values sorted by name.
+        EXPECT_THAT(names, ElementsAre("alpha", "Mid", "zeta"));
+    }
+}
+
+ScratchStore MakeMemoryScratch() {
+    ScratchStore s;
+    s.Store = std::make_unique<registry::MemoryStore>();
+    s.Root = registry::kCurrentUser;
+    s.Base = "Software\\HivewardenContract";
+    s.Store->Close(s.Store->Create(s.Root, s.Base));
+    return s;
+}
+
+INSTANTIATE_TEST_SUITE_P(MemoryStore, AccessContract,
+                         ::testing::Values(StoreBackend{"MemoryStore", MakeMemoryScratch}),
+                         BackendName);
+
+}  // namespace
+}  // namespace hivewarden::testing
