@@ -2,6 +2,7 @@
 # Runs a Windows test program under Wine in the build's own throwaway prefix.
 #   --start  starts one persistent wineserver (and Wine's services) for the whole ctest run
 #   --stop   stops it
+#   --init   only creates the prefix (for a base copy), leaving no server behind
 # The prefix is created once, under a lock, with crash dialogs off and unmanaged windows.
 : "${WINEPREFIX:=${HW_WINE_PREFIX:?set WINEPREFIX or HW_WINE_PREFIX}}"
 : "${WINEDEBUG:=-all}"
@@ -24,6 +25,6 @@ fi
 case "${1:-}" in
   --start) wineserver -p </dev/null >/dev/null 2>&1
            exec timeout 120 "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 ;;
-  --stop)  wineserver -k 2>/dev/null; timeout 60 wineserver -w; exit 0 ;;
+  --stop|--init) wineserver -k 2>/dev/null; timeout 60 wineserver -w; exit 0 ;;
 esac
 exec "$WINE" "$@"

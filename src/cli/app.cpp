@@ -13,6 +13,7 @@ int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
     app.require_subcommand(1);
     CommandContext context{out, err};
     AddPathCommand(app, context);
+    AddScanCommand(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

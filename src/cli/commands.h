@@ -17,5 +17,6 @@ struct CommandContext {
 };
 
 void AddPathCommand(CLI::App& app, CommandContext& context);
+void AddScanCommand(CLI::App& app, CommandContext& context);
 
 }  // namespace hivewarden::cli

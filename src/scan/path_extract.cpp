@@ -1,2 +1,296 @@
 // Path extraction: the cleaning loop, the numeric tail, the kind and the missing test.
+// Asks the file system only through the probes of the context; keeps no state between calls.
 #include "scan/path_extract.h"
+
+#include "engine/error_entry.h"
+#include "registry/text.h"
+
+namespace hivewarden::scan {
+namespace {
+
+using registry::FileProbes;
+
+constexpr std::size_t kNone = std::string::npos;
+
+// Marks that end a path when they follow its last "\": arguments, switches, icon indexes,
+// wildcards and pipes.
+constexpr std::string_view kArgumentMarks = ",/?<>|*";
+// Placeholders ("%1"), stray quotes and DEL after the last "\", cut one kind after the other.
+constexpr std::string_view kPlaceholderMarks = "%\"\x7f";
+// Separators between a first path and a second one that follows it.
+constexpr std::string_view kPathSeparators = ";| ";
+
+// Positions are 0-based; kNone ("there is none") stands before every character, so a mark
+// stands after the last "\" of a text without any "\".
+bool StandsAfter(std::size_t pos, std::size_t anchor) {
+    return pos != kNone && (anchor == kNone || pos > anchor);
+}
+
+bool StartsWithUpper(std::string_view text, std::string_view upperPrefix) {
+    return text.size() >= upperPrefix.size() &&
+           ToUpper(text.substr(0, upperPrefix.size())) == upperPrefix;
+}
+
+bool EndsWith(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+// Cuts at the first of the marks after the last "\". Cutting at the last such mark again and
+// again ends at the same place: the cuts never reach the last "\", so it stays where it is.
+bool CutAtFirstMarkAfterLastBackslash(std::string& s, std::string_view marks) {
+    const std::size_t lastBackslash = s.rfind('\\');
+    const std::size_t cut = s.find_first_of(marks, lastBackslash == kNone ? 0 : lastBackslash + 1);
+    if (cut == kNone) return false;
+    s.resize(cut);
+    return true;
+}
+
+// "C:\App\app.exe" from "C:\App\app.exe" "%1"; the rest after the quotes when none closes.
+std::string StripLeadingQuote(std::string_view text) {
+    if (text.empty() || text.front() != '"') return std::string(text);
+    const std::size_t start = text.find_first_not_of('"');
+    if (start == kNone) return {};
+    const std::size_t close = text.find('"', start);
+    return std::string(text.substr(start, close == kNone ? kNone : close - start));
+}
+
+// --- The cleaning loop; each test returns true when it cut s (the loop then starts over).
+
+bool CutArguments(std::string& s) { return CutAtFirstMarkAfterLastBackslash(s, kArgumentMarks); }
+
+// The dash test can cut only a drive path with a "-" in its last component.
+bool DashTestApplies(const std::string& s) {
+    return StandsAfter(s.rfind('-'), s.rfind('\\')) && s.find(":\\") != kNone;
+}
+
+// True when the text up to the first space after the last "\" names something: the space
+// test at the end of the loop will cut the words after it.
+bool NameBeforeWordsExists(const std::string& s, FileProbes& probes) {
+    const std::size_t lastBackslash = s.rfind('\\');
+    const std::size_t firstSpace = s.find(' ', lastBackslash == kNone ? 0 : lastBackslash + 1);
+    return firstSpace != kNone && probes.FileExists(std::string_view(s).substr(0, firstSpace));
+}
+
+// "C:\Tools\tool.exe-min" when that whole text names nothing: cut at the last "-". Not when
+// the name before the first space exists: "C:\Tools\my-tool.exe start-up" would otherwise
+// lose "-tool.exe start-up" and an existing program would be reported as missing.
+bool CutDashSwitch(std::string& s, FileProbes& probes) {
+    if (!DashTestApplies(s) || probes.FileExists(s) || NameBeforeWordsExists(s, probes)) {
+        return false;
+    }
+    s.resize(s.rfind('-'));
+    return true;
+}
+
+bool CutPlaceholders(std::string& s) {
+    // While the dash test cannot apply it cannot start to apply as s gets shorter, so the
+    // one-by-one cuts (each followed by a fresh start of the loop) end at the first mark.
+    if (!DashTestApplies(s)) return CutAtFirstMarkAfterLastBackslash(s, kPlaceholderMarks);
+    const std::size_t lastBackslash = s.rfind('\\');
+    for (const char mark : kPlaceholderMarks) {
+        const std::size_t last = s.rfind(mark);
+        if (StandsAfter(last, lastBackslash)) {
+            s.resize(last);
+            return true;
+        }
+    }
+    return false;
+}
+
+// "file://C:\Docs\a.htm" and "file:C:\Docs\a.htm" name C:\Docs\a.htm.
+void DropFilePrefix(std::string& s) {
+    if (StartsWithUpper(s, "FILE://")) s.erase(0, 7);
+    if (StartsWithUpper(s, "FILE:")) s.erase(0, 5);
+}
+
+// A quote before the last ":" ends the first path: C:\a.exe" "C:\b.txt.
+bool CutAtQuoteBeforeLastColon(std::string& s) {
+    const std::size_t quote = s.find('"');
+    const std::size_t lastColon = s.rfind(':');
+    if (quote == kNone || lastColon == kNone || quote > lastColon) return false;
+    s.resize(quote);
+    return true;
+}
+
+// A second path after the first (C:\a.exe;D:\b): cut at the last ";", else "|", else space
+// before the last ":".
+bool CutBeforeSecondPath(std::string& s) {
+    const std::size_t lastColon = s.rfind(':');
+    if (lastColon == kNone || StandsAfter(s.find('\\'), lastColon)) return false;
+    for (const char separator : kPathSeparators) {
+        const std::size_t cut = s.rfind(separator, lastColon);
+        if (cut != kNone) {
+            s.resize(cut);
+            return true;
+        }
+    }
+    return false;
+}
+
+// "=C:\x\y.dll" and "@C:\x\y.dll" start at their drive letter.
+void StartAtDriveLetter(std::string& s) {
+    const std::size_t drive = s.find(":\\");
+    if (drive != kNone && drive >= 2) s.erase(0, drive - 1);
+}
+
+// "C:\Tools\run.exe /q x": when the text up to the first space after the last "\" exists,
+// the last space-separated word goes and the loop starts over; otherwise the loop ends.
+bool CutWordAfterExistingFile(std::string& s, FileProbes& probes) {
+    const std::size_t lastBackslash = s.rfind('\\');
+    const std::size_t lastSpace = s.rfind(' ');
+    if (!StandsAfter(lastSpace, lastBackslash)) return false;
+    const std::size_t firstSpace = s.find(' ', lastBackslash == kNone ? 0 : lastBackslash + 1);
+    if (!probes.FileExists(std::string_view(s).substr(0, firstSpace))) return false;
+    s.resize(lastSpace);
+    return true;
+}
+
+// Runs the cleaning tests in order until one of the last test's exits; false when the pass
+// limit ran out first. Every pass that starts over has cut at least one character.
+bool Clean(std::string& s, FileProbes& probes) {
+    for (std::size_t pass = 0; pass < kMaxCleaningPasses; ++pass) {
+        if (CutArguments(s) || CutDashSwitch(s, probes) || CutPlaceholders(s)) continue;
+        DropFilePrefix(s);
+        if (CutAtQuoteBeforeLastColon(s) || CutBeforeSecondPath(s)) continue;
+        StartAtDriveLetter(s);
+        if (!CutWordAfterExistingFile(s, probes)) return true;
+    }
+    return false;
+}
+
+// --- After the loop.
+
+enum class NumberSign { NotANumber, Negative, NotNegative };
+
+// Only plain digit strings with an optional sign count as numbers: no spaces, decimal point
+// or exponent, so "1.5" and " 7" stay text. "-0" is zero, not negative.
+NumberSign SignOfNumber(std::string_view text) {
+    bool minus = false;
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        minus = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty()) return NumberSign::NotANumber;
+    bool nonZero = false;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return NumberSign::NotANumber;
+        nonZero = nonZero || c != '0';
+    }
+    return minus && nonZero ? NumberSign::Negative : NumberSign::NotNegative;
+}
+
+// A number as the last component (a resource id, an index): negative numbers name nothing;
+// otherwise the folder above it is meant when it exists, and nothing when it does not.
+void DropNumericTail(std::string& s, FileProbes& probes) {
+    const std::size_t lastBackslash = s.rfind('\\');
+    const std::string_view last =
+        std::string_view(s).substr(lastBackslash == kNone ? 0 : lastBackslash + 1);
+    switch (SignOfNumber(last)) {
+        case NumberSign::NotANumber:
+            return;
+        case NumberSign::Negative:
+            s.clear();
+            return;
+        case NumberSign::NotNegative:
+            if (lastBackslash == kNone) return;
+            s.resize(lastBackslash);
+            if (!probes.FileExists(s)) s.clear();
+            return;
+    }
+}
+
+// "C:\Tools\run" names C:\Tools\run.exe when that exists.
+void AddExeWhenItExists(std::string& s, FileProbes& probes) {
+    std::string withExe = s + ".exe";
+    if (probes.FileExists(withExe)) s = std::move(withExe);
+}
+
+// A first ":" that is not a drive letter's (a web address, "res:", "name:value") keeps as many
+// leading characters as follow the last ":"; "http://x" is left empty. Such a text never
+// holds ":\" here (a drive path was moved to the front in the loop) and a Windows name cannot
+// hold ":", so this never turns the name of an existing file into a missing one.
+void TrimAtLateColon(std::string& s) {
+    const std::size_t firstColon = s.find(':');
+    if (firstColon == kNone || firstColon < 3) return;
+    s.resize(s.size() - (s.rfind(':') + 1));
+}
+
+// "C:\x\a.dll;" names C:\x\a.dll when that exists.
+void DropTrailingSemicolon(std::string& s, FileProbes& probes) {
+    if (EndsWith(s, ";") && probes.FileExists(std::string_view(s).substr(0, s.size() - 1))) {
+        s.pop_back();
+    }
+}
+
+// "C:\x\a.dll;b;c" names C:\x\a.dll when that exists.
+void CutAtSemicolonAfterExistingFile(std::string& s, FileProbes& probes) {
+    const std::size_t lastBackslash = s.rfind('\\');
+    const std::size_t semicolon = s.find(';');
+    if (lastBackslash == kNone || !StandsAfter(semicolon, lastBackslash)) return;
+    if (probes.FileExists(std::string_view(s).substr(0, semicolon))) s.resize(semicolon);
+}
+
+std::string FontsPath(const PathContext& context, std::string_view name) {
+    std::string path = context.WindowsDir + "Fonts\\";
+    path += name;
+    return path;
+}
+
+}  // namespace
+
+std::string ExtractPath(std::string_view text, PathContext& context) {
+    FileProbes& probes = context.Probes;
+    std::string s = StripLeadingQuote(text);
+    if (Clean(s, probes)) {
+        DropNumericTail(s, probes);
+        AddExeWhenItExists(s, probes);
+        TrimAtLateColon(s);
+        DropTrailingSemicolon(s, probes);
+        CutAtSemicolonAfterExistingFile(s, probes);
+    } else {
+        s.clear();
+    }
+    if (context.Signals != nullptr) context.Signals->Yield();
+    return s;
+}
+
+std::int32_t PathKindOf(std::string_view text, PathContext& context) {
+    const std::string s = ExtractPath(text, context);
+    if (!s.empty() && s.front() >= '0' && s.front() <= '9') return engine::kNotAPath;
+    // The address prefixes are compared in upper case, "url://" as well as "URL://".
+    if (StartsWithUpper(s, "HTTP://") || StartsWithUpper(s, "URL://")) return engine::kNotAPath;
+    if (s.find(':') != s.rfind(':')) return engine::kNotAPath;  // more than one ":"
+    if (s.find('\\', 2) != kNone && s.find("\\\\") != kNone) return engine::kNetworkPath;
+    if (s.find(":\\") == kNone) {
+        // A bare name counts as a file when the fonts folder holds it.
+        return context.Probes.FileExists(FontsPath(context, s)) ? engine::kFilePath
+                                                                : engine::kNotAPath;
+    }
+    if (EndsWith(s, ":\\")) return engine::kDriveRoot;
+    if (StandsAfter(s.rfind('.'), s.rfind('\\'))) {
+        // With an extension: a file unless a folder of that name exists.
+        return context.Probes.IsDirectory(s) ? engine::kFolderPath : engine::kFilePath;
+    }
+    // Without one: a folder unless something of that name exists.
+    return context.Probes.FileExists(s) ? engine::kFilePath : engine::kFolderPath;
+}
+
+bool IsMissing(std::string_view text, std::int32_t kind, PathContext& context) {
+    const std::string s = ExtractPath(text, context);
+    FileProbes& probes = context.Probes;
+    switch (kind) {
+        case engine::kFolderPath:
+        case engine::kDriveRoot:
+            return !probes.IsDirectory(s);
+        case engine::kNetworkPath:
+            // The network is never asked whether the target exists. A drive path with a
+            // doubled "\" (C:\App\\app.exe) is rated a network path too; Windows reads it as
+            // C:\App\app.exe, so it is missing only when nothing of that name exists.
+            return !probes.IsNetworkPath(s) && !probes.FileExists(s);
+        default:
+            if (probes.FileExists(FontsPath(context, s))) return false;
+            return !probes.FileExists(s);
+    }
+}
+
+}  // namespace hivewarden::scan

@@ -1,23 +1,38 @@
 // Cuts the file or folder path out of registry value data, classifies it and decides whether
-// the thing it names is missing. Pure functions of the text and the file probes.
+// the thing it names is missing. Pure functions of the text and the file probes; they write
+// nothing and know nothing of the registry or the window.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "registry/files.h"
+#include "registry/signals.h"
 
 namespace hivewarden::scan {
 
-// The probes and the Windows directory (with trailing "\") the three functions consult.
+// The probes and the Windows directory (with trailing "\") the three functions consult, and
+// the optional yield hook that ExtractPath calls once per text (null: no yielding).
 struct PathContext {
     registry::FileProbes& Probes;
     std::string WindowsDir;
+    registry::EngineSignals* Signals = nullptr;
 };
 
+// Each pass of the cleaning loop either leaves it or cuts at least one character, so the loop
+// ends after at most length + 1 passes on its own. This limit only caps the work a hostile
+// value can cause (every pass reads the whole text): a text that still needs cutting after it
+// is taken as naming no path, and ExtractPath gives empty text for it.
+inline constexpr std::size_t kMaxCleaningPasses = 1024;
+
+// The path named by the text: quotes, arguments, icon indexes, "file:" prefixes, separators
+// of several paths and numeric tails removed. Empty when nothing path-like is left.
 std::string ExtractPath(std::string_view text, PathContext& context);
+// The engine::k*Path kind of what ExtractPath(text) names.
 std::int32_t PathKindOf(std::string_view text, PathContext& context);
+// True when the thing ExtractPath(text) names, taken as the given kind, does not exist.
 bool IsMissing(std::string_view text, std::int32_t kind, PathContext& context);
 
 }  // namespace hivewarden::scan

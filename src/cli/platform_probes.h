@@ -1,0 +1,17 @@
+// Where the live file probes come from: the Windows shell and kernel functions on Windows
+// builds, nowhere on other hosts (they map drive letters to folders instead). The only file of
+// the command line that knows which platform it was built for, apart from terminal_text.
+#pragma once
+
+#include <memory>
+
+#include "registry/files.h"
+
+namespace hivewarden::cli {
+
+// True when this build can ask the file system of the machine it runs on about Windows paths.
+bool HasLiveProbes();
+// The live probes; null where HasLiveProbes() is false.
+std::unique_ptr<registry::FileProbes> MakeLiveProbes();
+
+}  // namespace hivewarden::cli

@@ -1,0 +1,30 @@
+// What the command line needs of the system it runs on, apart from file probes: the live
+// registry (Windows builds only), the folder of the program file, whether standard error is a
+// terminal, and Ctrl+C. The only files of the command line that know the platform are this
+// one, platform_probes and terminal_text.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "registry/store.h"
+
+namespace hivewarden::cli {
+
+// True when this build can open the registry of the machine it runs on.
+bool HasLiveRegistry();
+// The live registry; null where HasLiveRegistry() is false.
+std::unique_ptr<registry::RegistryStore> MakeLiveStore();
+
+// The folder that holds the program file, with a trailing separator; empty if unknown.
+std::string ExecutableFolder();
+
+// True when standard error goes to a terminal (progress is shown only there).
+bool StandardErrorIsTerminal();
+
+// Ctrl+C stops the running engine as Cancel does: the handler only raises a flag that the
+// engine's yield hook reads.
+void InstallInterruptHandler();
+bool InterruptRequested();
+
+}  // namespace hivewarden::cli

@@ -1,0 +1,87 @@
+// The category rules: substring and suffix tests on upper-case copies of key path and data.
+#include "scan/category_rules.h"
+
+#include "registry/text.h"
+
+namespace hivewarden::scan {
+namespace {
+
+bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() &&
+           EqualsNoCase(text.substr(text.size() - suffix.size()), suffix);
+}
+
+void YieldIfAsked(registry::EngineSignals* signals) {
+    if (signals != nullptr) signals->Yield();
+}
+
+// The Uninstall and App Paths rules: data that names a path, under one of two key paths.
+bool PathUnderKey(std::string_view keyPath, std::string_view data, PathContext& context,
+                  std::string_view windowsKey, std::string_view windowsNtKey) {
+    if (data.empty()) return false;
+    YieldIfAsked(context.Signals);
+    return PathKindOf(data, context) != 0 &&
+           (ContainsNoCase(keyPath, windowsKey) || ContainsNoCase(keyPath, windowsNtKey));
+}
+
+}  // namespace
+
+bool IsSharedDllEntry(std::string_view data, std::string_view keyPath,
+                      registry::EngineSignals* signals) {
+    if (!ContainsNoCase(keyPath, "CurrentVersion\\SharedDLLs")) return false;
+    YieldIfAsked(signals);
+    return ContainsNoCase(data, ".DLL");
+}
+
+bool IsHelpEntry(std::string_view data, std::string_view keyPath,
+                 registry::EngineSignals* signals) {
+    if (!ContainsNoCase(keyPath, "Microsoft\\Windows\\Help")) return false;
+    YieldIfAsked(signals);
+    return ContainsNoCase(data, ".HLP");
+}
+
+bool IsUninstallEntry(std::string_view keyPath, std::string_view data, PathContext& context) {
+    return PathUnderKey(keyPath, data, context,
+                        "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+                        "Software\\Microsoft\\Windows NT\\CurrentVersion\\Uninstall");
+}
+
+bool IsAppPathEntry(std::string_view keyPath, std::string_view data, PathContext& context) {
+    return PathUnderKey(keyPath, data, context,
+                        "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths",
+                        "Software\\Microsoft\\Windows NT\\CurrentVersion\\App Paths");
+}
+
+bool IsDriverEntry(std::string_view data, registry::EngineSignals* signals) {
+    if (data.size() < 5) return false;
+    YieldIfAsked(signals);
+    return EndsWithNoCase(data, ".VXD") || EndsWithNoCase(data, ".SYS");
+}
+
+bool IsSoundEntry(std::string_view keyPath, std::string_view data,
+                  registry::EngineSignals* signals) {
+    if (data.empty()) return false;
+    YieldIfAsked(signals);
+    return !EndsWithNoCase(keyPath, "AppEvents\\Schemes\\Apps.default") && !keyPath.empty() &&
+           ContainsNoCase(keyPath, "AppEvents\\Schemes\\Apps");
+}
+
+bool IsAutoRunEntry(std::string_view keyPath, std::string_view data,
+                    registry::EngineSignals* signals) {
+    if (data.empty()) return false;
+    YieldIfAsked(signals);
+    // The key's own name, counted from its last "\" with that "\" included.
+    const std::size_t lastSlash = keyPath.rfind('\\');
+    const std::string_view ownName =
+        lastSlash == std::string_view::npos ? keyPath : keyPath.substr(lastSlash);
+    return ContainsNoCase(ownName, "RUN") && ContainsNoCase(keyPath, "CurrentVersion\\Run");
+}
+
+bool IsFontEntry(std::string_view keyPath, std::string_view data,
+                 registry::EngineSignals* signals) {
+    if (data.empty()) return false;
+    YieldIfAsked(signals);
+    return EndsWithNoCase(keyPath, "FONTS") && ContainsNoCase(keyPath, "CurrentVersion\\Fonts");
+}
+
+}  // namespace hivewarden::scan

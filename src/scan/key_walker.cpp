@@ -1,0 +1,208 @@
+// The key walker and the value check. Values under protected branches are skipped but the
+// branches are still descended, so every key of a root is visited.
+#include "scan/key_walker.h"
+
+#include <cmath>
+
+#include "registry/text.h"
+#include "scan/category_rules.h"
+#include "scan/scan_options.h"
+
+namespace hivewarden::scan {
+namespace {
+
+// Registry keys nest at most 512 levels deep; a deeper chain can only come from a broken
+// store, and the walk must not exhaust the stack on it.
+constexpr int kMaxWalkDepth = 512;
+
+struct ProtectedText {
+    std::string_view Text;
+    bool AlsoWhole;  // the path may also equal the text without its final "\"
+};
+
+constexpr ProtectedText kProtectedTexts[] = {
+    {"SOFTWARE\\CLASSES", false},
+    {"SOFTWARE\\MICROSOFT\\EVENTSYSTEM", false},
+    {"SOFTWARE\\MICROSOFT\\PROTECTEDSTORAGE", false},
+    {"SOFTWARE\\MICROSOFT\\PROTECTED STORAGE", false},
+    {"SOFTWARE\\MICROSOFT\\SYSTEMCERTIFICATES", false},
+    {"SYSTEM\\", true},
+    {"SECURITY\\", true},
+    {"SAM\\", true},
+    {"HARDWARE\\", true},
+};
+
+std::string LastComponent(std::string_view path) {
+    const std::size_t slash = path.rfind('\\');
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string JoinKeyPath(registry::RootKey root, std::string_view path) {
+    std::string keyPath = registry::RootName(root);
+    keyPath += '\\';
+    keyPath += path;
+    return keyPath;
+}
+
+}  // namespace
+
+bool IsProtectedPath(std::string_view upperPath) {
+    if (upperPath.empty()) return true;
+    for (const ProtectedText& p : kProtectedTexts) {
+        if (upperPath.find(p.Text) != std::string_view::npos) return true;
+        if (p.AlsoWhole && upperPath == p.Text.substr(0, p.Text.size() - 1)) return true;
+    }
+    return false;
+}
+
+std::int32_t ProgressForPosition(std::int64_t position, std::int64_t total) {
+    if (total <= 0) return 2;
+    // Rounded to the nearest whole number, halves to even.
+    const double p = std::nearbyint(static_cast<double>(position) * 100.0 /
+                                    static_cast<double>(total));
+    // Top-level keys added during the walk could push it past 100; it stays below 100
+    // until the scan really ends.
+    if (p >= 100.0) return 99;
+    if (p < 5.0) return 2;
+    return static_cast<std::int32_t>(p);
+}
+
+void KeyWalker::WalkKey(registry::RootKey root, const std::string& path) { Walk(root, path, 0); }
+
+void KeyWalker::Walk(registry::RootKey root, const std::string& path, int depth) {
+    if (depth > kMaxWalkDepth) return;
+    Yield();
+    if (!IsProtectedPath(ToUpper(path))) {
+        Yield();
+        const std::vector<registry::ValueRecord> values =
+            session_.Access.EnumValues(root, path);
+        if (values.empty()) {
+            CheckEmptyKey(root, path);
+        } else {
+            for (const registry::ValueRecord& value : values) {
+                CheckValue(root, path, value);
+                Yield();
+                if (Stopped()) break;
+            }
+        }
+    }
+    Yield();
+    const std::vector<std::string> subkeys = session_.Access.EnumSubkeys(root, path);
+    engine::ScanState& state = session_.State;
+    for (std::size_t i = 0; i < subkeys.size(); ++i) {
+        if (path.empty()) {
+            const std::int64_t position =
+                std::int64_t{state.ProgressBaseCU} + state.ProgressBaseLM + (i + 1);
+            state.ProgressPercent = ProgressForPosition(
+                position, std::int64_t{state.TopKeyCountCU} + state.TopKeyCountLM);
+            Walk(root, subkeys[i], depth + 1);
+        } else {
+            Walk(root, path + "\\" + subkeys[i], depth + 1);
+        }
+        Yield();
+        if (Stopped()) return;
+    }
+}
+
+std::int32_t KeyWalker::CategoryMask(std::string_view data, std::string_view keyPath) {
+    PathContext& paths = session_.Paths;
+    std::int32_t mask = 0;
+    if (!session_.Trojans.TrojanNameFor(data).empty()) mask |= ScanTrojans;
+    if (IsFontEntry(keyPath, data)) mask |= ScanFonts;
+    if (IsAutoRunEntry(keyPath, data)) mask |= ScanAutoRun;
+    if (IsUninstallEntry(keyPath, data, paths)) mask |= ScanUninstall;
+    if (IsSoundEntry(keyPath, data)) mask |= ScanSounds;
+    if (IsAppPathEntry(keyPath, data, paths)) mask |= ScanAppPaths;
+    if (IsHelpEntry(data, keyPath)) mask |= ScanHelp;
+    if (IsSharedDllEntry(data, keyPath)) mask |= ScanSharedDlls;
+    if (IsDriverEntry(data)) mask |= ScanDrivers;
+    return mask;
+}
+
+bool KeyWalker::CategoryDecision(std::string_view data, std::string_view keyPath) {
+    const std::int32_t options = session_.State.ActiveScanOptions;
+    if (CategoryMask(data, keyPath) & options) return true;
+    return (options & ScanAll) != 0;
+}
+
+void KeyWalker::CheckValue(registry::RootKey root, const std::string& path,
+                           const registry::ValueRecord& value) {
+    const std::string& data = value.Data;
+    PathContext& paths = session_.Paths;
+    Yield();
+    const std::int32_t kind = PathKindOf(data, paths);
+    if (ContainsNoCase(data, kVirusMarker)) frontEnd_.ShowMessage(kVirusMarkerMessage);
+
+    std::string keyPath = JoinKeyPath(root, path);
+    const bool font = IsFontEntry(keyPath, data);
+    const bool candidate = font || session_.State.ActiveScanOptions == ScanDrivers || kind != 0;
+    if (!candidate) return;
+
+    Yield();
+    const bool missing = IsMissing(data, kind, paths);
+    const bool driver = IsDriverEntry(data);
+    if (!missing && !driver) return;
+
+    Yield();
+    // A missing in-process server makes its class key the finding.
+    const bool comServer = missing && ContainsNoCase(keyPath, "INPROCSERVER32");
+    if (comServer) {
+        const std::size_t slash = path.rfind('\\');
+        keyPath = JoinKeyPath(root, slash == std::string::npos ? std::string_view{}
+                                                               : std::string_view(path).substr(0, slash));
+    }
+    if (!CategoryDecision(data, keyPath)) return;
+
+    Yield();
+    engine::ErrorEntry entry;
+    if (comServer) {
+        entry.EntryKind = engine::kKeyEntry;
+        entry.IsComServer = true;
+        entry.ItemName = LastComponent(keyPath);
+    } else {
+        entry.EntryKind = engine::kValueEntry;
+        entry.IsSharedDll = IsSharedDllEntry(data, keyPath);
+        entry.IsHelp = IsHelpEntry(data, keyPath);
+        entry.IsUninstall = IsUninstallEntry(keyPath, data, paths);
+        entry.ItemName = value.Name;
+        entry.ValueType = value.Type;
+    }
+    entry.KeyPath = keyPath;
+    entry.TargetPath = ExtractPath(data, paths);
+    entry.ItemData = data;
+    entry.PathKind = kind;
+    entry.RootKey = root;
+    entry.IsAppPath = IsAppPathEntry(keyPath, data, paths);
+    entry.IsSound = IsSoundEntry(keyPath, data);
+    entry.IsDriver = driver;
+    entry.IsFont = IsFontEntry(keyPath, data);
+    entry.IsAutoRun = IsAutoRunEntry(keyPath, data);
+    entry.IsShell32 = ContainsNoCase(entry.TargetPath, "SHELL32");
+    entry.TrojanName = session_.Trojans.TrojanNameFor(data);
+    entry.IsTrojan = !entry.TrojanName.empty();
+    session_.State.AppendFinding(std::move(entry));
+}
+
+void KeyWalker::CheckEmptyKey(registry::RootKey root, const std::string& path) {
+    if (!session_.State.CheckEmptyKeys || path.empty()) return;
+    if (session_.Access.CountSubkeys(root, path) != 0) return;
+    // A key that cannot be read is not known to be empty; reporting it would invite the user
+    // to delete a key whose contents nobody has seen.
+    if (!session_.Access.KeyExists(root, path)) return;
+    Yield();
+    engine::ErrorEntry entry;
+    entry.EntryKind = engine::kKeyEntry;
+    entry.IsEmptyKey = true;
+    entry.KeyPath = JoinKeyPath(root, path);
+    entry.ItemName = LastComponent(path);
+    entry.ItemData = entry.ItemName;
+    entry.RootKey = root;
+    entry.IsSharedDll = IsSharedDllEntry(path, entry.KeyPath);
+    entry.IsHelp = IsHelpEntry(path, entry.KeyPath);
+    entry.IsDriver = IsDriverEntry(entry.ItemName);
+    entry.TrojanName = session_.Trojans.TrojanNameFor(entry.ItemName);
+    entry.IsTrojan = !entry.TrojanName.empty();
+    session_.State.AppendFinding(std::move(entry));
+}
+
+}  // namespace hivewarden::scan

@@ -1,0 +1,50 @@
+// The recursive key walker: checks every value of a key and its whole subtree, appends the
+// findings to the shared results, and reports empty keys when asked. Knows nothing of windows
+// or files beyond the path probes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "registry/access.h"
+#include "scan/scan_session.h"
+
+namespace hivewarden::scan {
+
+// The message shown when value data carries the virus marker.
+inline constexpr const char* kVirusMarker = "2dadd52doc.ex";
+inline constexpr const char* kVirusMarkerMessage = "Zelquin is Here";
+
+// True for paths whose values the walker never examines (the root itself, classes,
+// certificates, SYSTEM, SECURITY, SAM, HARDWARE, ...). Takes the path in upper case.
+bool IsProtectedPath(std::string_view upperPath);
+
+// ProgressPercent for entering top-level key number `position` of `total`.
+std::int32_t ProgressForPosition(std::int64_t position, std::int64_t total);
+
+class KeyWalker {
+public:
+    KeyWalker(ScanSession& session, ScanFrontEnd& frontEnd)
+        : session_(session), frontEnd_(frontEnd) {}
+
+    // Walks root\path and everything below it.
+    void WalkKey(registry::RootKey root, const std::string& path);
+
+    // The category mask of a value's data at a key path, tested against ActiveScanOptions.
+    bool CategoryDecision(std::string_view data, std::string_view keyPath);
+
+private:
+    void Walk(registry::RootKey root, const std::string& path, int depth);
+    void CheckValue(registry::RootKey root, const std::string& path,
+                    const registry::ValueRecord& value);
+    void CheckEmptyKey(registry::RootKey root, const std::string& path);
+    std::int32_t CategoryMask(std::string_view data, std::string_view keyPath);
+    void Yield() { session_.State.Yield(); }
+    bool Stopped() const { return session_.State.StopRequested; }
+
+    ScanSession& session_;
+    ScanFrontEnd& frontEnd_;
+};
+
+}  // namespace hivewarden::scan

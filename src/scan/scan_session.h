@@ -1,0 +1,54 @@
+// What one registry scan works with: the shared scan state, the registry, the path probes,
+// the trojan tables, the exclusion list and the shortcut findings; and the front end (window
+// or command line) that the scan reports to. Owned by the application, passed by reference.
+#pragma once
+
+#include <string>
+
+#include "engine/scan_state.h"
+#include "registry/access.h"
+#include "scan/exclusion_list.h"
+#include "scan/path_extract.h"
+#include "scan/shortcut_scan.h"
+#include "scan/trojan_definitions.h"
+
+namespace hivewarden::scan {
+
+// The window or the command line, as the scan sees it.
+class ScanFrontEnd {
+public:
+    virtual ~ScanFrontEnd() = default;
+    // The results timer (tmrCheckForNew) on or off.
+    virtual void SetResultsTimer(bool on) = 0;
+    // One tick of the results timer, called directly once more after the walks.
+    virtual void ResultsTimerTick() = 0;
+    // The completion handler: the scan, repair or search with EngineMode `task` ended.
+    virtual void Done(bool canceled, int task) = 0;
+    // A modal message with an OK button (definition-file errors, the virus marker).
+    virtual void ShowMessage(const std::string& text) = 0;
+    // The results page is reset for a new scan: no rows, every counter "0".
+    virtual void ResetResults() = 0;
+    // An invalid shortcut was found and appended to the shortcut results.
+    virtual void ShortcutFound(const ShortcutEntry& entry) = 0;
+    // The scan and the shortcut scan are over: final caption, sort by column 1.
+    virtual void ScanFinished() = 0;
+};
+
+struct ScanSession {
+    ScanSession(engine::ScanState& state, registry::RegistryAccess& access, PathContext& paths)
+        : State(state), Access(access), Paths(paths) {}
+
+    engine::ScanState& State;
+    registry::RegistryAccess& Access;
+    PathContext& Paths;
+    TrojanTables Trojans;
+    ExclusionList Exclusions;
+    ShortcutResults Shortcuts;
+    // Set by Cancel; stops the shortcut scan and keeps it from starting.
+    bool ScanHalted = false;
+    // The folder of the program file with a trailing separator: Ignore.ini and the
+    // definition files are read from it.
+    std::string ProgramFolder;
+};
+
+}  // namespace hivewarden::scan

@@ -1,0 +1,17 @@
+// Rebuilds a file-system path from a shell item list (the item-id list a shell link may carry):
+// My Computer, a drive, then folder and file entries. Pure over the bytes; knows nothing of
+// the link file around the list.
+#pragma once
+
+#include <string>
+
+#include "scan/byte_span.h"
+
+namespace hivewarden::scan {
+
+// "C:\Dir\file.ext" for a list of the form My Computer > drive > entries...; the empty text for
+// any other list (desktop or control-panel objects, network places, URLs) and for a damaged
+// one. The span holds the items and the terminating 16-bit zero, without the list's own size.
+std::string PathFromIdList(ByteSpan items);
+
+}  // namespace hivewarden::scan

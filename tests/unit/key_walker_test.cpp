@@ -1,0 +1,202 @@
+// The key walker and the value check over a small in-memory machine.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "scan/key_walker.h"
+#include "scan/scan_controller.h"
+#include "scan/scan_options.h"
+#include "support/fake_machine.h"
+#include "support/recording_front_end.h"
+
+namespace hivewarden::testing {
+namespace {
+
+using scan::ScanSession;
+
+constexpr const char* kRunKey = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+class WalkerTest : public ::testing::Test {
+protected:
+    ScanSession& Session() { return session_; }
+    // Walks the whole of HKCU and HKLM as the scan master does, with the given options.
+    void Scan(std::int32_t options, bool emptyKeys = false) {
+        machine.State.CheckEmptyKeys = emptyKeys;
+        scan::RunScan(session_, frontEnd, options);
+    }
+    const engine::ScanResultList& Results() { return machine.State.ScanResults; }
+
+    FakeMachine machine;
+    RecordingFrontEnd frontEnd;
+
+private:
+    ScanSession session_{machine.State, machine.Access, machine.Paths};
+};
+
+TEST_F(WalkerTest, MissingRunProgramIsOneAutoRunFinding) {
+    machine.Text(kRunKey, "Tool", "C:\\Program Files\\App\\app.exe");
+    Scan(scan::ScanAutoRun);
+    ASSERT_EQ(Results().Count(), 1);
+    const engine::ErrorEntry& e = Results()[1];
+    EXPECT_TRUE(e.IsAutoRun);
+    EXPECT_EQ(e.EntryKind, engine::kValueEntry);
+    EXPECT_EQ(e.PathKind, engine::kFilePath);
+    EXPECT_EQ(e.TargetPath, "C:\\Program Files\\App\\app.exe");
+    EXPECT_EQ(e.ItemName, "Tool");
+    EXPECT_EQ(e.ItemData, "C:\\Program Files\\App\\app.exe");
+    EXPECT_EQ(e.KeyPath, kRunKey);
+    EXPECT_EQ(e.RootKey, registry::kLocalMachine);
+    EXPECT_EQ(e.ValueType, registry::kTextType);
+    EXPECT_EQ(e.Index, 1);
+}
+
+TEST_F(WalkerTest, CategoryDecisionNeedsAChosenCategoryOrTheWholeRegistry) {
+    machine.Text(kRunKey, "Tool", "C:\\Program Files\\App\\app.exe");
+    // Empty keys plus shared DLLs walk the whole registry but admit only those categories.
+    Scan(scan::ScanEmptyKeys | scan::ScanSharedDlls);
+    EXPECT_EQ(Results().Count(), 0);
+    Scan(scan::ScanEmptyKeys | scan::ScanSharedDlls | scan::ScanAll);
+    EXPECT_EQ(Results().Count(), 1);
+}
+
+TEST_F(WalkerTest, ExistingTargetsAreNotReported) {
+    machine.File("C:\\Program Files\\App\\app.exe")
+        .Text(kRunKey, "Tool", "\"C:\\Program Files\\App\\app.exe\" -min")
+        .Text("HKEY_CURRENT_USER\\Software\\Vendor", "Dir", "C:\\Program Files\\App");
+    Scan(scan::ScanAll);
+    EXPECT_EQ(Results().Count(), 0);
+}
+
+TEST_F(WalkerTest, MissingInProcessServerReportsItsClassKey) {
+    const std::string classKey =
+        "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Classes\\CLSID\\{0A1B2C3D-0000-0000-0000-000000000001}";
+    machine.Text(classKey + "\\InprocServer32", "", "C:\\Windows\\system32\\gone.dll");
+    // The same under Software\Classes is protected and never examined.
+    machine.Text("HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\{X}\\InprocServer32", "",
+                 "C:\\Windows\\system32\\gone.dll");
+    Scan(scan::ScanAll);
+    ASSERT_EQ(Results().Count(), 1);
+    const engine::ErrorEntry& e = Results()[1];
+    EXPECT_TRUE(e.IsComServer);
+    EXPECT_EQ(e.EntryKind, engine::kKeyEntry);
+    EXPECT_EQ(e.KeyPath, classKey);
+    EXPECT_EQ(e.ItemName, "{0A1B2C3D-0000-0000-0000-000000000001}");
+    EXPECT_EQ(e.ValueType, 0);
+    EXPECT_EQ(e.TargetPath, "C:\\Windows\\system32\\gone.dll");
+}
+
+TEST_F(WalkerTest, EmptyKeysAreReportedOnlyWhenAskedAndNeverForRoots) {
+    machine.Key("HKEY_CURRENT_USER\\Software\\Vendor\\Leftover");
+    machine.Text("HKEY_CURRENT_USER\\Software\\Vendor", "v", "text");
+    Scan(scan::ScanAll);
+    EXPECT_EQ(Results().Count(), 0);
+    Scan(scan::ScanEmptyKeys, /*emptyKeys=*/true);
+    ASSERT_EQ(Results().Count(), 1);
+    const engine::ErrorEntry& e = Results()[1];
+    EXPECT_TRUE(e.IsEmptyKey);
+    EXPECT_EQ(e.EntryKind, engine::kKeyEntry);
+    EXPECT_EQ(e.KeyPath, "HKEY_CURRENT_USER\\Software\\Vendor\\Leftover");
+    EXPECT_EQ(e.ItemName, "Leftover");
+    EXPECT_EQ(e.ItemData, "Leftover");
+    EXPECT_TRUE(e.TargetPath.empty());
+}
+
+TEST_F(WalkerTest, UnreadableKeyIsNotReportedAsEmpty) {
+    machine.Key("HKEY_CURRENT_USER\\Software\\Locked");
+    machine.Store.DenyAccess(registry::kCurrentUser, "Software\\Locked");
+    Scan(scan::ScanEmptyKeys, /*emptyKeys=*/true);
+    EXPECT_EQ(Results().Count(), 0);
+}
+
+TEST_F(WalkerTest, DriversOnlyReportsEveryDriverValueOutsideProtectedBranches) {
+    machine.File("C:\\Windows\\system32\\drivers\\present.sys")
+        .Text("HKEY_LOCAL_MACHINE\\Software\\Vendor\\Drv", "a", "C:\\Windows\\system32\\drivers\\present.sys")
+        .Text("HKEY_LOCAL_MACHINE\\Software\\Vendor\\Drv", "b", "gone.VXD")
+        .Text("HKEY_LOCAL_MACHINE\\Software\\Vendor\\Drv", "c", "C:\\missing.exe")
+        .Text("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\x", "ImagePath", "C:\\gone.sys");
+    Scan(scan::ScanDrivers);
+    ASSERT_EQ(Results().Count(), 2);
+    EXPECT_EQ(Results()[1].ItemName, "a");
+    EXPECT_EQ(Results()[2].ItemName, "b");
+    EXPECT_TRUE(Results()[1].IsDriver);
+    EXPECT_TRUE(Results()[2].IsDriver);
+}
+
+TEST_F(WalkerTest, ProtectedBranchesAreDescendedButTheirValuesSkipped) {
+    const struct {
+        const char* name;
+        std::string key;
+        bool reported;
+    } cases[] = {
+        {"classes", "HKEY_LOCAL_MACHINE\\Software\\Classes\\App", false},
+        {"below policies system", "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System\\Sub", false},
+        {"policies system key itself", "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System", true},
+        {"system root key", "HKEY_LOCAL_MACHINE\\SYSTEM", false},
+        {"hardware below", "HKEY_LOCAL_MACHINE\\HARDWARE\\DESCRIPTION", false},
+        {"certificates", "HKEY_CURRENT_USER\\Software\\Microsoft\\SystemCertificates\\My", false},
+        {"ordinary vendor key", "HKEY_CURRENT_USER\\Software\\Vendor\\App", true},
+        {"system-like name without separator", "HKEY_CURRENT_USER\\Software\\SystemTools", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeMachine m;
+        m.Text(c.key, "File", "C:\\gone\\file.exe");
+        ScanSession session{m.State, m.Access, m.Paths};
+        scan::RunScan(session, frontEnd, scan::ScanAll);
+        EXPECT_EQ(m.State.ScanResults.Count(), c.reported ? 1 : 0);
+    }
+}
+
+TEST_F(WalkerTest, VirusMarkerShowsTheMessageAndTheValueGoesOn) {
+    machine.Text("HKEY_CURRENT_USER\\Software\\Vendor", "x", "C:\\temp\\2DADD52DOC.EXE");
+    Scan(scan::ScanAll);
+    EXPECT_THAT(frontEnd.Messages, ::testing::ElementsAre("Zelquin is Here"));
+    EXPECT_EQ(Results().Count(), 1);
+}
+
+TEST_F(WalkerTest, StopDuringValuesEndsTheWholeWalk) {
+    machine.Text("HKEY_CURRENT_USER\\A", "one", "C:\\gone1.exe")
+        .Text("HKEY_CURRENT_USER\\A", "two", "C:\\gone2.exe")
+        .Text("HKEY_CURRENT_USER\\A\\Sub", "three", "C:\\gone3.exe")
+        .Text("HKEY_CURRENT_USER\\B", "four", "C:\\gone4.exe");
+    machine.State.YieldHook = [this] {
+        if (machine.State.ScanResults.Count() == 1) machine.State.StopRequested = true;
+    };
+    Scan(scan::ScanAll);
+    EXPECT_EQ(Results().Count(), 1);
+    EXPECT_EQ(machine.State.ProgressPercent, 100);
+    ASSERT_EQ(frontEnd.DoneCalls.size(), 1u);
+    EXPECT_TRUE(frontEnd.DoneCalls[0].Canceled);
+    EXPECT_EQ(frontEnd.DoneCalls[0].Task, engine::kModeScan);
+}
+
+TEST(ScanProgress, FollowsThePositionAmongTopLevelKeys) {
+    EXPECT_EQ(scan::ProgressForPosition(1, 50), 2);
+    EXPECT_EQ(scan::ProgressForPosition(20, 50), 40);
+    EXPECT_EQ(scan::ProgressForPosition(50, 50), 99);
+    EXPECT_EQ(scan::ProgressForPosition(3, 50), 6);
+    // Halves round to even.
+    EXPECT_EQ(scan::ProgressForPosition(1, 8), 12);   // 12.5
+    EXPECT_EQ(scan::ProgressForPosition(3, 8), 38);   // 37.5
+    EXPECT_EQ(scan::ProgressForPosition(60, 50), 99);
+}
+
+TEST_F(WalkerTest, ProgressMovesOverTopLevelKeysOfBothRoots) {
+    for (int i = 0; i < 40; ++i) machine.Key("HKEY_CURRENT_USER\\K" + std::to_string(100 + i));
+    for (int i = 0; i < 10; ++i) machine.Key("HKEY_LOCAL_MACHINE\\K" + std::to_string(100 + i));
+    std::vector<std::int32_t> seen;
+    machine.State.YieldHook = [&] {
+        if (seen.empty() || seen.back() != machine.State.ProgressPercent) {
+            seen.push_back(machine.State.ProgressPercent);
+        }
+    };
+    Scan(scan::ScanAll);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.front(), 0);
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    EXPECT_THAT(seen, ::testing::Contains(40));
+    EXPECT_EQ(seen[seen.size() - 2], 99);
+    EXPECT_EQ(seen.back(), 100);
+}
+
+}  // namespace
+}  // namespace hivewarden::testing

@@ -1,0 +1,415 @@
+// MappedFiles over a real host folder made by the test: probes, environment expansion,
+// listing, reading and deleting, including the ways a path could try to leave the drive.
+// Host features some hosts lack (symbolic links, names that differ only in case, names
+// Windows forbids) are set up where the host has them and their tests skip elsewhere.
+#include "registry/mapped_files.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "support/temp_folder.h"
+
+namespace hivewarden::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+using registry::DirEntry;
+using registry::MappedFiles;
+using registry::MappedFilesConfig;
+using ::testing::ElementsAre;
+
+void WriteFile(const fs::path& path, const std::string& contents) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << contents;
+}
+
+const bool kSlashHost = fs::path::preferred_separator == '/';
+
+// drive_c is C:, drive_e is mapped to a folder that does not exist, D: is not mapped, and
+// "outside" lies next to the drive folders where no path may reach. C:\Links holds symbolic
+// links and C:\Dup two names differing only in case, where the host can hold them.
+class MappedFilesTest : public ::testing::Test {
+  protected:
+    MappedFilesTest() : root_(fs::path(tmp_.Folder()).parent_path()), c_(root_ / "drive_c") {
+        WriteFile(c_ / "Windows" / "system32" / "shell32.dll", "MZ shell");
+        fs::create_directories(c_ / "Windows" / "Fonts");
+        WriteFile(c_ / "Program Files" / "App" / "app.exe", "MZ app");
+        WriteFile(c_ / "Docs" / "a.txt", "alpha");
+        WriteFile(c_ / "Docs" / "Readme.TXT", "readme");
+        fs::create_directories(c_ / "Docs" / "sub");
+        WriteFile(c_ / fs::path(u8"Caf\u00e9") / "x.txt", "utf-8 name");
+        WriteFile(root_ / "outside" / "secret.txt", "secret");
+
+        WriteFile(c_ / "Dup" / "case.txt", "lower");
+        WriteFile(c_ / "Dup" / "CASE.txt", "upper");
+        caseTwins_ = std::distance(fs::directory_iterator(c_ / "Dup"), {}) == 2;
+
+        const fs::path links = c_ / "Links";
+        fs::create_directories(links);
+        const fs::path up = "..";
+        std::error_code ec;
+        fs::create_directory_symlink(up / "Program Files" / "App", links / "ToApp", ec);
+        links_ = !ec;
+        fs::create_directory_symlink(up / up / "outside", links / "Escape", ec);
+        fs::create_symlink(up / "Program Files" / "App" / "app.exe", links / "app-link.exe", ec);
+        fs::create_symlink("nowhere.exe", links / "Dangling", ec);
+        links_ = links_ && !ec;
+    }
+
+    MappedFilesConfig Config() const {
+        MappedFilesConfig config;
+        config.Drives['C'] = c_;
+        config.Drives['e'] = root_ / "drive_e";
+        return config;
+    }
+
+    TempFolder tmp_;
+    fs::path root_;
+    fs::path c_;
+    bool caseTwins_ = false;  // the host keeps case.txt and CASE.txt apart
+    bool links_ = false;      // the host made the symbolic links
+};
+
+struct ProbeCase {
+    const char* name;
+    std::string path;
+    bool exists;
+    bool directory;
+};
+
+void ExpectProbes(MappedFiles& files, const std::vector<ProbeCase>& cases) {
+    for (const ProbeCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(files.FileExists(c.path), c.exists);
+        EXPECT_EQ(files.IsDirectory(c.path), c.directory);
+    }
+}
+
+TEST_F(MappedFilesTest, ProbesReadWindowsPaths) {
+    MappedFiles files(Config());
+    ExpectProbes(
+        files,
+        {
+            {"file as spelt", "C:\\Windows\\system32\\shell32.dll", true, false},
+            {"file in other case", "c:\\WINDOWS\\SYSTEM32\\Shell32.DLL", true, false},
+            {"folder", "C:\\Program Files\\App", true, true},
+            {"folder with trailing backslash", "C:\\Program Files\\App\\", true, true},
+            {"file with trailing backslash", "C:\\Docs\\a.txt\\", false, false},
+            {"drive root", "C:\\", true, true},
+            {"drive root in lower case", "c:\\", true, true},
+            {"forward slashes as for the Win32 file functions", "C:/Docs/a.txt", true, false},
+            {"doubled separators count once", "C:\\Windows\\\\system32", true, true},
+            {"drive without separator is relative", "C:", false, false},
+            {"drive-relative path", "C:Docs", false, false},
+            {"root-relative path", "\\Docs\\a.txt", false, false},
+            {"relative path", "Docs\\a.txt", false, false},
+            {"empty text", "", false, false},
+            {"unmapped drive", "D:\\", false, false},
+            {"drive mapped to a missing folder", "E:\\", false, false},
+            {"missing file", "C:\\Windows\\nope.dll", false, false},
+            {"missing folder on the way", "C:\\Nope\\a.txt", false, false},
+            {"file used as a folder", "C:\\Docs\\a.txt\\b", false, false},
+            {"UNC path", "\\\\server\\share\\f.txt", false, false},
+            {"UNC path with slashes", "//server/share/f.txt", false, false},
+            {"device path", "\\\\?\\C:\\Docs\\a.txt", false, false},
+            {"dot-dot out of the drive", "C:\\..\\outside\\secret.txt", false, false},
+            {"dot-dot inside the drive", "C:\\Windows\\..\\Docs\\a.txt", false, false},
+            {"dot component", "C:\\.\\Docs", false, false},
+            {"less than", "C:\\Docs\\a<.txt", false, false},
+            {"greater than", "C:\\Docs\\a>.txt", false, false},
+            {"double quote", "C:\\Docs\\\"a.txt\"", false, false},
+            {"pipe", "C:\\Docs|a.txt", false, false},
+            {"question mark", "C:\\Docs\\a.tx?", false, false},
+            {"asterisk", "C:\\Docs\\*.txt", false, false},
+            {"control character", "C:\\Docs\\a\x01.txt", false, false},
+            {"embedded NUL", "C:\\Docs\\a.txt\0.bak"s, false, false},
+            {"trailing NUL", "C:\\Docs\\a.txt\0"s, false, false},
+            {"colon names a stream", "C:\\Docs\\a.txt:stream", false, false},
+            {"trailing dots and spaces dropped", "C:\\Docs\\a.txt. . ", true, false},
+            {"trailing dot dropped from a folder", "C:\\Docs.", true, true},
+            {"one trailing dot dropped inside", "C:\\Docs.\\a.txt", true, false},
+            {"trailing space kept inside", "C:\\Docs \\a.txt", false, false},
+            {"last name of dots only names the folder", "C:\\Docs\\. ..", true, true},
+            {"last name of dots only after a file", "C:\\Docs\\a.txt\\...", false, false},
+            {"inner name of dots only", "C:\\Docs\\...\\a.txt", false, false},
+            {"host name in UTF-8, path in ANSI", "C:\\Caf\xE9\\x.txt", true, false},
+            {"accented letter in other case", "C:\\CAF\xC9\\X.TXT", true, false},
+            {"UTF-8 bytes in the path", "C:\\Caf\xC3\xA9\\x.txt", false, false},
+        });
+}
+
+TEST_F(MappedFilesTest, LinksLeadOnlyInsideTheMappedFolders) {
+    if (!links_) GTEST_SKIP() << "the host did not make symbolic links";
+    MappedFiles files(Config());
+    ExpectProbes(
+        files,
+        {
+            {"link to a folder inside the drive", "C:\\links\\toapp\\APP.EXE", true, false},
+            {"link to a folder read as a folder", "C:\\Links\\ToApp\\", true, true},
+            {"link to a file inside the drive", "C:\\Links\\App-Link.exe", true, false},
+            {"link out of the drive", "C:\\Links\\Escape", false, false},
+            {"through a link out of the drive", "C:\\Links\\Escape\\secret.txt", false, false},
+            {"dangling link", "C:\\Links\\Dangling", false, false},
+        });
+}
+
+TEST_F(MappedFilesTest, PathsOfMaxPathCharactersOrMoreDoNotExist) {
+    if (!kSlashHost) GTEST_SKIP() << "host paths this long need the \\\\?\\ form on Windows";
+    // "C:\" + 200 + "\" + 55 = 259 characters, the longest path the "A" functions take.
+    const std::string outer(200, 'o');
+    const std::string inner(55, 'i');
+    fs::create_directories(c_ / outer / inner);
+    MappedFiles files(Config());
+    const std::string longest = "C:\\" + outer + "\\" + inner;
+    ASSERT_EQ(longest.size(), 259u);
+    EXPECT_TRUE(files.IsDirectory(longest));
+    EXPECT_FALSE(files.IsDirectory(longest + "\\"));
+}
+
+TEST_F(MappedFilesTest, NetworkPathsAreTheDoubleBackslashOnes) {
+    MappedFiles files(Config());
+    EXPECT_TRUE(files.IsNetworkPath("\\\\server\\share\\f.txt"));
+    EXPECT_TRUE(files.IsNetworkPath("\\\\server"));
+    EXPECT_FALSE(files.IsNetworkPath("C:\\Docs\\a.txt"));
+    EXPECT_FALSE(files.IsNetworkPath("\\Docs"));
+    EXPECT_FALSE(files.IsNetworkPath(""));
+}
+
+struct ExpandCase {
+    const char* name;
+    std::string text;
+    std::string expanded;
+};
+
+TEST_F(MappedFilesTest, ExpandEnvironmentAsWindowsDoes) {
+    const ExpandCase kCases[] = {
+        {"known name", "%SystemRoot%\\system32", "C:\\Windows\\system32"},
+        {"name in other case", "%SYSTEMROOT%", "C:\\Windows"},
+        {"two names", "%windir%;%ProgramFiles%", "C:\\Windows;C:\\Program Files"},
+        {"unknown name stays", "%Nope%\\x", "%Nope%\\x"},
+        {"closing sign of an unknown name opens the next", "%Nope%windir%", "%NopeC:\\Windows"},
+        {"double percent", "100%%", "100%%"},
+        {"double percent before a name", "%%windir%", "%C:\\Windows"},
+        {"unclosed percent", "a%windir", "a%windir"},
+        {"lone percent", "%", "%"},
+        {"empty value", "[%Blank%]", "[]"},
+        {"value is not expanded again", "%Loop%", "%windir%"},
+        {"no references", "C:\\plain", "C:\\plain"},
+        {"empty text", "", ""},
+    };
+    MappedFilesConfig config = Config();
+    config.Environment["SystemRoot"] = "C:\\Windows";
+    config.Environment["WINDIR"] = "C:\\Windows";
+    config.Environment["ProgramFiles"] = "C:\\Program Files";
+    config.Environment["Blank"] = "";
+    config.Environment["Loop"] = "%windir%";
+    MappedFiles files(std::move(config));
+    for (const ExpandCase& c : kCases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(files.ExpandEnvironment(c.text), c.expanded);
+    }
+}
+
+TEST_F(MappedFilesTest, WindowsDirectoryEndsInOneBackslash) {
+    EXPECT_EQ(MappedFiles(Config()).WindowsDirectory(), "C:\\Windows\\");
+    MappedFilesConfig config = Config();
+    config.WindowsDir = "D:\\WinNT\\";
+    EXPECT_EQ(MappedFiles(std::move(config)).WindowsDirectory(), "D:\\WinNT\\");
+}
+
+TEST(MappedFilesEnvironment, StandardVariablesFollowTheWindowsDirectory) {
+    MappedFilesConfig config;
+    config.WindowsDir = "D:\\WinNT\\";
+    config.Environment["WINDIR"] = "X:\\Kept";
+    registry::AddStandardEnvironment(config);
+    MappedFiles files(std::move(config));
+    EXPECT_EQ(files.ExpandEnvironment("%SystemRoot%|%windir%|%SystemDrive%"),
+              "D:\\WinNT|X:\\Kept|D:");
+    EXPECT_EQ(files.ExpandEnvironment("%ProgramFiles%|%CommonProgramFiles%"),
+              "D:\\Program Files|D:\\Program Files\\Common Files");
+}
+
+MATCHER_P3(IsEntry, name, directory, link, "") {
+    return arg.Name == name && arg.IsDirectory == directory && arg.IsLink == link;
+}
+
+TEST_F(MappedFilesTest, ListDirectoryGivesNamesInCaseInsensitiveOrderWithFlags) {
+    if (kSlashHost) {
+        // No Windows name can hold these; the host can.
+        WriteFile(c_ / "Docs" / "bad?name.txt", "");
+        WriteFile(c_ / "Docs" / "back\\slash.txt", "");
+    }
+    MappedFiles files(Config());
+    std::vector<DirEntry> entries{{"stale", false, false}};
+    ASSERT_TRUE(files.ListDirectory("c:\\docs\\", entries));
+    EXPECT_THAT(entries,
+                ElementsAre(IsEntry("a.txt", false, false), IsEntry("Readme.TXT", false, false),
+                            IsEntry("sub", true, false)));
+
+    ASSERT_TRUE(files.ListDirectory("C:\\", entries));
+    EXPECT_THAT(entries, ElementsAre(IsEntry("Caf\xE9", true, false), IsEntry("Docs", true, false),
+                                     IsEntry("Dup", true, false), IsEntry("Links", true, false),
+                                     IsEntry("Program Files", true, false),
+                                     IsEntry("Windows", true, false)));
+}
+
+TEST_F(MappedFilesTest, ListDirectoryMarksLinks) {
+    if (!links_) GTEST_SKIP() << "the host did not make symbolic links";
+    MappedFiles files(Config());
+    std::vector<DirEntry> entries;
+    ASSERT_TRUE(files.ListDirectory("C:\\Links", entries));
+    // A link out of the drive, or to nothing, is listed but is no folder.
+    EXPECT_THAT(entries,
+                ElementsAre(IsEntry("app-link.exe", false, true), IsEntry("Dangling", false, true),
+                            IsEntry("Escape", false, true), IsEntry("ToApp", true, true)));
+    ASSERT_TRUE(files.ListDirectory("C:\\Links\\ToApp", entries));
+    EXPECT_THAT(entries, ElementsAre(IsEntry("app.exe", false, false)));
+    EXPECT_FALSE(files.ListDirectory("C:\\Links\\Escape", entries));
+    EXPECT_TRUE(entries.empty());
+}
+
+TEST_F(MappedFilesTest, ListDirectoryRefusesWhatIsNotAReachableFolder) {
+    MappedFiles files(Config());
+    std::vector<DirEntry> entries;
+    for (const char* path : {"C:\\Docs\\a.txt", "C:\\Nope", "D:\\", "E:\\", "\\\\server\\share",
+                             "C:\\Docs\\..\\Dup"}) {
+        SCOPED_TRACE(path);
+        entries = {{"stale", false, false}};
+        EXPECT_FALSE(files.ListDirectory(path, entries));
+        EXPECT_TRUE(entries.empty());
+    }
+}
+
+TEST_F(MappedFilesTest, ReadWholeFileStopsAtTheLimit) {
+    MappedFiles files(Config());
+    std::string bytes = "stale";
+    ASSERT_TRUE(files.ReadWholeFile("C:\\DOCS\\A.TXT", 1024, bytes));
+    EXPECT_EQ(bytes, "alpha");
+    ASSERT_TRUE(files.ReadWholeFile("C:\\Docs\\a.txt", 3, bytes));
+    EXPECT_EQ(bytes, "alp");
+    ASSERT_TRUE(files.ReadWholeFile("C:\\Docs\\a.txt", 0, bytes));
+    EXPECT_EQ(bytes, "");
+}
+
+TEST_F(MappedFilesTest, ReadWholeFileReadsMoreThanOnePiece) {
+    std::string big(200 * 1024 + 7, 'x');
+    for (std::size_t i = 0; i < big.size(); i += 997) big[i] = static_cast<char>('a' + i % 26);
+    WriteFile(c_ / "big.bin", big);
+    MappedFiles files(Config());
+    std::string bytes;
+    ASSERT_TRUE(files.ReadWholeFile("C:\\big.bin", static_cast<std::size_t>(-1), bytes));
+    EXPECT_EQ(bytes, big);
+    ASSERT_TRUE(files.ReadWholeFile("C:\\big.bin", 100 * 1024 + 1, bytes));
+    EXPECT_EQ(bytes, big.substr(0, 100 * 1024 + 1));
+}
+
+TEST_F(MappedFilesTest, ReadWholeFileRefusesFoldersAndPathsOutOfTheDrive) {
+    MappedFiles files(Config());
+    for (const char* path : {"C:\\Docs", "C:\\Docs\\nope.txt", "C:\\..\\outside\\secret.txt",
+                             "C:\\Links\\Escape\\secret.txt", "C:\\Links\\Dangling"}) {
+        SCOPED_TRACE(path);
+        std::string bytes = "stale";
+        EXPECT_FALSE(files.ReadWholeFile(path, 1024, bytes));
+        EXPECT_EQ(bytes, "");
+    }
+}
+
+TEST_F(MappedFilesTest, DeleteFileRemovesTheFileAndTheCacheForgetsIt) {
+    MappedFiles files(Config());
+    std::vector<DirEntry> entries;
+    ASSERT_TRUE(files.ListDirectory("C:\\Docs", entries));  // fills the cache
+    ASSERT_TRUE(files.FileExists("C:\\Docs\\a.txt"));
+
+    EXPECT_TRUE(files.DeleteFile("c:\\docs\\A.TXT"));
+    EXPECT_FALSE(fs::exists(c_ / "Docs" / "a.txt"));
+    EXPECT_FALSE(files.FileExists("C:\\Docs\\a.txt"));
+    ASSERT_TRUE(files.ListDirectory("C:\\Docs", entries));
+    EXPECT_THAT(entries, ::testing::Not(::testing::Contains(IsEntry("a.txt", false, false))));
+    EXPECT_FALSE(files.DeleteFile("C:\\Docs\\a.txt"));  // already gone
+}
+
+TEST_F(MappedFilesTest, DeleteFileNeverDeletesFoldersOrOutsideFiles) {
+    MappedFiles files(Config());
+    EXPECT_FALSE(files.DeleteFile("C:\\Docs\\sub"));
+    EXPECT_TRUE(fs::is_directory(c_ / "Docs" / "sub"));
+    EXPECT_FALSE(files.DeleteFile("C:\\"));
+    EXPECT_FALSE(files.DeleteFile("C:\\..\\outside\\secret.txt"));
+    EXPECT_FALSE(files.DeleteFile("C:\\Links\\Escape\\secret.txt"));
+    EXPECT_TRUE(fs::exists(root_ / "outside" / "secret.txt"));
+}
+
+TEST_F(MappedFilesTest, LinksAreReadAndDeletedAsThemselves) {
+    if (!links_) GTEST_SKIP() << "the host did not make symbolic links";
+    MappedFiles files(Config());
+    std::string bytes;
+    ASSERT_TRUE(files.ReadWholeFile("C:\\Links\\app-link.exe", 1024, bytes));
+    EXPECT_EQ(bytes, "MZ app");
+
+    EXPECT_FALSE(files.DeleteFile("C:\\Links\\ToApp"));  // a link to a folder is a folder
+    EXPECT_TRUE(fs::is_symlink(c_ / "Links" / "ToApp"));
+    // A link to a file is deleted itself; its target stays.
+    EXPECT_TRUE(files.DeleteFile("C:\\Links\\app-link.exe"));
+    EXPECT_FALSE(fs::is_symlink(c_ / "Links" / "app-link.exe"));
+    EXPECT_TRUE(files.FileExists("C:\\Program Files\\App\\app.exe"));
+}
+
+TEST_F(MappedFilesTest, DeletingALinkTargetIsSeenThroughTheLink) {
+    if (!links_) GTEST_SKIP() << "the host did not make symbolic links";
+    MappedFiles files(Config());
+    ASSERT_TRUE(files.FileExists("C:\\Links\\app-link.exe"));
+    ASSERT_TRUE(files.DeleteFile("C:\\Links\\ToApp\\app.exe"));
+    EXPECT_FALSE(files.FileExists("C:\\Program Files\\App\\app.exe"));
+    EXPECT_FALSE(files.FileExists("C:\\Links\\app-link.exe"));
+}
+
+TEST_F(MappedFilesTest, OfNamesDifferingOnlyInCaseTheFirstInByteOrderIsSeen) {
+    if (!caseTwins_) GTEST_SKIP() << "the host folds names differing only in case";
+    MappedFiles files(Config());
+    std::vector<DirEntry> entries;
+    ASSERT_TRUE(files.ListDirectory("C:\\Dup", entries));
+    EXPECT_THAT(entries, ElementsAre(IsEntry("CASE.txt", false, false)));
+    std::string bytes;
+    ASSERT_TRUE(files.ReadWholeFile("C:\\Dup\\case.txt", 100, bytes));
+    EXPECT_EQ(bytes, "upper");
+
+    // Deleting it uncovers the other one.
+    ASSERT_TRUE(files.DeleteFile("C:\\Dup\\case.txt"));
+    EXPECT_FALSE(fs::exists(c_ / "Dup" / "CASE.txt"));
+    ASSERT_TRUE(files.ReadWholeFile("C:\\Dup\\Case.TXT", 100, bytes));
+    EXPECT_EQ(bytes, "lower");
+}
+
+TEST_F(MappedFilesTest, ListingsAreCachedUntilInvalidated) {
+    MappedFiles files(Config());
+    ASSERT_FALSE(files.FileExists("C:\\Docs\\new.txt"));
+    WriteFile(c_ / "Docs" / "new.txt", "new");
+    EXPECT_FALSE(files.FileExists("C:\\Docs\\new.txt"));
+    files.Invalidate();
+    EXPECT_TRUE(files.FileExists("C:\\Docs\\new.txt"));
+}
+
+TEST_F(MappedFilesTest, TwoDrivesAndLinksBetweenThem) {
+    const fs::path d = root_ / "drive_d";
+    WriteFile(d / "Data" / "d.txt", "on d");
+    MappedFilesConfig config = Config();
+    config.Drives['D'] = d;
+    std::error_code ec;
+    fs::create_directory_symlink(d / "Data", c_ / "DataOnD", ec);
+    MappedFiles files(std::move(config));
+    EXPECT_TRUE(files.FileExists("D:\\data\\D.TXT"));
+    EXPECT_FALSE(files.FileExists("D:\\Docs\\a.txt"));
+    // A link from one mapped drive into another stays inside the mapped folders.
+    if (!ec) {
+        EXPECT_TRUE(files.FileExists("C:\\DataOnD\\d.txt"));
+    }
+}
+
+}  // namespace
+}  // namespace hivewarden::testing

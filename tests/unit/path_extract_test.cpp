@@ -1,0 +1,213 @@
+// Path extraction, kind and missing test over a small fake machine: one table of named texts
+// with the path, kind and missing flag each must give.
+#include "scan/path_extract.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "engine/error_entry.h"
+#include "registry/signals.h"
+#include "support/fake_probes.h"
+
+namespace hivewarden::testing {
+namespace {
+
+using scan::ExtractPath;
+using scan::IsMissing;
+using scan::PathContext;
+using scan::PathKindOf;
+
+constexpr std::int32_t kNone = engine::kNotAPath;
+constexpr std::int32_t kFolder = engine::kFolderPath;
+constexpr std::int32_t kFile = engine::kFilePath;
+constexpr std::int32_t kRoot = engine::kDriveRoot;
+constexpr std::int32_t kNetwork = engine::kNetworkPath;
+
+// Drive C: with a few programs, libraries, documents and folders; C:\Windows\Fonts holds
+// arial.ttf. Nothing else exists (no drive D:).
+FakeProbes MakeMachine() {
+    FakeProbes probes;
+    probes.AddFile(R"(C:\Program Files\App\app.exe)")
+        .AddFile(R"(C:\Program Files\A\a.exe)")
+        .AddFile(R"(C:\Program Files\Common Files\x.dll)")
+        .AddFile(R"(C:\Windows\rundll32.exe)")
+        .AddFile(R"(C:\Windows\system32\shell32.dll)")
+        .AddFile(R"(C:\Windows\system32\x.dll)")
+        .AddFile(R"(C:\Windows\Fonts\arial.ttf)")
+        .AddFile(R"(C:\Docs\a.htm)")
+        .AddFile(R"(C:\Tools\run.exe)")
+        .AddFile(R"(C:\Apps\my-tool.exe)")
+        .AddFile(R"(C:\a\b.exe)")
+        .AddFile(R"(C:\x\y.dll)")
+        .AddFile(R"(C:\Lib\a.dll)")
+        .AddFile(R"(C:\Lib\a;b.dll)")
+        .AddFolder(R"(C:\Data)")
+        .AddFolder(R"(C:\Some.Folder)");
+    // The fake compares paths as written; Windows reads a doubled "\" as one, so this file
+    // is also known under its doubled spelling.
+    probes.AddFile(R"(C:\Lib\\twice.dll)");
+    return probes;
+}
+
+struct Case {
+    const char* Name;
+    std::string Text;
+    std::string Path;
+    std::int32_t Kind;
+    bool Missing;  // IsMissing(Text, Kind)
+};
+
+const Case kCases[] = {
+    // Quotes.
+    {"quoted program with a switch", R"("C:\Program Files\App\app.exe" -min)",
+     R"(C:\Program Files\App\app.exe)", kFile, false},
+    {"quoted program with a quoted placeholder", R"("C:\Program Files\A\a.exe" "%1")",
+     R"(C:\Program Files\A\a.exe)", kFile, false},
+    {"unquoted program with a quoted placeholder", R"(C:\Program Files\A\a.exe "%1")",
+     R"(C:\Program Files\A\a.exe)", kFile, false},
+    {"opening quote without a closing quote", R"("C:\Program Files\A\a.exe)",
+     R"(C:\Program Files\A\a.exe)", kFile, false},
+    {"nothing but quotes", R"("")", "", kFile, false},
+    {"quoted missing program with a switch", R"("C:\Program Files\B\b.exe" /s)",
+     R"(C:\Program Files\B\b.exe)", kFile, true},
+    {"quote before a second drive path", R"(C:\a\b.exe" "C:\x\y.dll)", R"(C:\a\b.exe)", kFile,
+     false},
+    {"quote right before a second drive path", R"(C:\a\b.exe"C:\x\y.dll)", R"(C:\a\b.exe)", kFile,
+     false},
+    // Arguments, icon indexes and other marks after the last backslash.
+    {"icon resource id after a comma", R"(C:\Windows\system32\shell32.dll,-154)",
+     R"(C:\Windows\system32\shell32.dll)", kFile, false},
+    {"icon index 0", R"(C:\Windows\system32\shell32.dll,0)", R"(C:\Windows\system32\shell32.dll)",
+     kFile, false},
+    {"switch after an existing program", R"(C:\Tools\run.exe /q)", R"(C:\Tools\run.exe)", kFile,
+     false},
+    {"switch after a missing program keeps the space", R"(C:\Tools\gone.exe /q)",
+     "C:\\Tools\\gone.exe ", kFile, true},
+    {"wildcard pattern names its folder", R"(C:\Docs\*.htm)", "C:\\Docs\\", kFile, false},
+    {"DEL character after the name", "C:\\x\\y.dll\x7f", R"(C:\x\y.dll)", kFile, false},
+    {"rundll32 line with a library path", R"(rundll32.exe C:\x\y.dll,Entry)", R"(C:\x\y.dll)",
+     kFile, false},
+    {"rundll32 line with its own full path", R"(C:\Windows\rundll32.exe C:\x\y.dll,Entry)",
+     R"(C:\Windows\rundll32.exe)", kFile, false},
+    {"word before the drive and a switch after", R"(abc C:\Tools\run.exe -q)",
+     R"(C:\Tools\run.exe)", kFile, false},
+    // Dashes.
+    {"dash switch after an existing program", R"(C:\Tools\run.exe -min)", R"(C:\Tools\run.exe)",
+     kFile, false},
+    {"dash switch after a missing program", R"(C:\Tools\gone.exe -min)", "C:\\Tools\\gone.exe ",
+     kFile, true},
+    {"existing program with a dash in its name", R"(C:\Apps\my-tool.exe)", R"(C:\Apps\my-tool.exe)",
+     kFile, false},
+    {"dash switch after a program with a dash in its name", R"(C:\Apps\my-tool.exe -silent)",
+     R"(C:\Apps\my-tool.exe)", kFile, false},
+    {"dashed word after a program with a dash in its name", R"(C:\Apps\my-tool.exe start-up)",
+     R"(C:\Apps\my-tool.exe)", kFile, false},
+    {"dash suffix on a program named without .exe", R"(C:\Tools\run-x)", R"(C:\Tools\run.exe)",
+     kFile, false},
+    {"dash and number as the last component", R"(C:\Data\-5)", "C:\\Data\\", kFile, false},
+    // Prefixes.
+    {"FILE:// prefix", R"(FILE://C:\Docs\a.htm)", R"(C:\Docs\a.htm)", kFile, false},
+    {"file: prefix in lower case", R"(file:C:\Docs\a.htm)", R"(C:\Docs\a.htm)", kFile, false},
+    {"file:/// with forward slashes", "file:///C:/Docs/a.htm", "", kFile, false},
+    {"file: prefix before a font name", "file:arial.ttf", "arial.ttf", kFile, false},
+    {"file:// prefix before a UNC path", R"(file://\\server\share\f.txt)",
+     R"(\\server\share\f.txt)", kNetwork, false},
+    {"leading equals sign", R"(=C:\x\y.dll)", R"(C:\x\y.dll)", kFile, false},
+    {"web address", "HTTP://www.example.com/index.html", "", kFile, false},
+    {"URL prefix", "URL://x", "", kFile, false},
+    {"web address with a backslash", R"(HTTP://server\page)", "HTTP://server", kNone, true},
+    {"web address of a UNC path", R"(HTTP://\\srv\share\f.txt)", R"(HTTP://\\srv\share\)", kNone,
+     true},
+    // Several paths.
+    {"second path after a semicolon", R"(C:\a\b.exe;D:\c)", R"(C:\a\b.exe)", kFile, false},
+    {"second path after a pipe", R"(C:\a\b.exe|D:\c)", R"(C:\a\b.exe)", kFile, false},
+    {"second path after a space", R"(C:\a\b.exe D:\c)", R"(C:\a\b.exe)", kFile, false},
+    {"word with a colon after a font name", "arial.ttf x:", "arial.ttf", kFile, false},
+    {"trailing semicolon after an existing file", R"(C:\Lib\a.dll;)", R"(C:\Lib\a.dll)", kFile,
+     false},
+    {"trailing semicolon after a missing file", R"(C:\Lib\b.dll;)", R"(C:\Lib\b.dll;)", kFile,
+     true},
+    {"list after an existing file", R"(C:\Lib\a.dll;b;c)", R"(C:\Lib\a.dll)", kFile, false},
+    {"semicolons inside an existing name and after it", R"(C:\Lib\a;b.dll;)", R"(C:\Lib\a;b.dll)",
+     kFile, false},
+    {"list after a bare name is left alone", "arial.ttf;x", "arial.ttf;x", kNone, true},
+    {"two colons", R"(C:\x:y)", R"(C:\x:y)", kNone, true},
+    // Numbers.
+    {"starts with a digit", "123abc", "123abc", kNone, true},
+    {"plain number", "42", "42", kNone, true},
+    {"negative number", "-5", "", kFile, false},
+    {"minus zero is no negative number", "-0", "-0", kNone, true},
+    {"number under an existing folder", R"(C:\Data\7)", R"(C:\Data)", kFile, false},
+    {"number under a missing folder", R"(C:\Nodata\7)", "", kFile, false},
+    // Fonts, environment, empty text.
+    {"font in the fonts folder", "arial.ttf", "arial.ttf", kFile, false},
+    {"font not in the fonts folder", "times.ttf", "times.ttf", kNone, true},
+    {"environment reference left unexpanded", R"(%SystemRoot%\system32\x.dll)",
+     R"(%SystemRoot%\system32\x.dll)", kNone, true},
+    {"expanded environment reference", R"(C:\Windows\system32\x.dll)",
+     R"(C:\Windows\system32\x.dll)", kFile, false},
+    {"empty text", "", "", kFile, false},
+    // Files, folders, drives and network paths.
+    {"existing file under folders with spaces", R"(C:\Program Files\Common Files\x.dll)",
+     R"(C:\Program Files\Common Files\x.dll)", kFile, false},
+    {"program named without .exe", R"(C:\Tools\run)", R"(C:\Tools\run.exe)", kFile, false},
+    {"folder with a dot in its name", R"(C:\Some.Folder)", R"(C:\Some.Folder)", kFolder, false},
+    {"missing folder", R"(C:\Gone\Folder)", R"(C:\Gone\Folder)", kFolder, true},
+    {"missing folder below a folder with a dot", R"(C:\Some.Folder\Gone)", R"(C:\Some.Folder\Gone)",
+     kFolder, true},
+    {"existing drive root", R"(C:\)", R"(C:\)", kRoot, false},
+    {"missing drive root", R"(D:\)", R"(D:\)", kRoot, true},
+    {"UNC path", R"(\\server\share\f.txt)", R"(\\server\share\f.txt)", kNetwork, false},
+    {"bare server name", R"(\\server)", R"(\\server)", kNone, true},
+    {"UNC program with a switch keeps the space", R"(\\server\share\tool.exe /s)",
+     "\\\\server\\share\\tool.exe ", kNetwork, false},
+    {"doubled backslash in an existing drive path", R"(C:\Lib\\twice.dll)", R"(C:\Lib\\twice.dll)",
+     kNetwork, false},
+    {"doubled backslash in a missing drive path", R"(C:\Lib\\gone.dll)", R"(C:\Lib\\gone.dll)",
+     kNetwork, true},
+};
+
+TEST(PathExtract, CutsClassifiesAndChecksEachText) {
+    FakeProbes probes = MakeMachine();
+    PathContext context{probes, "C:\\Windows\\"};
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(ExtractPath(c.Text, context), c.Path);
+        EXPECT_EQ(PathKindOf(c.Text, context), c.Kind);
+        EXPECT_EQ(IsMissing(c.Text, c.Kind, context), c.Missing);
+    }
+}
+
+TEST(PathExtract, YieldsOncePerText) {
+    FakeProbes probes = MakeMachine();
+    registry::EngineSignals signals;
+    int yields = 0;
+    signals.YieldHook = [&yields] { ++yields; };
+    PathContext context{probes, "C:\\Windows\\", &signals};
+    ExtractPath(R"(C:\a\b.exe;D:\c)", context);
+    EXPECT_EQ(yields, 1);
+    PathKindOf(R"("C:\Program Files\App\app.exe" -min)", context);
+    EXPECT_EQ(yields, 2);
+    IsMissing(R"(C:\Tools\gone.exe /q)", kFile, context);
+    EXPECT_EQ(yields, 3);
+}
+
+// Each second path costs one pass of the cleaning loop; a text that needs more passes than
+// the limit allows names no path.
+TEST(PathExtract, LongPathListsEndAtThePassLimit) {
+    FakeProbes probes = MakeMachine();
+    PathContext context{probes, "C:\\Windows\\"};
+    auto list = [](std::size_t extraPaths) {
+        std::string text = R"(C:\a\b.exe)";
+        for (std::size_t i = 0; i < extraPaths; ++i) text += R"(;D:\c)";
+        return text;
+    };
+    EXPECT_EQ(ExtractPath(list(scan::kMaxCleaningPasses - 1), context), R"(C:\a\b.exe)");
+    EXPECT_EQ(ExtractPath(list(scan::kMaxCleaningPasses), context), "");
+    EXPECT_FALSE(IsMissing(list(scan::kMaxCleaningPasses), kFile, context));
+}
+
+}  // namespace
+}  // namespace hivewarden::testing

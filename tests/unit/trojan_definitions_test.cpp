@@ -1,0 +1,259 @@
+// Loading the trojan definition files, the name lookup and the lock-location check.
+#include "scan/trojan_definitions.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "registry/access.h"
+#include "registry/memory_store.h"
+#include "support/fake_probes.h"
+#include "support/temp_folder.h"
+
+namespace hivewarden::testing {
+namespace {
+
+using namespace scan;
+using engine::ErrorEntry;
+
+std::vector<std::pair<std::string, std::string>> PatternsAndNames(const TrojanNames& names) {
+    std::vector<std::pair<std::string, std::string>> result;
+    for (const TrojanName& n : names) result.emplace_back(n.Pattern, n.Name);
+    return result;
+}
+
+TEST(TrojanNames, LoadsPatternAndNameOfEveryLineWithASemicolon) {
+    TempFolder folder;
+    const std::string path = folder.Write("TrojanDef.ini",
+                                          "comment line without separator\r\n"
+                                          "evil.exe;Evil\r\n"
+                                          " spaced ; Kept As Is \n"
+                                          "dropper.dll;Dropper;ignored;fields\n"
+                                          "\r\n"
+                                          ";Anything");
+    TrojanNames names;
+    EXPECT_FALSE(LoadTrojanNames(path, names));
+    using P = std::pair<std::string, std::string>;
+    EXPECT_EQ(PatternsAndNames(names), (std::vector<P>{{"evil.exe", "Evil"},
+                                                       {" spaced ", " Kept As Is "},
+                                                       {"dropper.dll", "Dropper"},
+                                                       {"", "Anything"}}));
+    EXPECT_EQ(names[0], TrojanName{});  // element 0 holds nothing
+}
+
+TEST(TrojanNames, MissingFileEmptiesTheListSilently) {
+    TempFolder folder;
+    TrojanNames names;
+    names.Grow() = MakeTrojanName("old", "Old");
+    EXPECT_FALSE(LoadTrojanNames(folder.File("TrojanDef.ini"), names));
+    EXPECT_TRUE(names.Empty());
+}
+
+TEST(TrojanNames, UnreadableFileGivesTheNameFileMessage) {
+    TempFolder folder;
+    const std::string path = folder.File("TrojanDef.ini");
+    std::filesystem::create_directory(path);  // a folder where the file should be
+    TrojanNames names;
+    names.Grow() = MakeTrojanName("old", "Old");
+    const auto error = LoadTrojanNames(path, names);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->Number, kDefinitionAccessError);
+    EXPECT_NE(error->Description.find(path + ", line 1"), std::string::npos);
+    EXPECT_EQ(error->Message,
+              "Error in VirusNameFilePath\nError Number: 75\nDescription: " + error->Description);
+    EXPECT_TRUE(names.Empty());
+}
+
+TEST(TrojanNames, FirstMatchingPatternInFileOrderGivesTheName) {
+    TrojanNames names;
+    names.Grow() = MakeTrojanName("svchost32", "Fake Host");
+    names.Grow() = MakeTrojanName("EVIL", "Evil Upper");
+    names.Grow() = MakeTrojanName("evil.exe", "Evil Lower");
+    struct Case {
+        const char* name;
+        std::string data;
+        std::string expected;
+    } cases[] = {
+        {"no pattern occurs", "C:\\Windows\\notepad.exe", ""},
+        {"two patterns occur: the first line wins", "C:\\x\\evil.exe", "Evil Upper"},
+        {"compared in upper case", "c:\\SvcHost32.exe", "Fake Host"},
+        {"empty data never matches", "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(TrojanNameFor(names, c.data), c.expected);
+    }
+}
+
+TEST(TrojanNames, EmptyPatternMatchesEveryNonEmptyData) {
+    TrojanTables tables;
+    tables.Names.Grow() = MakeTrojanName("", "Anything");
+    EXPECT_EQ(tables.TrojanNameFor("x"), "Anything");
+    EXPECT_EQ(tables.TrojanNameFor(""), "");
+}
+
+TEST(TrojanNames, AccentedLettersCompareInUpperCase) {
+    TrojanNames names;
+    names.Grow() = MakeTrojanName("d\xE9j\xE0", "Accent");  // "déjà" in the ANSI code page
+    EXPECT_EQ(TrojanNameFor(names, "C:\\D\xC9J\xC0.exe"), "Accent");
+}
+
+TEST(TrojanLocks, LoadsFieldsAndMapsRootCodes) {
+    TempFolder folder;
+    const std::string path = folder.Write("TrojanLock.ini",
+                                          "Classes;1;CLSID\\{X};;marker1\r\n"
+                                          "User;2;Software\\A;Run;m2;extra\r\n"
+                                          "Machine; 3 ;Software\\Example;Val;m3\n"
+                                          "Plus;+3;K;V;m\n"
+                                          "Four;4;K;V;m\n"
+                                          "Zero;0;K;V;m\n"
+                                          "Negative;-1;K;V;m\n"
+                                          "no separator here\n");
+    TrojanLocks locks;
+    EXPECT_FALSE(LoadTrojanLocks(path, locks));
+    ASSERT_EQ(locks.Count(), 7);
+    EXPECT_EQ(locks[1],
+              (TrojanLock{"Classes", registry::kClassesRoot, "CLSID\\{X}", "", "marker1"}));
+    EXPECT_EQ(locks[2], (TrojanLock{"User", registry::kCurrentUser, "Software\\A", "Run", "m2"}));
+    EXPECT_EQ(locks[3],
+              (TrojanLock{"Machine", registry::kLocalMachine, "Software\\Example", "Val", "m3"}));
+    EXPECT_EQ(locks[4].RootKey, registry::kLocalMachine);
+    for (std::int32_t i = 5; i <= 7; ++i) {
+        SCOPED_TRACE(locks[i].Name);
+        EXPECT_EQ(locks[i].RootKey, 0u);
+    }
+}
+
+TEST(TrojanLocks, BadLineStopsLoadingAndKeepsTheLinesBefore) {
+    struct Case {
+        const char* name;
+        std::string badLine;
+        std::int32_t number;
+        std::string descriptionPart;
+    } cases[] = {
+        {"fewer than five fields", "Short;3;Software\\X;Val", kDefinitionSubscriptError,
+         "4 fields"},
+        {"root code not a number", "Word;three;Software\\X;Val;m", kDefinitionTypeError,
+         "\"three\""},
+        {"empty root code", "Empty;;Software\\X;Val;m", kDefinitionTypeError, "\"\""},
+        {"root code with a fraction", "Frac;1.5;Software\\X;Val;m", kDefinitionTypeError,
+         "\"1.5\""},
+        {"root code out of range", "Big;99999999999;Software\\X;Val;m", kDefinitionTypeError,
+         "\"99999999999\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        const std::string path =
+            folder.Write("TrojanLock.ini", "First;3;Software\\A;V;m\r\nignored line\r\n" +
+                                               c.badLine + "\r\nAfter;3;K;V;m\r\n");
+        TrojanLocks locks;
+        const auto error = LoadTrojanLocks(path, locks);
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->Number, c.number);
+        EXPECT_NE(error->Description.find(path + ", line 3: "), std::string::npos);
+        EXPECT_NE(error->Description.find(c.descriptionPart), std::string::npos);
+        EXPECT_EQ(error->Message,
+                  "Error in VirusLocFilePath\nError Number: " + std::to_string(c.number) +
+                      "\nDescription: " + error->Description);
+        // The definition before the bad line stays; the bad line's record is not kept.
+        ASSERT_EQ(locks.Count(), 1);
+        EXPECT_EQ(locks[1].Name, "First");
+    }
+}
+
+TEST(TrojanTables, LoadReadsBothFilesFromTheProgramFolder) {
+    TempFolder folder;
+    folder.Write("TrojanDef.ini", "evil;Evil\r\n");
+    folder.Write("TrojanLock.ini", "Lock;3;Software\\X;V;m\r\nBad;x;K;V;m\r\n");
+    TrojanTables tables;
+    const std::vector<DefinitionError> errors = tables.Load(folder.Folder());
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].Message.rfind("Error in VirusLocFilePath\n", 0), 0u);
+    EXPECT_EQ(tables.Names.Count(), 1);
+    EXPECT_EQ(tables.Locks.Count(), 1);
+}
+
+class LockCheck : public ::testing::Test {
+  protected:
+    void SetText(registry::RootKey root, const std::string& key, const std::string& name,
+                 const std::string& data) {
+        access_.CreateKey(root, key);
+        access_.SetValue(root, key, name, registry::kTextKind, data);
+    }
+    TrojanLock& AddLock(std::string name, std::int32_t code, std::string key, std::string value,
+                        std::string marker) {
+        TrojanLock& lock = locks_.Grow();
+        lock = TrojanLock{std::move(name), RootForCode(code), std::move(key), std::move(value),
+                          std::move(marker)};
+        return lock;
+    }
+
+    registry::MemoryStore store_;
+    FakeProbes probes_;
+    engine::ScanState state_;
+    registry::RegistryAccess access_{store_, probes_, state_};
+    TrojanLocks locks_;
+};
+
+TEST_F(LockCheck, FindingCarriesTheFullKeyPathAndTheMarker) {
+    SetText(registry::kLocalMachine, "Software\\Example", "Loader", "c:\\x\\EVIL.exe -quiet");
+    AddLock("Evil Lock", 3, "Software\\Example", "Loader", "evil.EXE");
+    CheckTrojanLocks(locks_, access_, state_);
+    ASSERT_EQ(state_.ScanResults.Count(), 1);
+    ErrorEntry expected;
+    expected.EntryKind = engine::kValueEntry;
+    expected.ItemName = "Loader";
+    expected.ItemData = "evil.EXE";
+    expected.KeyPath = "HKEY_LOCAL_MACHINE\\Software\\Example";
+    expected.RootKey = registry::kLocalMachine;
+    expected.TargetPath = "evil.EXE";
+    expected.ValueType = registry::kTextType;
+    expected.PathKind = engine::kNotAPath;
+    expected.Index = 1;
+    expected.TrojanName = "Evil Lock";
+    expected.IsTrojan = true;
+    expected.IsLockedTrojan = true;
+    EXPECT_EQ(state_.ScanResults[1], expected);
+}
+
+TEST_F(LockCheck, OnlyRecordsWhoseValueHoldsTheMarkerAreReported) {
+    SetText(registry::kCurrentUser, "Software\\A", "", "has MARK inside");
+    SetText(registry::kClassesRoot, "CLSID\\{X}", "Server", "clean.dll");
+    SetText(registry::kLocalMachine, "Software\\B", "V", "mark");
+    AddLock("Default value", 2, "Software\\A", "", "mark");
+    AddLock("Clean", 1, "CLSID\\{X}", "Server", "mark");
+    AddLock("Missing value", 3, "Software\\B", "Other", "mark");
+    AddLock("Missing key", 3, "Software\\None", "V", "mark");
+    AddLock("No root", 4, "Software\\B", "V", "mark");
+    AddLock("No root, empty marker", 4, "Software\\B", "V", "");
+    AddLock("Missing value, empty marker", 3, "Software\\B", "Other", "");
+    AddLock("Empty marker", 3, "Software\\B", "V", "");
+    CheckTrojanLocks(locks_, access_, state_);
+    std::vector<std::string> found;
+    for (const ErrorEntry& e : state_.ScanResults) found.push_back(e.TrojanName);
+    EXPECT_EQ(found, (std::vector<std::string>{"Default value", "Empty marker"}));
+    EXPECT_EQ(state_.ScanResults[1].KeyPath, "HKEY_CURRENT_USER\\Software\\A");
+    EXPECT_EQ(state_.ScanResults[2].Index, 2);
+}
+
+TEST_F(LockCheck, YieldsPerRecordAndRunsThroughAStoppedScan) {
+    SetText(registry::kLocalMachine, "Software\\B", "V", "mark");
+    AddLock("One", 3, "Software\\B", "V", "mark");
+    AddLock("Two", 3, "Software\\B", "V", "MARK");
+    AddLock("Three", 3, "Software\\B", "V", "nothing");
+    state_.AppendFinding(ErrorEntry{});  // a finding of the walk before the check
+    state_.StopRequested = true;
+    int yields = 0;
+    state_.YieldHook = [&] { ++yields; };
+    CheckTrojanLocks(locks_, access_, state_);
+    EXPECT_EQ(yields, 3);
+    ASSERT_EQ(state_.ScanResults.Count(), 3);
+    EXPECT_EQ(state_.ScanResults[2].TrojanName, "One");
+    EXPECT_EQ(state_.ScanResults[3].TrojanName, "Two");
+    EXPECT_EQ(state_.ScanResults[3].Index, 3);
+}
+
+}  // namespace
+}  // namespace hivewarden::testing

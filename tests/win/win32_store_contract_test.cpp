@@ -1,0 +1,257 @@
+// The access operations' contract run against the live registry through Win32Store, in a
+// throwaway key below HKEY_CURRENT_USER\Software, and the Windows store's own promises: raw
+// values round-trip byte for byte, long names, roots, leaf deletion and the 64-bit view.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "registry/access.h"
+#include "registry/signals.h"
+#include "registry/text.h"
+#include "registry/win32_store.h"
+#include "support/fake_probes.h"
+#include "support/store_contract.h"
+#include "win/win32_test_support.h"
+
+namespace hivewarden::testing {
+namespace {
+
+using registry::RawValue;
+using registry::StoreHandle;
+using registry::Win32Store;
+
+// Creates root\below\HivewardenTest-<pid>-<n> (a key that did not exist) in the given view.
+std::string CreateThrowawayKey(HKEY root, const std::string& below, REGSAM view = 0) {
+    return ClaimFreshName(below + "\\HivewardenTest-", [&](const std::string& path) {
+        HKEY key = nullptr;
+        DWORD disposition = 0;
+        if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                            KEY_READ | view, nullptr, &key, &disposition) != ERROR_SUCCESS) {
+            return false;
+        }
+        RegCloseKey(key);
+        return disposition == REG_CREATED_NEW_KEY;
+    });
+}
+
+bool KeyExistsInView(HKEY root, const std::string& path, REGSAM view) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+ScratchStore MakeWin32Scratch() {
+    ScratchStore s;
+    s.Store = std::make_unique<Win32Store>();
+    s.Root = registry::kCurrentUser;
+    s.Base = CreateThrowawayKey(HKEY_CURRENT_USER, "Software");
+    // Without its own key a test would work on HKEY_CURRENT_USER itself: refuse.
+    if (s.Base.empty()) throw std::runtime_error("cannot create a scratch key below HKCU");
+    s.Cleanup = [base = s.Base] { RegDeleteTreeA(HKEY_CURRENT_USER, base.c_str()); };
+    // Wine keeps a key's values sorted by name; Windows keeps them in creation order.
+    s.ValuesInInsertionOrder = !RunningUnderWine();
+    return s;
+}
+
+INSTANTIATE_TEST_SUITE_P(Win32Store, AccessContract,
+                         ::testing::Values(StoreBackend{"Win32Store", MakeWin32Scratch}),
+                         BackendName);
+
+// A scratch key with a Win32Store, removed when the test ends.
+class Win32StoreTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_NO_THROW(scratch_ = MakeWin32Scratch()); }
+    void TearDown() override {
+        if (scratch_.Cleanup) scratch_.Cleanup();
+    }
+    Win32Store& Store() { return static_cast<Win32Store&>(*scratch_.Store); }
+    std::string Path(const std::string& below = {}) const {
+        return below.empty() ? scratch_.Base : scratch_.Base + "\\" + below;
+    }
+    // A handle that closes itself.
+    registry::KeyHandle Create(const std::string& below) {
+        return registry::KeyHandle(&Store(), Store().Create(registry::kCurrentUser, Path(below)));
+    }
+    registry::KeyHandle Open(const std::string& below) {
+        return registry::KeyHandle(&Store(), Store().Open(registry::kCurrentUser, Path(below)));
+    }
+
+    ScratchStore scratch_;
+    FakeProbes probes_;
+    registry::EngineSignals signals_;
+};
+
+TEST_F(Win32StoreTest, RawValuesRoundTripByteForByte) {
+    using namespace std::string_literals;
+    struct Case {
+        const char* name;
+        RawValue value;
+    };
+    const Case cases[] = {
+        {"string with terminator", {registry::kRegSz, "C:\\App\\app.exe\0"s}},
+        {"expandable string stays unexpanded", {registry::kRegExpandSz, "%SystemRoot%\\x\0"s}},
+        {"multi-string with an empty inner string", {registry::kRegMultiSz, "one\0\0two\0\0"s}},
+        {"binary of 300 bytes", {registry::kRegBinary, std::string(300, '\xAB')}},
+        {"binary of 1 MB", {registry::kRegBinary, std::string(1 << 20, '\x5A')}},
+        {"empty binary", {registry::kRegBinary, ""}},
+        {"big-endian number is not swapped", {registry::kRegDwordBigEndian, "\x12\x34\x56\x78"s}},
+        {"number", {registry::kRegDword, "\xFB\xFF\xFF\xFF"s}},
+        {"qword", {registry::kRegQword, "\x01\x02\x03\x04\x05\x06\x07\x08"s}},
+        {"none type", {registry::kRegNone, "\x01"s}},
+        {"unknown type number", {0x1234, "abc"s}},
+    };
+    registry::KeyHandle key = Create("raw");
+    ASSERT_TRUE(key);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(Store().Write(key.Get(), c.name, c.value));
+        RawValue read;
+        ASSERT_TRUE(Store().Read(key.Get(), c.name, read));
+        EXPECT_EQ(read.Type, c.value.Type);
+        EXPECT_EQ(read.Bytes.size(), c.value.Bytes.size());
+        EXPECT_TRUE(read.Bytes == c.value.Bytes);
+    }
+}
+
+TEST_F(Win32StoreTest, ReadOfAMissingValueAndWritesToHandleZeroFail) {
+    registry::KeyHandle key = Create("k");
+    ASSERT_TRUE(key);
+    RawValue read{registry::kRegDword, "keep"};
+    EXPECT_FALSE(Store().Read(key.Get(), "missing", read));
+    EXPECT_EQ(read, (RawValue{registry::kRegDword, "keep"}));
+    EXPECT_FALSE(Store().Write(0, "v", RawValue{registry::kRegSz, std::string("x\0", 2)}));
+    EXPECT_FALSE(Store().DeleteValue(key.Get(), "missing"));
+    std::string name;
+    EXPECT_FALSE(Store().SubkeyName(0, 0, name));
+    EXPECT_FALSE(Store().ValueName(0, 0, name));
+}
+
+TEST_F(Win32StoreTest, LongNamesEnumerateInFull) {
+    // A value name longer than the first name buffer, so the buffer has to grow. Key names
+    // stay shorter: Windows allows 255 characters, Wine somewhat fewer.
+    const std::string valueName(1000, 'v');
+    const std::string keyName(200, 'k');
+    {
+        registry::KeyHandle key = Create("long");
+        ASSERT_TRUE(key);
+        ASSERT_TRUE(Store().Write(key.Get(), valueName, RawValue{registry::kRegDword, "1234"}));
+    }
+    registry::KeyHandle child = Create("long\\" + keyName);
+    ASSERT_TRUE(child);
+    registry::KeyHandle key = Open("long");
+    std::uint32_t longest = 0;
+    ASSERT_TRUE(Store().LongestValueName(key.Get(), longest));
+    EXPECT_EQ(longest, valueName.size());
+    std::string name;
+    ASSERT_TRUE(Store().ValueName(key.Get(), 0, name));
+    EXPECT_EQ(name, valueName);
+    EXPECT_FALSE(Store().ValueName(key.Get(), 1, name));
+    ASSERT_TRUE(Store().SubkeyName(key.Get(), 0, name));
+    EXPECT_EQ(name, keyName);
+    EXPECT_FALSE(Store().SubkeyName(key.Get(), 1, name));
+}
+
+TEST_F(Win32StoreTest, KeysKeepTheirSpellingAndOpenInAnyCase) {
+    ASSERT_TRUE(Create("MixedCase"));
+    registry::KeyHandle key = Open("");
+    std::string name;
+    ASSERT_TRUE(Store().SubkeyName(key.Get(), 0, name));
+    EXPECT_EQ(name, "MixedCase");
+    EXPECT_TRUE(Open("MIXEDCASE"));
+    EXPECT_FALSE(Open("MixedCase\\missing"));
+    // A name with an inner zero would address another key: it addresses none.
+    EXPECT_FALSE(Open(std::string("MixedCase\0x", 11)));
+}
+
+TEST_F(Win32StoreTest, EmptyPathOpensTheRootAndClosingItKeepsTheRootUsable) {
+    registry::RegistryAccess access(Store(), probes_, signals_);
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        const std::vector<std::string> top = access.EnumSubkeys(registry::kCurrentUser, "");
+        EXPECT_TRUE(std::any_of(top.begin(), top.end(),
+                                [](const std::string& n) { return EqualsNoCase(n, "Software"); }));
+    }
+    EXPECT_TRUE(access.KeyExists(registry::kCurrentUser, Path()));
+    EXPECT_EQ(Store().Open(0x80000006u, ""), 0u);
+}
+
+TEST_F(Win32StoreTest, DeleteLeafKeyRefusesKeysWithSubkeysAndRoots) {
+    ASSERT_TRUE(Create("parent\\child"));
+    EXPECT_FALSE(Store().DeleteLeafKey(registry::kCurrentUser, Path("parent")));
+    EXPECT_TRUE(Open("parent\\child"));
+    EXPECT_TRUE(Store().DeleteLeafKey(registry::kCurrentUser, Path("parent\\child")));
+    EXPECT_FALSE(Open("parent\\child"));
+    EXPECT_TRUE(Store().DeleteLeafKey(registry::kCurrentUser, Path("PARENT")));
+    EXPECT_FALSE(Open("parent"));
+    EXPECT_FALSE(Store().DeleteLeafKey(registry::kCurrentUser, Path("parent")));
+    EXPECT_FALSE(Store().DeleteLeafKey(registry::kCurrentUser, ""));
+}
+
+TEST_F(Win32StoreTest, CleanupRemovesTheScratchKeyWithEverythingBelowIt) {
+    ASSERT_TRUE(Create("a\\b\\c"));
+    registry::KeyHandle key = Open("a\\b");
+    ASSERT_TRUE(Store().Write(key.Get(), "v", RawValue{registry::kRegSz, std::string("x\0", 2)}));
+    key.Close();
+    scratch_.Cleanup();
+    scratch_.Cleanup = nullptr;
+    EXPECT_FALSE(KeyExistsInView(HKEY_CURRENT_USER, Path(), 0));
+}
+
+// Wine answers every index of this key's value list with ERROR_INVALID_HANDLE and never with
+// "no more items"; an enumeration that waited for the latter would never end.
+TEST(Win32StoreEnumeration, EndsOnKeysThatAnswerEveryIndexWithAnError) {
+    Win32Store store;
+    FakeProbes probes;
+    registry::EngineSignals signals;
+    registry::RegistryAccess access(store, probes, signals);
+    const std::string perflib = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Perflib\\009";
+    const auto values = access.EnumValues(registry::kLocalMachine, perflib);
+    if (RunningUnderWine()) {
+        registry::KeyHandle key = access.OpenKey(registry::kLocalMachine, perflib);
+        ASSERT_TRUE(key);
+        std::string name;
+        EXPECT_FALSE(store.ValueName(key.Get(), 0, name));
+        EXPECT_TRUE(values.empty());
+    }
+    EXPECT_LT(values.size(), 100000u);
+}
+
+// The store works in the 64-bit registry view on 64-bit Windows, also from a 32-bit build:
+// a key it creates below HKLM\Software is not a key of the 32-bit view (Wow6432Node).
+TEST(Win32StoreView, CreatesAndDeletesKeysInThe64BitView) {
+    Win32Store store;
+    const bool system64 = store.ViewFlag() != 0;
+#ifdef _WIN64
+    EXPECT_TRUE(system64);
+#endif
+    // Writing below HKLM needs an administrator on Windows; Wine lets everybody.
+    const std::string path = ClaimFreshName("Software\\HivewardenTest-", [&](const std::string& p) {
+        if (KeyExistsInView(HKEY_LOCAL_MACHINE, p, KEY_WOW64_64KEY)) return false;
+        const StoreHandle key = store.Create(registry::kLocalMachine, p);
+        store.Close(key);
+        return key != 0;
+    });
+    if (path.empty()) GTEST_SKIP() << "HKEY_LOCAL_MACHINE\\Software is not writable here";
+    const bool in64 = KeyExistsInView(HKEY_LOCAL_MACHINE, path, KEY_WOW64_64KEY);
+    const bool in32 = KeyExistsInView(HKEY_LOCAL_MACHINE, path, KEY_WOW64_32KEY);
+    EXPECT_TRUE(store.DeleteLeafKey(registry::kLocalMachine, path));
+    const bool leftIn64 = KeyExistsInView(HKEY_LOCAL_MACHINE, path, KEY_WOW64_64KEY);
+    if (leftIn64) RegDeleteKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), KEY_WOW64_64KEY, 0);
+    if (in32 && system64) RegDeleteKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), KEY_WOW64_32KEY, 0);
+    EXPECT_TRUE(in64);
+    if (system64) {
+        EXPECT_FALSE(in32);
+    }
+    EXPECT_FALSE(leftIn64);
+}
+
+}  // namespace
+}  // namespace hivewarden::testing
