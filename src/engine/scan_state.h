@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/custom_hit.h"
 #include "engine/error_entry.h"
 #include "registry/signals.h"
 
@@ -25,6 +26,7 @@ struct HandOver {
 // call them without knowing the rest of this object.
 struct ScanState : registry::EngineSignals {
     ScanResultList ScanResults;
+    CustomHitList CustomHits;
     std::int32_t ProgressPercent = 100;
     std::int32_t ShownCount = 0;
     std::int32_t ActiveScanOptions = 0;
@@ -35,6 +37,8 @@ struct ScanState : registry::EngineSignals {
     std::int32_t ProgressBaseCU = 0;
     std::int32_t ProgressBaseLM = 0;
     std::int32_t EngineMode = 0;
+    // Full path of the backup file the next repair writes.
+    std::string BackupPath;
 
     // Start of a scan: no entries, nothing shown, progress 0, not stopped.
     void ResetForScan();

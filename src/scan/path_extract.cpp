@@ -2,6 +2,11 @@
 // Asks the file system only through the probes of the context; keeps no state between calls.
 #include "scan/path_extract.h"
 
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <utility>
+
 #include "engine/error_entry.h"
 #include "registry/text.h"
 
@@ -134,26 +139,31 @@ void StartAtDriveLetter(std::string& s) {
 }
 
 // "C:\Tools\run.exe /q x": when the text up to the first space after the last "\" exists,
-// the last space-separated word goes and the loop starts over; otherwise the loop ends.
-bool CutWordAfterExistingFile(std::string& s, FileProbes& probes) {
+// the words after it go and the loop starts over; otherwise the loop ends.
+bool CutWordsAfterExistingFile(std::string& s, FileProbes& probes) {
     const std::size_t lastBackslash = s.rfind('\\');
     const std::size_t lastSpace = s.rfind(' ');
     if (!StandsAfter(lastSpace, lastBackslash)) return false;
     const std::size_t firstSpace = s.find(' ', lastBackslash == kNone ? 0 : lastBackslash + 1);
     if (!probes.FileExists(std::string_view(s).substr(0, firstSpace))) return false;
-    s.resize(lastSpace);
+    // Dropping the last word and starting over would come back here word by word: the earlier
+    // tests found nothing to cut in this text, so they find nothing in its shorter beginnings
+    // either (the dash test keeps still because the name before the first space exists).
+    // Only a "file:" prefix could be dropped again on the way, so then go one word at a time.
+    s.resize(StartsWithUpper(s, "FILE:") ? lastSpace : firstSpace);
     return true;
 }
 
-// Runs the cleaning tests in order until one of the last test's exits; false when the pass
-// limit ran out first. Every pass that starts over has cut at least one character.
+// Runs the cleaning tests in order, starting over after every cut, until the space test ends
+// the loop; false when the pass limit ran out first. Every pass that starts over has cut at
+// least one character.
 bool Clean(std::string& s, FileProbes& probes) {
     for (std::size_t pass = 0; pass < kMaxCleaningPasses; ++pass) {
         if (CutArguments(s) || CutDashSwitch(s, probes) || CutPlaceholders(s)) continue;
         DropFilePrefix(s);
         if (CutAtQuoteBeforeLastColon(s) || CutBeforeSecondPath(s)) continue;
         StartAtDriveLetter(s);
-        if (!CutWordAfterExistingFile(s, probes)) return true;
+        if (!CutWordsAfterExistingFile(s, probes)) return true;
     }
     return false;
 }
@@ -206,9 +216,9 @@ void AddExeWhenItExists(std::string& s, FileProbes& probes) {
 }
 
 // A first ":" that is not a drive letter's (a web address, "res:", "name:value") keeps as many
-// leading characters as follow the last ":"; "http://x" is left empty. Such a text never
-// holds ":\" here (a drive path was moved to the front in the loop) and a Windows name cannot
-// hold ":", so this never turns the name of an existing file into a missing one.
+// leading characters as follow the last ":"; "http://x" is left empty. Such a text holds no
+// ":\" here (the loop moved any drive path to the front) and a Windows name cannot hold ":"
+// (alternate data streams aside), so as it stands it names no existing file or folder.
 void TrimAtLateColon(std::string& s) {
     const std::size_t firstColon = s.find(':');
     if (firstColon == kNone || firstColon < 3) return;
@@ -236,20 +246,23 @@ std::string FontsPath(const PathContext& context, std::string_view name) {
     return path;
 }
 
+// The whole extraction; empty text when a limit is reached.
+std::string Extract(std::string_view text, FileProbes& probes) {
+    if (text.size() > kMaxPathText) return {};
+    std::string s = StripLeadingQuote(text);
+    if (!Clean(s, probes)) return {};
+    DropNumericTail(s, probes);
+    AddExeWhenItExists(s, probes);
+    TrimAtLateColon(s);
+    DropTrailingSemicolon(s, probes);
+    CutAtSemicolonAfterExistingFile(s, probes);
+    return s;
+}
+
 }  // namespace
 
 std::string ExtractPath(std::string_view text, PathContext& context) {
-    FileProbes& probes = context.Probes;
-    std::string s = StripLeadingQuote(text);
-    if (Clean(s, probes)) {
-        DropNumericTail(s, probes);
-        AddExeWhenItExists(s, probes);
-        TrimAtLateColon(s);
-        DropTrailingSemicolon(s, probes);
-        CutAtSemicolonAfterExistingFile(s, probes);
-    } else {
-        s.clear();
-    }
+    std::string s = Extract(text, context.Probes);
     if (context.Signals != nullptr) context.Signals->Yield();
     return s;
 }

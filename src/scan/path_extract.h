@@ -21,11 +21,15 @@ struct PathContext {
     registry::EngineSignals* Signals = nullptr;
 };
 
-// Each pass of the cleaning loop either leaves it or cuts at least one character, so the loop
-// ends after at most length + 1 passes on its own. This limit only caps the work a hostile
-// value can cause (every pass reads the whole text): a text that still needs cutting after it
-// is taken as naming no path, and ExtractPath gives empty text for it.
-inline constexpr std::size_t kMaxCleaningPasses = 1024;
+// Limits on the work one text can cause; a text beyond them is taken as naming no path and
+// ExtractPath gives empty text for it (which is never missing while the fonts folder exists).
+// - Windows runs no command line longer than 32767 characters, so no longer value names a
+//   program or file the system could use.
+// - Each pass of the cleaning loop either leaves it or cuts at least one character, so the
+//   loop ends after at most length + 1 passes on its own; every pass reads the whole text,
+//   and real data (a list of paths, arguments, placeholders) needs a few passes, not hundreds.
+inline constexpr std::size_t kMaxPathText = 32767;
+inline constexpr std::size_t kMaxCleaningPasses = 256;
 
 // The path named by the text: quotes, arguments, icon indexes, "file:" prefixes, separators
 // of several paths and numeric tails removed. Empty when nothing path-like is left.

@@ -4,9 +4,93 @@
 #include "registry/text.h"
 
 namespace hivewarden::scan {
+namespace {
+
+// A plain path is shorter than MAX_PATH; longer ones go to the real probe, which knows the
+// platform's own limit.
+constexpr std::size_t kMaxPlainPath = 259;
+// Drive root + at most this many folder levels are looked up through listings.
+constexpr int kMaxListingDepth = 64;
+
+bool IsBadNameChar(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u < 32 || c == '<' || c == '>' || c == ':' || c == '"' || c == '|' || c == '?' ||
+           c == '*' || c == '/' || c == '~';
+}
+
+bool IsFullPath(std::string_view path) {
+    if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') return true;
+    if (path.size() < 3 || path[1] != ':' || (path[2] != '\\' && path[2] != '/')) return false;
+    const char drive = AnsiUpper(path[0]);
+    return drive >= 'A' && drive <= 'Z';
+}
+
+}  // namespace
+
+bool CachingProbes::IsPlainPath(std::string_view path) {
+    if (path.size() < 4 || path.size() > kMaxPlainPath) return false;
+    const char drive = AnsiUpper(path[0]);
+    if (drive < 'A' || drive > 'Z' || path[1] != ':' || path[2] != '\\') return false;
+    std::size_t start = 3;
+    while (start <= path.size()) {
+        const std::size_t end = std::min(path.find('\\', start), path.size());
+        const std::string_view name = path.substr(start, end - start);
+        if (name.empty() || name.back() == '.' || name.back() == ' ') return false;
+        for (char c : name) {
+            if (IsBadNameChar(c)) return false;
+        }
+        start = end + 1;
+    }
+    return true;
+}
+
+const CachingProbes::Folder& CachingProbes::ListingOf(std::string_view folder) {
+    auto [it, inserted] = folders_.try_emplace(ToUpper(folder));
+    if (inserted) {
+        ++probes_;
+        std::vector<registry::DirEntry> entries;
+        it->second.Listed = inner_.ListDirectory(folder, entries);
+        for (const registry::DirEntry& entry : entries) {
+            const std::string name = ToUpper(entry.Name);
+            it->second.IsFolder[name] = entry.IsDirectory;
+            if (entry.IsLink) it->second.IsLink[name] = true;
+        }
+    }
+    return it->second;
+}
+
+CachingProbes::Presence CachingProbes::FromListing(std::string_view path, int depth) {
+    if (depth > kMaxListingDepth) return Presence::Unknown;
+    const std::size_t slash = path.rfind('\\');
+    const std::string_view parent = slash == 2 ? path.substr(0, 3) : path.substr(0, slash);
+    const std::string name = ToUpper(path.substr(slash + 1));
+    const Folder& folder = ListingOf(parent);
+    if (!folder.Listed) {
+        // A folder that cannot be listed: if it does not exist, nothing below it does.
+        if (parent.size() > 3 && FromListing(parent, depth + 1) == Presence::Absent) {
+            return Presence::Absent;
+        }
+        return Presence::Unknown;
+    }
+    // Links are judged by the real probe: a dangling link is listed but leads nowhere.
+    if (folder.IsLink.count(name)) return Presence::Unknown;
+    const auto it = folder.IsFolder.find(name);
+    if (it == folder.IsFolder.end()) return Presence::Absent;
+    return it->second ? Presence::Directory : Presence::File;
+}
 
 bool CachingProbes::Cached(Kind kind, std::string_view path) {
     ++questions_;
+    // A name without a drive or server is never looked up in the folder the program happens
+    // to run in: the scan's answers must not depend on where it was started.
+    if (kind != kNetwork && !IsFullPath(path)) return false;
+    if (kind != kNetwork && IsPlainPath(path)) {
+        const Presence presence = FromListing(path, 0);
+        if (presence != Presence::Unknown) {
+            return kind == kExists ? presence != Presence::Absent
+                                   : presence == Presence::Directory;
+        }
+    }
     auto [it, inserted] = answers_[kind].try_emplace(ToUpper(path), false);
     if (inserted) {
         ++probes_;
@@ -57,6 +141,7 @@ bool CachingProbes::DeleteFile(std::string_view path) {
 
 void CachingProbes::Clear() {
     for (auto& answers : answers_) answers.clear();
+    folders_.clear();
     expansions_.clear();
     haveWindowsDir_ = false;
 }

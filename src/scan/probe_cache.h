@@ -1,8 +1,12 @@
 // A FileProbes decorator that remembers the file system's answers for the length of one scan:
-// the same answers, far fewer probes. Deleting a file through it forgets everything.
+// the same answers, far fewer probes. A plain full path ("C:\Dir\name.ext") is answered from
+// one listing of its folder; anything unusual goes to the real probe, whose answer is kept.
+// A relative name is never looked up in the program's working folder: it does not exist.
+// Deleting a file through it forgets everything.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -27,17 +31,35 @@ public:
 
     // Forgets every answer (a new scan starts, or the file system changed).
     void Clear();
-    // Questions asked of this object, and questions passed on to the real file system.
+    // Questions asked of this object, and calls passed on to the real file system (probes and
+    // folder listings).
     std::uint64_t Questions() const { return questions_; }
     std::uint64_t Probes() const { return probes_; }
 
+    // True for a full local path the folder listing can answer for: a drive letter, ":\",
+    // components without "." or ".." names, trailing dots or spaces, "~" (short 8.3 names are
+    // not in listings), wildcards or other characters file names cannot hold, and no trailing
+    // "\". Public for tests.
+    static bool IsPlainPath(std::string_view path);
+
 private:
-    // Answers per probe kind, keyed by the path in upper case (Windows paths ignore case).
     enum Kind : std::uint8_t { kExists, kDirectory, kNetwork, kKinds };
+    // One folder's entries by upper-case name: true for a folder. Listed is false when the
+    // folder could not be listed.
+    struct Folder {
+        bool Listed = false;
+        std::unordered_map<std::string, bool> IsFolder;
+        std::unordered_map<std::string, bool> IsLink;
+    };
+    enum class Presence { Absent, File, Directory, Unknown };
+
     bool Cached(Kind kind, std::string_view path);
+    Presence FromListing(std::string_view plainPath, int depth);
+    const Folder& ListingOf(std::string_view folder);
 
     registry::FileProbes& inner_;  // not owned
     std::unordered_map<std::string, bool> answers_[kKinds];
+    std::unordered_map<std::string, Folder> folders_;
     std::unordered_map<std::string, std::string> expansions_;
     std::string windowsDir_;
     bool haveWindowsDir_ = false;

@@ -54,6 +54,7 @@ bool WholeRegistryMode(std::int32_t options) {
 void InitScanEngine(ScanSession& session) {
     engine::ScanState& state = session.State;
     state.ScanResults.Reset();
+    state.CustomHits.Reset();
     session.Trojans = TrojanTables{};
     state.ProgressPercent = 100;
     state.WindowsDir = session.Paths.WindowsDir;

@@ -83,6 +83,8 @@ const Case kCases[] = {
      kFile, false},
     {"switch after an existing program", R"(C:\Tools\run.exe /q)", R"(C:\Tools\run.exe)", kFile,
      false},
+    {"several words after an existing program", R"(C:\Tools\run.exe a b c)", R"(C:\Tools\run.exe)",
+     kFile, false},
     {"switch after a missing program keeps the space", R"(C:\Tools\gone.exe /q)",
      "C:\\Tools\\gone.exe ", kFile, true},
     {"wildcard pattern names its folder", R"(C:\Docs\*.htm)", "C:\\Docs\\", kFile, false},
@@ -195,8 +197,8 @@ TEST(PathExtract, YieldsOncePerText) {
 }
 
 // Each second path costs one pass of the cleaning loop; a text that needs more passes than
-// the limit allows names no path.
-TEST(PathExtract, LongPathListsEndAtThePassLimit) {
+// the limit allows names no path, and so does a text longer than any command line.
+TEST(PathExtract, HostileTextsEndAtTheLimits) {
     FakeProbes probes = MakeMachine();
     PathContext context{probes, "C:\\Windows\\"};
     auto list = [](std::size_t extraPaths) {
@@ -207,6 +209,13 @@ TEST(PathExtract, LongPathListsEndAtThePassLimit) {
     EXPECT_EQ(ExtractPath(list(scan::kMaxCleaningPasses - 1), context), R"(C:\a\b.exe)");
     EXPECT_EQ(ExtractPath(list(scan::kMaxCleaningPasses), context), "");
     EXPECT_FALSE(IsMissing(list(scan::kMaxCleaningPasses), kFile, context));
+
+    std::string longest = R"(C:\Tools\gone.exe /)";
+    longest.resize(scan::kMaxPathText, 'x');
+    EXPECT_EQ(ExtractPath(longest, context), "C:\\Tools\\gone.exe ");
+    EXPECT_TRUE(IsMissing(longest, kFile, context));
+    EXPECT_EQ(ExtractPath(longest + "x", context), "");
+    EXPECT_FALSE(IsMissing(longest + "x", kFile, context));
 }
 
 }  // namespace
