@@ -2,31 +2,8 @@
 #include "registry/text.h"
 
 #include <algorithm>
-#include <array>
 
 namespace hivewarden {
-namespace {
-
-constexpr std::array<unsigned char, 256> MakeUpperTable() {
-    std::array<unsigned char, 256> table{};
-    for (int i = 0; i < 256; ++i) table[i] = static_cast<unsigned char>(i);
-    for (int i = 'a'; i <= 'z'; ++i) table[i] = static_cast<unsigned char>(i - 32);
-    for (int i = 0xE0; i <= 0xFE; ++i) {
-        if (i != 0xF7) table[i] = static_cast<unsigned char>(i - 32);
-    }
-    table[0x9A] = 0x8A;  // s caron
-    table[0x9C] = 0x8C;  // oe
-    table[0x9E] = 0x8E;  // z caron
-    table[0xFF] = 0x9F;  // y diaeresis
-    return table;
-}
-
-constexpr std::array<unsigned char, 256> kUpper = MakeUpperTable();
-
-}  // namespace
-
-char AnsiUpper(char c) { return static_cast<char>(kUpper[static_cast<unsigned char>(c)]); }
-
 std::string ToUpper(std::string_view text) {
     std::string result(text);
     for (char& c : result) c = AnsiUpper(c);

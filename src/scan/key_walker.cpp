@@ -79,8 +79,9 @@ void KeyWalker::Walk(registry::RootKey root, const std::string& path, int depth)
         if (values.empty()) {
             CheckEmptyKey(root, path);
         } else {
+            const std::string keyPath = JoinKeyPath(root, path);
             for (const registry::ValueRecord& value : values) {
-                CheckValue(root, path, value);
+                CheckValue(root, path, keyPath, value);
                 Yield();
                 if (Stopped()) break;
             }
@@ -126,25 +127,31 @@ bool KeyWalker::CategoryDecision(std::string_view data, std::string_view keyPath
 }
 
 void KeyWalker::CheckValue(registry::RootKey root, const std::string& path,
-                           const registry::ValueRecord& value) {
+                           const std::string& valueKeyPath, const registry::ValueRecord& value) {
     const std::string& data = value.Data;
     PathContext& paths = session_.Paths;
     Yield();
-    const std::int32_t kind = PathKindOf(data, paths);
+    // The path is cut out once; the kind, the missing test and the finding all use it.
+    const std::string target = ExtractPath(data, paths);
+    const std::int32_t kind = PathKindOfPath(target, paths);
     if (ContainsNoCase(data, kVirusMarker)) frontEnd_.ShowMessage(kVirusMarkerMessage);
 
-    std::string keyPath = JoinKeyPath(root, path);
-    const bool font = IsFontEntry(keyPath, data);
+    const bool font = IsFontEntry(valueKeyPath, data);
     const bool candidate = font || session_.State.ActiveScanOptions == ScanDrivers || kind != 0;
     if (!candidate) return;
 
     Yield();
-    const bool missing = IsMissing(data, kind, paths);
+    const bool missing = IsMissingPath(target, kind, paths);
     const bool driver = IsDriverEntry(data);
-    if (!missing && !driver) return;
+    // A driver whose file is still there is worth a look only when the user asked for
+    // drivers; otherwise the whole-registry scan would offer to delete working drivers.
+    const bool existingDriverWanted =
+        driver && (session_.State.ActiveScanOptions & ScanDrivers) != 0;
+    if (!missing && !existingDriverWanted) return;
 
     Yield();
     // A missing in-process server makes its class key the finding.
+    std::string keyPath = valueKeyPath;
     const bool comServer = missing && ContainsNoCase(keyPath, "INPROCSERVER32");
     if (comServer) {
         const std::size_t slash = path.rfind('\\');
@@ -168,7 +175,7 @@ void KeyWalker::CheckValue(registry::RootKey root, const std::string& path,
         entry.ValueType = value.Type;
     }
     entry.KeyPath = keyPath;
-    entry.TargetPath = ExtractPath(data, paths);
+    entry.TargetPath = target;
     entry.ItemData = data;
     entry.PathKind = kind;
     entry.RootKey = root;

@@ -37,7 +37,7 @@ public:
 private:
     void Walk(registry::RootKey root, const std::string& path, int depth);
     void CheckValue(registry::RootKey root, const std::string& path,
-                    const registry::ValueRecord& value);
+                    const std::string& valueKeyPath, const registry::ValueRecord& value);
     void CheckEmptyKey(registry::RootKey root, const std::string& path);
     std::int32_t CategoryMask(std::string_view data, std::string_view keyPath);
     void Yield() { session_.State.Yield(); }

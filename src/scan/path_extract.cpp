@@ -268,7 +268,10 @@ std::string ExtractPath(std::string_view text, PathContext& context) {
 }
 
 std::int32_t PathKindOf(std::string_view text, PathContext& context) {
-    const std::string s = ExtractPath(text, context);
+    return PathKindOfPath(ExtractPath(text, context), context);
+}
+
+std::int32_t PathKindOfPath(std::string_view s, PathContext& context) {
     if (!s.empty() && s.front() >= '0' && s.front() <= '9') return engine::kNotAPath;
     // The address prefixes are compared in upper case, "url://" as well as "URL://".
     if (StartsWithUpper(s, "HTTP://") || StartsWithUpper(s, "URL://")) return engine::kNotAPath;
@@ -289,7 +292,10 @@ std::int32_t PathKindOf(std::string_view text, PathContext& context) {
 }
 
 bool IsMissing(std::string_view text, std::int32_t kind, PathContext& context) {
-    const std::string s = ExtractPath(text, context);
+    return IsMissingPath(ExtractPath(text, context), kind, context);
+}
+
+bool IsMissingPath(std::string_view s, std::int32_t kind, PathContext& context) {
     FileProbes& probes = context.Probes;
     switch (kind) {
         case engine::kFolderPath:

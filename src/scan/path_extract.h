@@ -39,4 +39,9 @@ std::int32_t PathKindOf(std::string_view text, PathContext& context);
 // True when the thing ExtractPath(text) names, taken as the given kind, does not exist.
 bool IsMissing(std::string_view text, std::int32_t kind, PathContext& context);
 
+// The same two judgements for a path ExtractPath already gave, so that a caller asking both
+// questions about one value cuts its path only once.
+std::int32_t PathKindOfPath(std::string_view path, PathContext& context);
+bool IsMissingPath(std::string_view path, std::int32_t kind, PathContext& context);
+
 }  // namespace hivewarden::scan

@@ -1,6 +1,8 @@
 // Cached file-system answers for one scan.
 #include "scan/probe_cache.h"
 
+#include <array>
+
 #include "registry/text.h"
 
 namespace hivewarden::scan {
@@ -12,11 +14,15 @@ constexpr std::size_t kMaxPlainPath = 259;
 // Drive root + at most this many folder levels are looked up through listings.
 constexpr int kMaxListingDepth = 64;
 
-bool IsBadNameChar(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return u < 32 || c == '<' || c == '>' || c == ':' || c == '"' || c == '|' || c == '?' ||
-           c == '*' || c == '/' || c == '~';
+constexpr std::array<bool, 256> MakeBadNameChars() {
+    std::array<bool, 256> bad{};
+    for (int c = 0; c < 32; ++c) bad[c] = true;
+    for (unsigned char c : std::string_view("<>:\"|?*/~")) bad[c] = true;
+    return bad;
 }
+constexpr std::array<bool, 256> kBadNameChars = MakeBadNameChars();
+
+bool IsBadNameChar(char c) { return kBadNameChars[static_cast<unsigned char>(c)]; }
 
 bool IsFullPath(std::string_view path) {
     if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') return true;
@@ -44,27 +50,42 @@ bool CachingProbes::IsPlainPath(std::string_view path) {
     return true;
 }
 
+void CachingProbes::UpperInto(std::string& buffer, std::string_view text) {
+    buffer.resize(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) buffer[i] = AnsiUpper(text[i]);
+}
+
 const CachingProbes::Folder& CachingProbes::ListingOf(std::string_view folder) {
-    auto [it, inserted] = folders_.try_emplace(ToUpper(folder));
-    if (inserted) {
-        ++probes_;
-        std::vector<registry::DirEntry> entries;
-        it->second.Listed = inner_.ListDirectory(folder, entries);
-        for (const registry::DirEntry& entry : entries) {
-            const std::string name = ToUpper(entry.Name);
-            it->second.IsFolder[name] = entry.IsDirectory;
-            if (entry.IsLink) it->second.IsLink[name] = true;
-        }
+    // Questions come in runs about one folder (a file, then the same name + ".exe").
+    if (lastFolder_ && folder == lastFolderName_) return *lastFolder_;
+    const Folder& listing = LoadListing(folder);
+    lastFolderName_.assign(folder);
+    lastFolder_ = &listing;
+    return listing;
+}
+
+const CachingProbes::Folder& CachingProbes::LoadListing(std::string_view folder) {
+    UpperInto(folderKey_, folder);
+    if (auto it = folders_.find(folderKey_); it != folders_.end()) return it->second;
+    Folder& listing = folders_[folderKey_];
+    ++probes_;
+    std::vector<registry::DirEntry> entries;
+    listing.Listed = inner_.ListDirectory(folder, entries);
+    for (const registry::DirEntry& entry : entries) {
+        const std::string name = ToUpper(entry.Name);
+        listing.IsFolder[name] = entry.IsDirectory;
+        if (entry.IsLink) listing.IsLink[name] = true;
     }
-    return it->second;
+    return listing;
 }
 
 CachingProbes::Presence CachingProbes::FromListing(std::string_view path, int depth) {
     if (depth > kMaxListingDepth) return Presence::Unknown;
     const std::size_t slash = path.rfind('\\');
     const std::string_view parent = slash == 2 ? path.substr(0, 3) : path.substr(0, slash);
-    const std::string name = ToUpper(path.substr(slash + 1));
     const Folder& folder = ListingOf(parent);
+    UpperInto(nameKey_, path.substr(slash + 1));
+    const std::string& name = nameKey_;
     if (!folder.Listed) {
         // A folder that cannot be listed: if it does not exist, nothing below it does.
         if (parent.size() > 3 && FromListing(parent, depth + 1) == Presence::Absent) {
@@ -82,8 +103,11 @@ CachingProbes::Presence CachingProbes::FromListing(std::string_view path, int de
 bool CachingProbes::Cached(Kind kind, std::string_view path) {
     ++questions_;
     // A name without a drive or server is never looked up in the folder the program happens
-    // to run in: the scan's answers must not depend on where it was started.
-    if (kind != kNetwork && !IsFullPath(path)) return false;
+    // to run in: the scan's answers must not depend on where it was started. A second ":"
+    // (a path glued behind another) names nothing a file system can hold.
+    if (kind != kNetwork && (!IsFullPath(path) || path.find(':', 2) != std::string_view::npos)) {
+        return false;
+    }
     if (kind != kNetwork && IsPlainPath(path)) {
         const Presence presence = FromListing(path, 0);
         if (presence != Presence::Unknown) {
@@ -91,7 +115,8 @@ bool CachingProbes::Cached(Kind kind, std::string_view path) {
                                    : presence == Presence::Directory;
         }
     }
-    auto [it, inserted] = answers_[kind].try_emplace(ToUpper(path), false);
+    UpperInto(folderKey_, path);
+    auto [it, inserted] = answers_[kind].try_emplace(folderKey_, false);
     if (inserted) {
         ++probes_;
         switch (kind) {
@@ -140,6 +165,7 @@ bool CachingProbes::DeleteFile(std::string_view path) {
 }
 
 void CachingProbes::Clear() {
+    lastFolder_ = nullptr;
     for (auto& answers : answers_) answers.clear();
     folders_.clear();
     expansions_.clear();

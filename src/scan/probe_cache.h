@@ -1,7 +1,8 @@
 // A FileProbes decorator that remembers the file system's answers for the length of one scan:
 // the same answers, far fewer probes. A plain full path ("C:\Dir\name.ext") is answered from
 // one listing of its folder; anything unusual goes to the real probe, whose answer is kept.
-// A relative name is never looked up in the program's working folder: it does not exist.
+// A relative name is never looked up in the program's working folder: it does not exist; nor
+// does a path with a second ":" (alternate data streams are not files the scan looks for).
 // Deleting a file through it forgets everything.
 #pragma once
 
@@ -56,11 +57,19 @@ private:
     bool Cached(Kind kind, std::string_view path);
     Presence FromListing(std::string_view plainPath, int depth);
     const Folder& ListingOf(std::string_view folder);
+    const Folder& LoadListing(std::string_view folder);
+    // Upper-cases into a reused buffer: a scan asks millions of questions, and a fresh string
+    // for each would cost more than the answer.
+    static void UpperInto(std::string& buffer, std::string_view text);
 
     registry::FileProbes& inner_;  // not owned
     std::unordered_map<std::string, bool> answers_[kKinds];
     std::unordered_map<std::string, Folder> folders_;
     std::unordered_map<std::string, std::string> expansions_;
+    std::string lastFolderName_;
+    const Folder* lastFolder_ = nullptr;  // points into folders_
+    std::string folderKey_;
+    std::string nameKey_;
     std::string windowsDir_;
     bool haveWindowsDir_ = false;
     std::uint64_t questions_ = 0;

@@ -121,6 +121,15 @@ TEST_F(WalkerTest, DriversOnlyReportsEveryDriverValueOutsideProtectedBranches) {
     EXPECT_TRUE(Results()[2].IsDriver);
 }
 
+TEST_F(WalkerTest, ExistingDriversAreReportedOnlyWhenDriversWereChosen) {
+    machine.File("C:\\Windows\\system32\\drivers\\present.sys")
+        .Text("HKEY_LOCAL_MACHINE\\Software\\Vendor\\Drv", "a", "C:\\Windows\\system32\\drivers\\present.sys");
+    Scan(scan::ScanAll);
+    EXPECT_EQ(Results().Count(), 0);
+    Scan(scan::ScanAll | scan::ScanDrivers);
+    EXPECT_EQ(Results().Count(), 1);
+}
+
 TEST_F(WalkerTest, ProtectedBranchesAreDescendedButTheirValuesSkipped) {
     const struct {
         const char* name;

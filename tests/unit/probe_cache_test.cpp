@@ -1,0 +1,100 @@
+// The scan's probe cache gives the same answers as the probes it wraps, with far fewer real
+// probes; relative names never exist.
+#include <filesystem>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "registry/mapped_files.h"
+#include "scan/probe_cache.h"
+#include "support/temp_folder.h"
+
+namespace hivewarden::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ProbeCacheTest : public ::testing::Test {
+protected:
+    ProbeCacheTest() : drive_(fs::path(tmp_.Folder()) / "c") {
+        fs::create_directories(drive_ / "Windows" / "Fonts");
+        fs::create_directories(drive_ / "Program Files" / "App" / "Sub");
+        std::ofstream(drive_ / "Program Files" / "App" / "app.exe") << "x";
+        std::ofstream(drive_ / "Windows" / "Fonts" / "arial.ttf") << "x";
+        registry::MappedFilesConfig config;
+        config.Drives['C'] = drive_;
+        mapped_ = std::make_unique<registry::MappedFiles>(config);
+    }
+
+    TempFolder tmp_;
+    fs::path drive_;
+    std::unique_ptr<registry::MappedFiles> mapped_;
+};
+
+TEST_F(ProbeCacheTest, AnswersLikeTheRealProbes) {
+    const char* paths[] = {
+        "C:\\Program Files\\App\\app.exe",   "c:\\PROGRAM FILES\\app\\APP.EXE",
+        "C:\\Program Files\\App",            "C:\\Program Files\\App\\Sub",
+        "C:\\Program Files\\App\\gone.exe",  "C:\\Gone\\Deeper\\x.dll",
+        "C:\\Windows\\Fonts\\arial.ttf",     "C:\\Windows\\Fonts\\times.ttf",
+        "C:\\Program Files\\App\\",          "C:\\Program Files\\App\\app.exe.",
+        "C:\\Program Files\\App\\app.exe\\", "C:\\",
+        "C:\\Program Files\\..\\Windows",    "C:/Program Files/App/app.exe",
+        "C:\\PROGRA~1\\App\\app.exe",        "D:\\anything.exe",
+        "C:\\Program Files\\App\\app.exe\\more",
+    };
+    scan::CachingProbes cached(*mapped_);
+    for (int round = 0; round < 2; ++round) {
+        for (const char* path : paths) {
+            SCOPED_TRACE(path);
+            EXPECT_EQ(cached.FileExists(path), mapped_->FileExists(path));
+            EXPECT_EQ(cached.IsDirectory(path), mapped_->IsDirectory(path));
+            EXPECT_EQ(cached.IsNetworkPath(path), mapped_->IsNetworkPath(path));
+        }
+    }
+}
+
+TEST_F(ProbeCacheTest, OneListingAnswersAFolderOfQuestions) {
+    scan::CachingProbes cached(*mapped_);
+    for (int i = 0; i < 100; ++i) {
+        cached.FileExists("C:\\Program Files\\App\\file" + std::to_string(i) + ".dll");
+    }
+    EXPECT_TRUE(cached.FileExists("C:\\Program Files\\App\\app.exe"));
+    EXPECT_EQ(cached.Questions(), 101u);
+    EXPECT_EQ(cached.Probes(), 1u);
+}
+
+TEST_F(ProbeCacheTest, RelativeNamesNeverExist) {
+    scan::CachingProbes cached(*mapped_);
+    EXPECT_FALSE(cached.FileExists("app.exe"));
+    EXPECT_FALSE(cached.FileExists("\\Program Files\\App\\app.exe"));
+    EXPECT_FALSE(cached.IsDirectory("Program Files"));
+    EXPECT_EQ(cached.Probes(), 0u);
+}
+
+TEST_F(ProbeCacheTest, DeletingThroughTheCacheForgetsOldAnswers) {
+    scan::CachingProbes cached(*mapped_);
+    ASSERT_TRUE(cached.FileExists("C:\\Program Files\\App\\app.exe"));
+    ASSERT_TRUE(cached.DeleteFile("C:\\Program Files\\App\\app.exe"));
+    EXPECT_FALSE(cached.FileExists("C:\\Program Files\\App\\app.exe"));
+}
+
+TEST(ProbeCachePlainPath, RecognisesPathsAListingCanAnswer) {
+    const struct {
+        const char* path;
+        bool plain;
+    } cases[] = {
+        {"C:\\A\\b.txt", true},   {"c:\\a", true},          {"C:\\", false},
+        {"C:\\A\\", false},       {"C:\\A\\.\\b", false},   {"C:\\A\\b.", false},
+        {"C:\\A\\b ", false},     {"C:\\PROGRA~1\\b", false}, {"C:/A/b", false},
+        {"\\\\srv\\share\\a", false}, {"C:\\A\\b?", false}, {"C:\\A\\\\b", false},
+        {"1:\\A", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(scan::CachingProbes::IsPlainPath(c.path), c.plain);
+    }
+}
+
+}  // namespace
+}  // namespace hivewarden::testing
