@@ -14,6 +14,7 @@ int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
     CommandContext context{out, err};
     AddPathCommand(app, context);
     AddScanCommand(app, context);
+    AddSearchCommand(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

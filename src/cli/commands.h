@@ -18,5 +18,6 @@ struct CommandContext {
 
 void AddPathCommand(CLI::App& app, CommandContext& context);
 void AddScanCommand(CLI::App& app, CommandContext& context);
+void AddSearchCommand(CLI::App& app, CommandContext& context);
 
 }  // namespace hivewarden::cli

@@ -15,7 +15,7 @@ using SearchTerms = std::vector<std::string>;
 // Built once per search: every non-empty search text is upper-cased here, so a test costs one
 // upper-casing of the tested text and one substring search per search text.
 class SearchTermMatcher {
-public:
+  public:
     explicit SearchTermMatcher(SearchTerms terms);
 
     // The position in the list (from 0) of the first search text, in list order, that `text`
@@ -27,7 +27,7 @@ public:
 
     const SearchTerms& Terms() const { return terms_; }
 
-private:
+  private:
     struct Needle {
         std::int32_t Position;  // in terms_
         std::string Upper;

@@ -1,0 +1,399 @@
+// `hivewarden search`: the registry-wide text search. Finds every key name, value name and
+// value data below HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE that contains one of the texts,
+// prints the hits as the custom-search grid shows them, and on request deletes them or
+// replaces their data through the custom repair, after a backup.
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <ctime>
+#include <fstream>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/app.h"
+#include "cli/commands.h"
+#include "cli/console_search_front_end.h"
+#include "cli/machine_options.h"
+#include "cli/platform_system.h"
+#include "cli/registry_options.h"
+#include "cli/search_json.h"
+#include "cli/terminal_text.h"
+#include "custom/custom_repair_page.h"
+#include "custom/custom_report.h"
+#include "custom/custom_search.h"
+#include "registry/code_page.h"
+#include "registry/durable_file.h"
+#include "registry/regfile_writer.h"
+#include "repair/repair_executor.h"
+
+namespace hivewarden::cli {
+namespace {
+
+constexpr std::size_t kActionWidth = 13;
+
+struct SearchCommandOptions {
+    RegistryOptions Registry;
+    MachineOptions Machine;
+    std::vector<std::string> Texts;
+    std::string Report;
+    bool Json = false;
+    // The custom repair: every hit deleted, or every value hit's data replaced.
+    bool Delete = false;
+    std::string Replace;
+    bool ReplaceGiven = false;
+    std::string BackupName;  // default: the proposed day-month-year-hour-minute
+    std::string ProgramFolder;
+    bool DryRun = false;
+    std::string SaveRegistry;  // the repaired registry as a .reg file
+
+    bool Repairs() const { return Delete || ReplaceGiven; }
+};
+
+// Control characters (the zeros between the strings of a multi-string, line breaks) would
+// break the listing apart or drive the terminal; they are shown as blanks.
+std::string Printable(std::string_view text) {
+    std::string shown(text);
+    for (char& c : shown) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) c = ' ';
+    }
+    return ToTerminal(shown);
+}
+
+void PrintGrid(const custom::CustomGrid& grid, const std::string& caption, std::ostream& out) {
+    const std::string indent(kActionWidth, ' ');
+    for (const custom::CustomRow& row : grid.Rows) {
+        std::string action = row.Action;
+        action.resize(std::max(action.size() + 1, kActionWidth), ' ');
+        out << action << Printable(row.String) << "\n" << indent << Printable(row.Body) << "\n";
+        if (!row.Fixed.empty()) out << indent << "Fixed: " << Printable(row.Fixed) << "\n";
+    }
+    if (!grid.Rows.empty()) out << "\n";
+    out << caption << "\n";
+}
+
+bool WriteReport(const custom::CustomGrid& grid, const std::string& target, std::ostream& out,
+                 std::string& error) {
+    if (target == "-") return custom::WriteCustomReport(grid, out);
+    std::ofstream file(target, std::ios::binary | std::ios::trunc);
+    if (!file) {
+        error = "cannot create report file " + target;
+        return false;
+    }
+    if (!custom::WriteCustomReport(grid, file) || !file.flush()) {
+        error = "cannot write report file " + target;
+        return false;
+    }
+    file.close();
+    if (file.fail()) {
+        error = "cannot close report file " + target;
+        return false;
+    }
+    return true;
+}
+
+// The texts in the program's code page; a blank text is refused, as the search-text page
+// refuses it.
+bool ReadTerms(const SearchCommandOptions& options, custom::SearchTerms& terms,
+               std::string& error) {
+    for (const std::string& text : options.Texts) {
+        if (text.find_first_not_of(' ') == std::string::npos) {
+            error = "a search text must not be empty or blank";
+            return false;
+        }
+        terms.push_back(FromTerminal(text));
+    }
+    return true;
+}
+
+std::string WithTrailingSeparator(std::string folder) {
+    if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') {
+#ifdef _WIN32
+        folder += '\\';
+#else
+        folder += '/';
+#endif
+    }
+    return folder;
+}
+
+std::tm LocalNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    return local;
+}
+
+// The rows' actions for the repair: --delete deletes every hit; --replace keeps the rows as
+// they start ("Replace" with the replace text) for value hits and ignores key hits.
+void ChooseRepairActions(const SearchCommandOptions& options, custom::CustomGrid& grid) {
+    for (std::int32_t row = 1; row <= grid.RowCount(); ++row) {
+        if (options.Delete) {
+            grid.ChooseAction(row, custom::kActionDelete, "", nullptr);
+        } else if (grid.Row(row).ImageKey == custom::kImageKey) {
+            grid.ChooseAction(row, custom::kActionIgnore, "", nullptr);
+        }
+    }
+}
+
+std::string ChangeText(const repair::RepairPreviewItem& item, const engine::CustomHitList& hits) {
+    switch (item.Change) {
+        case repair::ChangeKind::DeleteKey:
+            return "delete (" + std::to_string(item.KeysRemoved) + " keys, " +
+                   std::to_string(item.ValuesRemoved) + " values)";
+        case repair::ChangeKind::DeleteValue:
+            return "delete";
+        case repair::ChangeKind::SetValue:
+            return "replace by \"" + Printable(hits[item.Index].ReplaceText) + "\"";
+        default:
+            return "nothing";
+    }
+}
+
+nlohmann::ordered_json NotesToJson(const std::vector<repair::RepairNote>& notes) {
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const repair::RepairNote& note : notes) {
+        list.push_back({{"Index", note.Index},
+                        {"What", AnsiToUtf8(note.What)},
+                        {"Reason", AnsiToUtf8(note.Reason)}});
+    }
+    return list;
+}
+
+void PrintNotes(const char* heading, const std::vector<repair::RepairNote>& notes,
+                std::ostream& out) {
+    for (const repair::RepairNote& note : notes) {
+        out << heading << Printable(note.What) << ": " << Printable(note.Reason) << "\n";
+    }
+}
+
+// What the custom repair did or would do, for the listing and for JSON.
+struct RepairOutcome {
+    bool Ran = false;
+    custom::CustomRepairPreview Preview;
+    std::string BackupPath;
+    std::vector<repair::RepairPreviewItem> DryRunItems;
+    repair::RepairResult Result;
+};
+
+RepairOutcome RepairHits(const SearchCommandOptions& options, custom::CustomGrid& grid,
+                         engine::ScanState& state, registry::RegistryAccess& access) {
+    RepairOutcome outcome;
+    ChooseRepairActions(options, grid);
+    outcome.Preview = custom::PrepareCustomRepairPage(grid, LocalNow());
+    if (outcome.Preview.Count == 0) return outcome;
+    outcome.Ran = true;
+    custom::CustomRepairContext repairContext{
+        state,
+        access,
+        WithTrailingSeparator(options.ProgramFolder.empty() ? ExecutableFolder()
+                                                            : options.ProgramFolder),
+        options.BackupName.empty() ? outcome.Preview.BackupName : FromTerminal(options.BackupName),
+        [](bool, std::int32_t) {},
+        {}};
+    if (options.DryRun) {
+        custom::StartCustomRepair(grid, state, repairContext.ProgramFolder,
+                                  repairContext.BackupName);
+        outcome.DryRunItems = repair::PreviewCustomRepair(state, access);
+    } else {
+        outcome.Result = custom::RunCustomRepairStep(grid, repairContext);
+    }
+    outcome.BackupPath = state.BackupPath;
+    return outcome;
+}
+
+void PrintRepair(const RepairOutcome& outcome, bool dryRun, const engine::CustomHitList& hits,
+                 std::ostream& out) {
+    if (!outcome.Ran) {
+        out << "Nothing to repair.\n";
+        return;
+    }
+    out << outcome.Preview.Caption << "\n";
+    if (dryRun) {
+        out << "Dry run: the backup would be " << ToTerminal(outcome.BackupPath)
+            << "; nothing was changed.\n";
+        for (const repair::RepairPreviewItem& item : outcome.DryRunItems) {
+            out << "  " << Printable(item.What) << ": "
+                << (item.SkipReason.empty() ? ChangeText(item, hits)
+                                            : "left alone (" + Printable(item.SkipReason) + ")")
+                << "\n";
+        }
+        return;
+    }
+    const repair::RepairResult& result = outcome.Result;
+    if (!result.Ok()) return;
+    out << "Backup: " << ToTerminal(outcome.BackupPath) << "\n";
+    PrintNotes("Skipped: ", result.Skipped, out);
+    PrintNotes("Failed: ", result.Failed, out);
+    PrintNotes("Stored as text: ", result.StoredAsText, out);
+    out << "Repaired: " << result.Changed << " changed, " << result.Unchanged << " already gone, "
+        << result.Skipped.size() << " skipped, " << result.Failed.size() << " failed\n";
+}
+
+nlohmann::ordered_json RepairToJson(const RepairOutcome& outcome, bool dryRun) {
+    nlohmann::ordered_json j;
+    j["count"] = outcome.Preview.Count;
+    j["dryRun"] = dryRun;
+    j["backup"] = AnsiToUtf8(outcome.BackupPath);
+    if (!outcome.Ran) return j;
+    if (dryRun) {
+        j["plan"] = nlohmann::ordered_json::array();
+        for (const repair::RepairPreviewItem& item : outcome.DryRunItems) {
+            j["plan"].push_back({{"Index", item.Index},
+                                 {"What", AnsiToUtf8(item.What)},
+                                 {"KeysRemoved", item.KeysRemoved},
+                                 {"ValuesRemoved", item.ValuesRemoved},
+                                 {"SkipReason", AnsiToUtf8(item.SkipReason)}});
+        }
+        return j;
+    }
+    const repair::RepairResult& result = outcome.Result;
+    j["error"] = result.Ok() ? "" : AnsiToUtf8(result.Error->Message);
+    j["marked"] = result.Marked;
+    j["changed"] = result.Changed;
+    j["unchanged"] = result.Unchanged;
+    j["skipped"] = NotesToJson(result.Skipped);
+    j["failed"] = NotesToJson(result.Failed);
+    j["storedAsText"] = NotesToJson(result.StoredAsText);
+    return j;
+}
+
+int RunSearchCommand(const SearchCommandOptions& options, CommandContext& context) {
+    if (options.Json && options.Report == "-") {
+        context.Err << "hivewarden search: --json and --report - both want standard output\n";
+        return kExitUsage;
+    }
+    if (!options.Repairs() &&
+        (options.DryRun || !options.BackupName.empty() || !options.ProgramFolder.empty())) {
+        context.Err << "hivewarden search: --backup, --program-folder and --dry-run go with "
+                       "--delete or --replace\n";
+        return kExitUsage;
+    }
+    if (!options.SaveRegistry.empty() &&
+        (!options.Repairs() || options.DryRun || options.Registry.Files.empty())) {
+        context.Err << "hivewarden search: --save-registry goes with --registry and --delete or "
+                       "--replace, without --dry-run\n";
+        return kExitUsage;
+    }
+    std::string error;
+    custom::SearchTerms terms;
+    if (!ReadTerms(options, terms, error)) {
+        context.Err << "hivewarden search: " << error << "\n";
+        return kExitUsage;
+    }
+    std::unique_ptr<registry::RegistryStore> store = OpenRegistry(options.Registry, error);
+    if (!store) {
+        context.Err << "hivewarden search: " << error << "\n";
+        return kExitUsage;
+    }
+    std::unique_ptr<registry::FileProbes> probes = MakeProbes(options.Machine, error);
+    if (!probes) {
+        context.Err << "hivewarden search: " << error << "\n";
+        return kExitUsage;
+    }
+
+    engine::ScanState state;
+    registry::RegistryAccess access(*store, *probes, state);
+    custom::CustomSearch search(state, access);
+    custom::CustomGrid grid;
+    const std::string replaceText = options.ReplaceGiven ? FromTerminal(options.Replace) : "";
+    ConsoleSearchFrontEnd frontEnd(search, grid, replaceText, context.Err,
+                                   StandardErrorIsTerminal());
+    state.YieldHook = [&frontEnd] { frontEnd.OnYield(); };
+    InstallInterruptHandler();
+
+    custom::RunCustomSearch(search, frontEnd, terms);
+    frontEnd.PollNow();
+    frontEnd.EndProgress();
+    state.YieldHook = nullptr;
+
+    // A stopped search repairs nothing: the hits found so far are only shown.
+    RepairOutcome repairOutcome;
+    const bool repairs = options.Repairs() && !frontEnd.Interrupted();
+    if (repairs) repairOutcome = RepairHits(options, grid, state, access);
+
+    const std::string caption =
+        "Kestovar Hivewarden - " + std::to_string(state.CustomHits.Count()) + " strings found";
+    if (options.Json) {
+        nlohmann::ordered_json json =
+            SearchToJson(state.CustomHits, grid, caption, frontEnd.Canceled());
+        if (repairs) json["repair"] = RepairToJson(repairOutcome, options.DryRun);
+        context.Out << json.dump(2) << "\n";
+    } else if (options.Report != "-") {
+        PrintGrid(grid, caption, context.Out);
+        if (repairs) PrintRepair(repairOutcome, options.DryRun, state.CustomHits, context.Out);
+    }
+    if (!options.Report.empty() && !WriteReport(grid, options.Report, context.Out, error)) {
+        context.Err << "hivewarden search: " << error << "\n";
+        return kExitFailed;
+    }
+    if (repairs && repairOutcome.Ran && !options.DryRun && !repairOutcome.Result.Ok()) {
+        context.Err << "hivewarden search: " << repairOutcome.Result.Error->Message << "\n";
+        return kExitFailed;
+    }
+    if (repairs && !options.SaveRegistry.empty()) {
+        const std::unique_ptr<registry::DurableFile> file = registry::MakeDurableFile();
+        const registry::FileStatus saved =
+            registry::ExportStoreToFile(*store, options.SaveRegistry, *file);
+        if (!saved) {
+            context.Err << "hivewarden search: " << saved.Message << "\n";
+            return kExitFailed;
+        }
+    }
+    if (frontEnd.Interrupted()) {
+        context.Err << "hivewarden search: stopped by Ctrl+C; the hits so far are shown\n";
+        return kExitStopped;
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+void AddSearchCommand(CLI::App& app, CommandContext& context) {
+    auto options = std::make_shared<SearchCommandOptions>();
+    CLI::App* cmd = app.add_subcommand(
+        "search",
+        "Find every key name, value name and value data below HKEY_CURRENT_USER and "
+        "HKEY_LOCAL_MACHINE that contains one of the texts (case-insensitive)");
+    AddRegistryOptions(*cmd, options->Registry);
+    AddMachineOptions(*cmd, options->Machine);
+    // Repeatable options take one value per occurrence here, so that the texts after them
+    // stay texts: "--registry a.reg run" searches a.reg for "run".
+    for (const char* name : {"--registry", "--drive", "--env"}) {
+        if (CLI::Option* option = cmd->get_option_no_throw(name)) option->allow_extra_args(false);
+    }
+    cmd->add_option("TEXT", options->Texts,
+                    "Texts to search for, in order; a hit names the first listed text it "
+                    "contains")
+        ->required();
+    cmd->add_option("--report", options->Report,
+                    "Write the semicolon report of the hits to FILE (- for standard output)");
+    cmd->add_flag("--json", options->Json, "Print every hit as JSON");
+    CLI::Option* remove =
+        cmd->add_flag("--delete", options->Delete,
+                      "Delete every hit (keys with everything below them, values) after a backup");
+    CLI::Option* replace =
+        cmd->add_option("--replace", options->Replace,
+                        "Replace the whole data of every value hit by TEXT, stored as a text "
+                        "value, after a backup; key hits are left alone")
+            ->excludes(remove);
+    replace->each([options](const std::string&) { options->ReplaceGiven = true; });
+    cmd->add_option("--backup", options->BackupName,
+                    "Name of the backup file written before the repair, without \".reg\" "
+                    "(default: day-month-year-hour-minute)");
+    cmd->add_option("--program-folder", options->ProgramFolder,
+                    "Folder that receives the backup (default: the folder of this program)");
+    cmd->add_option("--save-registry", options->SaveRegistry,
+                    "After the repair, write the registry loaded with --registry, as it now "
+                    "stands, to FILE.reg");
+    cmd->add_flag("--dry-run", options->DryRun,
+                  "Show what the repair would do; write no backup and change nothing");
+    cmd->callback([options, &context] { context.ExitCode = RunSearchCommand(*options, context); });
+}
+
+}  // namespace hivewarden::cli

@@ -1,0 +1,18 @@
+// The custom search's hits as JSON: every field of every hit with its grid row's action,
+// String cell and replace text. Strings are converted from the ANSI code page to UTF-8.
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "custom/custom_grid.h"
+#include "engine/custom_hit.h"
+
+namespace hivewarden::cli {
+
+nlohmann::ordered_json CustomHitToJson(const engine::CustomHit& hit);
+nlohmann::ordered_json SearchToJson(const engine::CustomHitList& hits,
+                                    const custom::CustomGrid& grid, const std::string& caption,
+                                    bool canceled);
+
+}  // namespace hivewarden::cli

@@ -1,0 +1,306 @@
+// The two-pass repair: backup (written, flushed, closed, read back and checked), then the
+// registry changes in entry order.
+#include "repair/repair_executor.h"
+
+#include <memory>
+#include <utility>
+
+#include "registry/regfile_writer.h"
+#include "repair/backup_check.h"
+#include "repair/backup_writer.h"
+#include "repair/deletion_guard.h"
+
+namespace hivewarden::repair {
+namespace {
+
+constexpr std::string_view kNothingChanged = "backup failed, no registry change was made: ";
+
+std::int32_t CountMarked(const std::vector<RepairAction>& actions) {
+    std::int32_t count = 0;
+    for (const RepairAction& action : actions) count += action.Marked ? 1 : 0;
+    return count;
+}
+
+// Protected keys are neither backed up nor deleted.
+void ApplyGuard(std::vector<RepairAction>& actions) {
+    for (RepairAction& action : actions) {
+        if (!action.Marked || action.Change != ChangeKind::DeleteKey) continue;
+        if (!action.SkipReason.empty()) continue;
+        std::string reason = ProtectionReason(action.Root, action.Path);
+        if (reason.empty()) continue;
+        action.SkipReason = std::move(reason);
+        action.Backup = BackupForm::EmptyLine;
+    }
+}
+
+class RepairRun {
+public:
+    RepairRun(engine::ScanState& state, registry::RegistryAccess& access,
+              std::vector<RepairAction> actions)
+        : state_(state), access_(access), actions_(std::move(actions)) {}
+
+    RepairResult Run(const std::string& backupPath, const RepairOptions& options) {
+        state_.StopRequested = false;
+        access_.Signals().StopRequested = false;
+        ApplyGuard(actions_);
+        result_.Marked = CountMarked(actions_);
+        std::unique_ptr<registry::DurableFile> own;
+        registry::DurableFile* file = options.File;
+        if (file == nullptr) {
+            own = registry::MakeDurableFile();
+            file = own.get();
+        }
+        if (BackupPass(backupPath, *file)) ApplyPass();
+        return std::move(result_);
+    }
+
+private:
+    bool Stopped() const { return state_.StopRequested || access_.Signals().StopRequested; }
+
+    void Progress(std::int64_t step) {
+        if (result_.Marked > 0) state_.ProgressPercent = RepairProgress(step, result_.Marked);
+        state_.Yield();
+    }
+
+    bool Fail(std::string message) {
+        result_.Error = RepairError{std::move(message)};
+        return false;
+    }
+
+    // The lines of one entry's block; an entry whose block cannot be written is skipped and
+    // leaves an empty line.
+    std::string Block(RepairAction& action) {
+        std::string block;
+        std::string error;
+        bool ok = true;
+        switch (action.Backup) {
+            case BackupForm::Nothing:
+                return {};
+            case BackupForm::EmptyLine:
+                return std::string(registry::kRegLineEnd);
+            case BackupForm::WholeKey: {
+                KeyTree tree;
+                CollectKeyTree(tree, action.Path, action.Root, true, access_);
+                ok = FormatWholeKeyBlock(tree, block, error);
+                break;
+            }
+            case BackupForm::Value:
+                ok = ValueBlock(action, block, error);
+                break;
+        }
+        if (ok) return block;
+        action.SkipReason = "cannot be backed up: " + error;
+        return std::string(registry::kRegLineEnd);
+    }
+
+    // The value as the registry holds it now; as the scan read it when it is gone.
+    bool ValueBlock(const RepairAction& action, std::string& block, std::string& error) {
+        registry::RawValue live;
+        std::string line;
+        if (access_.ReadRaw(action.Root, action.Path, action.Name, live)) {
+            if (!registry::FormatRawValueLine(action.Name, live, line, error)) return false;
+        } else {
+            line = FormatValueLine(action.Name, action.ScannedData, action.ScannedType);
+        }
+        return FormatValueBlock(action.SectionPath, line, action.ClosingEmptyLine, block, error);
+    }
+
+    bool BackupPass(const std::string& path, registry::DurableFile& file) {
+        BackupFile backup(file);
+        registry::FileStatus status = backup.Open(path);
+        if (!status) return Fail(std::string(kNothingChanged) + status.Message);
+        for (std::size_t i = 0; i < actions_.size(); ++i) {
+            RepairAction& action = actions_[i];
+            if (action.Marked) backup.WriteText(Block(action));
+            Progress(static_cast<std::int64_t>(i) + 1);
+            if (!backup.Status()) break;
+        }
+        if (Stopped()) {
+            backup.Abandon();
+            return Fail(
+                "the repair was stopped while the backup was written; no registry "
+                "change was made");
+        }
+        status = backup.Close();
+        if (!status) return Fail(std::string(kNothingChanged) + status.Message);
+        std::string error;
+        if (!CheckBackup(path, actions_, access_, error)) {
+            return Fail(std::string(kNothingChanged) + error);
+        }
+        return true;
+    }
+
+    void ApplyPass() {
+        const std::int64_t marked = result_.Marked;
+        for (std::size_t i = 0; i < actions_.size(); ++i) {
+            const RepairAction& action = actions_[i];
+            if (action.Marked) Apply(action);
+            Progress(marked + static_cast<std::int64_t>(i) + 1);
+        }
+    }
+
+    void Apply(const RepairAction& action) {
+        if (!action.SkipReason.empty()) {
+            result_.Skipped.push_back({action.Index, DescribeAction(action), action.SkipReason});
+            return;
+        }
+        switch (action.Change) {
+            case ChangeKind::DeleteKey:
+                DeleteKey(action);
+                break;
+            case ChangeKind::DeleteValue:
+                DeleteValue(action);
+                break;
+            case ChangeKind::SetValue:
+                SetValue(action);
+                break;
+            case ChangeKind::None:
+                break;
+        }
+    }
+
+    void Failed(const RepairAction& action, std::string reason) {
+        result_.Failed.push_back({action.Index, DescribeAction(action), std::move(reason)});
+    }
+
+    void DeleteKey(const RepairAction& action) {
+        if (!access_.KeyExists(action.Root, action.Path)) {
+            ++result_.Unchanged;
+            return;
+        }
+        access_.DeleteKey(action.Root, action.Path);
+        if (access_.KeyExists(action.Root, action.Path)) {
+            Failed(action, "the key or part of its subtree could not be deleted");
+            return;
+        }
+        ++result_.Changed;
+    }
+
+    void DeleteValue(const RepairAction& action) {
+        registry::RawValue value;
+        if (!access_.ReadRaw(action.Root, action.Path, action.Name, value)) {
+            ++result_.Unchanged;
+            return;
+        }
+        access_.DeleteValue(action.Root, action.Path, action.Name);
+        if (access_.ReadRaw(action.Root, action.Path, action.Name, value)) {
+            Failed(action, "the value could not be deleted");
+            return;
+        }
+        ++result_.Changed;
+    }
+
+    void SetValue(const RepairAction& action) {
+        if (!access_.KeyExists(action.Root, action.Path)) {
+            Failed(action, "the key does not exist or cannot be opened");
+            return;
+        }
+        bool asText = action.NewKind == registry::kTextKind;
+        try {
+            access_.SetValue(action.Root, action.Path, action.Name, action.NewKind, action.NewData);
+        } catch (const registry::NumberConversionError&) {
+            // The user picked a path for a number value: it is kept as a text value.
+            asText = true;
+            access_.SetValue(action.Root, action.Path, action.Name, registry::kTextKind,
+                             action.NewData);
+            result_.StoredAsText.push_back({action.Index, DescribeAction(action),
+                                            "the new data is not a number; stored as text"});
+        }
+        registry::RawValue written;
+        const bool read = access_.ReadRaw(action.Root, action.Path, action.Name, written);
+        const bool ok =
+            asText ? read && written == registry::RawValue{registry::kRegSz, action.NewData + '\0'}
+                   : read && written.Type == registry::kRegDword && written.Bytes.size() == 4;
+        if (!ok) {
+            Failed(action, "the value could not be written");
+            return;
+        }
+        ++result_.Changed;
+    }
+
+    engine::ScanState& state_;
+    registry::RegistryAccess& access_;
+    std::vector<RepairAction> actions_;
+    RepairResult result_;
+};
+
+RepairResult RunWith(engine::ScanState& state, registry::RegistryAccess& access,
+                     const DoneHook& done, const RepairOptions& options, bool custom) {
+    state.EngineMode = engine::kModeRepair;
+    state.StopRequested = false;
+    state.ProgressPercent = 0;
+    RepairResult result = custom ? RepairCustomHits(state, access, state.BackupPath, options)
+                                 : RepairScanResults(state, access, state.BackupPath, options);
+    if (done) done(state.StopRequested, state.EngineMode);
+    return result;
+}
+
+std::vector<RepairPreviewItem> Preview(std::vector<RepairAction> actions,
+                                       registry::RegistryAccess& access) {
+    ApplyGuard(actions);
+    std::vector<RepairPreviewItem> items;
+    for (const RepairAction& action : actions) {
+        if (!action.Marked) continue;
+        RepairPreviewItem item{action.Index,     action.Change, DescribeAction(action), 0, 0,
+                               action.SkipReason};
+        if (action.SkipReason.empty() && action.Change == ChangeKind::DeleteKey) {
+            const SubtreeSize size = MeasureSubtree(access.Store(), action.Root, action.Path);
+            item.KeysRemoved = size.Keys;
+            item.ValuesRemoved = size.Values;
+        } else if (action.SkipReason.empty() && action.Change == ChangeKind::DeleteValue) {
+            registry::RawValue value;
+            item.ValuesRemoved = access.ReadRaw(action.Root, action.Path, action.Name, value);
+        }
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+}  // namespace
+
+void SetBackupPath(engine::ScanState& state, std::string_view path) {
+    state.BackupPath = std::string(path);
+}
+
+std::int32_t RepairProgress(std::int64_t step, std::int32_t marked) {
+    if (marked <= 0) return 0;
+    // step*100 / (2*marked), rounded to the nearest whole number, halves to the even one.
+    const std::int64_t numerator = step * 100;
+    const std::int64_t denominator = std::int64_t{marked} * 2;
+    std::int64_t quotient = numerator / denominator;
+    const std::int64_t twiceRest = (numerator % denominator) * 2;
+    if (twiceRest > denominator || (twiceRest == denominator && quotient % 2 != 0)) ++quotient;
+    return static_cast<std::int32_t>(quotient > 100 ? 100 : quotient);
+}
+
+RepairResult RepairScanResults(engine::ScanState& state, registry::RegistryAccess& access,
+                               const std::string& backupPath, const RepairOptions& options) {
+    return RepairRun(state, access, PlanScanRepair(state.ScanResults)).Run(backupPath, options);
+}
+
+RepairResult RepairCustomHits(engine::ScanState& state, registry::RegistryAccess& access,
+                              const std::string& backupPath, const RepairOptions& options) {
+    return RepairRun(state, access, PlanCustomRepair(state.CustomHits)).Run(backupPath, options);
+}
+
+RepairResult RunRepair(engine::ScanState& state, registry::RegistryAccess& access,
+                       const DoneHook& done, const RepairOptions& options) {
+    return RunWith(state, access, done, options, false);
+}
+
+RepairResult RunCustomRepair(engine::ScanState& state, registry::RegistryAccess& access,
+                             const DoneHook& done, const RepairOptions& options) {
+    return RunWith(state, access, done, options, true);
+}
+
+std::vector<RepairPreviewItem> PreviewScanRepair(const engine::ScanState& state,
+                                                 registry::RegistryAccess& access) {
+    return Preview(PlanScanRepair(state.ScanResults), access);
+}
+
+std::vector<RepairPreviewItem> PreviewCustomRepair(const engine::ScanState& state,
+                                                   registry::RegistryAccess& access) {
+    return Preview(PlanCustomRepair(state.CustomHits), access);
+}
+
+}  // namespace hivewarden::repair

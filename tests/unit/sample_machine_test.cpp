@@ -1,0 +1,215 @@
+// End-to-end runs of `hivewarden scan` over examples/sample-machine, through the command-line
+// dispatcher: the default listing and report byte for byte against the files in expected/, the
+// driver rows per option mask, and the JSON fields of every finding.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/app.h"
+
+namespace hivewarden::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::UnorderedElementsAreArray;
+
+fs::path SampleMachine() {
+    return fs::path(HW_TEST_DATA "/../../examples/sample-machine").lexically_normal();
+}
+
+struct CliResult {
+    int Code = -1;
+    std::string Out;
+    std::string Err;
+};
+
+CliResult RunCli(std::vector<std::string> args) {
+    args.insert(args.begin(), "hivewarden");
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    std::ostringstream out;
+    std::ostringstream err;
+    CliResult result;
+    result.Code = cli::Run(static_cast<int>(argv.size()), argv.data(), out, err);
+    result.Out = out.str();
+    result.Err = err.str();
+    return result;
+}
+
+std::string ReadBytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    EXPECT_TRUE(in) << "cannot open " << file;
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The README's scan command: both roots, drive C:, the Windows directory, one --env per line
+// of machine.env and the sample's program folder; no category option, so the default boxes.
+std::vector<std::string> SampleScanArguments() {
+    const fs::path machine = SampleMachine();
+    std::vector<std::string> args = {"scan",
+                                     "--registry",
+                                     (machine / "registry" / "HKLM.reg").string(),
+                                     "--registry",
+                                     (machine / "registry" / "HKCU.reg").string(),
+                                     "--drive",
+                                     "C=" + (machine / "drive_c").string(),
+                                     "--windows-dir",
+                                     "C:\\Windows"};
+    std::istringstream env(ReadBytes(machine / "machine.env"));
+    std::string line;
+    while (std::getline(env, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty() || line.front() == '#') continue;
+        args.push_back("--env=" + line);
+    }
+    args.push_back("--program-folder");
+    args.push_back((machine / "program").string());
+    return args;
+}
+
+CliResult RunSampleScan(const std::vector<std::string>& extra) {
+    std::vector<std::string> args = SampleScanArguments();
+    args.insert(args.end(), extra.begin(), extra.end());
+    return RunCli(args);
+}
+
+TEST(SampleMachineTest, DefaultScanPrintsTheExpectedListing) {
+    const CliResult result = RunSampleScan({});
+    ASSERT_EQ(result.Code, cli::kExitOk) << result.Err;
+    EXPECT_EQ(result.Err, "");
+    EXPECT_EQ(result.Out, ReadBytes(SampleMachine() / "expected" / "scan-default.txt"));
+}
+
+TEST(SampleMachineTest, DefaultScanWritesTheExpectedReport) {
+    const CliResult result = RunSampleScan({"--report", "-"});
+    ASSERT_EQ(result.Code, cli::kExitOk) << result.Err;
+    EXPECT_EQ(result.Err, "");
+    EXPECT_EQ(result.Out, ReadBytes(SampleMachine() / "expected" / "report-default.txt"));
+}
+
+// Listing rows: the description line (after the 13-column action) and the key line below it.
+struct ListedRow {
+    std::string Description;
+    std::string Key;
+    bool operator==(const ListedRow&) const = default;
+};
+
+void PrintTo(const ListedRow& row, std::ostream* os) {
+    *os << "{" << row.Description << " | " << row.Key << "}";
+}
+
+std::vector<ListedRow> ListedRows(const std::string& listing) {
+    std::vector<ListedRow> rows;
+    std::istringstream in(listing);
+    std::string first;
+    std::string second;
+    while (std::getline(in, first) && !first.empty() && std::getline(in, second)) {
+        rows.push_back({first.substr(13), second.substr(13)});
+    }
+    return rows;
+}
+
+struct DriverCase {
+    const char* Name;
+    const char* Options;
+    std::vector<std::string> Targets;  // of the "Possible Driver Entry" rows
+    bool OnlyDrivers;                  // no other row is listed
+};
+
+// J1 is missing, J2 exists, J3 is a bare name: an existing driver needs the drivers box, a
+// bare name needs the drivers box alone.
+TEST(SampleMachineTest, DriverRowsFollowTheDriversBox) {
+    const std::string j1 = "C:\\WINDOWS\\system32\\drivers\\dskguard.sys";
+    const std::string j2 = "C:\\WINDOWS\\system32\\drivers\\kvflt.sys";
+    const std::string j3 = "dskguard.vxd";
+    const DriverCase kCases[] = {
+        {"drivers alone", "32", {j1, j2, j3}, true},
+        {"default boxes", "1759", {j1}, false},
+        {"default boxes and drivers", "1791", {j1, j2}, false},
+        {"every box", "2047", {j1, j2}, false},
+    };
+    const std::string prefix = "Possible Driver Entry - ";
+    const std::string key = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Kestrel Labs\\DiskGuard\\Drivers";
+    for (const DriverCase& c : kCases) {
+        SCOPED_TRACE(c.Name);
+        const CliResult result = RunSampleScan({"--options", c.Options});
+        ASSERT_EQ(result.Code, cli::kExitOk) << result.Err;
+        std::vector<ListedRow> drivers;
+        const std::vector<ListedRow> rows = ListedRows(result.Out);
+        for (const ListedRow& row : rows) {
+            if (row.Description.rfind(prefix, 0) == 0) drivers.push_back(row);
+        }
+        std::vector<ListedRow> expected;
+        for (const std::string& target : c.Targets) expected.push_back({prefix + target, key});
+        EXPECT_THAT(drivers, UnorderedElementsAreArray(expected));
+        if (c.OnlyDrivers) {
+            EXPECT_EQ(rows.size(), drivers.size());
+        }
+        const std::string counter =
+            "\n  Device Drivers        " + std::to_string(c.Targets.size()) + "\n";
+        EXPECT_NE(result.Out.find(counter), std::string::npos) << result.Out;
+    }
+}
+
+TEST(SampleMachineTest, JsonCarriesEveryFieldOfEveryFinding) {
+    const CliResult result = RunSampleScan({"--json"});
+    ASSERT_EQ(result.Code, cli::kExitOk) << result.Err;
+    const nlohmann::json scan = nlohmann::json::parse(result.Out);
+
+    enum class Kind { Number, Text, Flag };
+    const std::pair<const char*, Kind> kFields[] = {
+        {"PathKind", Kind::Number},  {"EntryKind", Kind::Number}, {"ItemName", Kind::Text},
+        {"ItemData", Kind::Text},    {"KeyPath", Kind::Text},     {"TargetPath", Kind::Text},
+        {"DeleteMark", Kind::Flag},  {"ValueType", Kind::Number}, {"RootKey", Kind::Number},
+        {"IsShell32", Kind::Flag},   {"FixedValue", Kind::Text},  {"Index", Kind::Number},
+        {"TrojanName", Kind::Text},  {"IsTrojan", Kind::Flag},    {"IsLockedTrojan", Kind::Flag},
+        {"IsAppPath", Kind::Flag},   {"IsSound", Kind::Flag},     {"IsDriver", Kind::Flag},
+        {"IsSharedDll", Kind::Flag}, {"IsUninstall", Kind::Flag}, {"IsHelp", Kind::Flag},
+        {"IsEmptyKey", Kind::Flag},  {"IsFont", Kind::Flag},      {"IsAutoRun", Kind::Flag},
+        {"IsComServer", Kind::Flag},
+    };
+    ASSERT_EQ(std::size(kFields), 25u);
+
+    const nlohmann::json& findings = scan.at("findings");
+    ASSERT_TRUE(findings.is_array());
+    // 34 walker findings and the 2 lock-location findings of the README's summary.
+    EXPECT_EQ(findings.size(), 36u);
+    int position = 0;
+    for (const nlohmann::json& finding : findings) {
+        ++position;
+        SCOPED_TRACE("finding " + std::to_string(position));
+        for (const auto& [name, kind] : kFields) {
+            SCOPED_TRACE(name);
+            ASSERT_TRUE(finding.contains(name));
+            const nlohmann::json& field = finding.at(name);
+            const bool typed = kind == Kind::Number ? field.is_number_integer()
+                               : kind == Kind::Text ? field.is_string()
+                                                    : field.is_boolean();
+            EXPECT_TRUE(typed) << field;
+        }
+        EXPECT_EQ(finding.at("Index"), position);
+        EXPECT_FALSE(finding.at("KeyPath").get<std::string>().empty());
+    }
+
+    const nlohmann::json& shortcuts = scan.at("shortcuts");
+    ASSERT_TRUE(shortcuts.is_array());
+    std::vector<std::string> targets;
+    for (const nlohmann::json& shortcut : shortcuts) {
+        targets.push_back(shortcut.at("LinkTarget").get<std::string>());
+    }
+    EXPECT_THAT(targets, UnorderedElementsAreArray(std::vector<std::string>{
+                             "C:\\Program Files\\Gone Player\\player.exe",
+                             "C:\\Program Files\\Gone Player\\readme.txt",
+                             "C:\\Program Files\\PhotoMagic\\pmagic.exe"}));
+    EXPECT_EQ(scan.at("caption"), "Kestovar Hivewarden - 33 errors found");
+}
+
+}  // namespace
+}  // namespace hivewarden::testing

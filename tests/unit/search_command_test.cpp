@@ -1,0 +1,382 @@
+// `hivewarden search` run through the command-line dispatcher with string streams: the
+// listing as the custom grid shows it, the report's exact bytes, the JSON fields, the texts
+// after repeatable options, the repair with its backup, bad arguments, and Ctrl+C acting as
+// Cancel.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/app.h"
+#include "cli/console_search_front_end.h"
+#include "cli/platform_system.h"
+#include "cli/terminal_text.h"
+#include "custom/custom_search.h"
+#include "support/fake_machine.h"
+#include "support/temp_folder.h"
+
+namespace hivewarden::testing {
+namespace {
+
+// "Café" as the terminal shows it and as an argument arrives from it: UTF-8 on Linux, the ANSI
+// code page on Windows. JSON is UTF-8 everywhere.
+const std::string kCafe = cli::ToTerminal("Caf\xE9");
+const std::string kCafeArg = cli::ToTerminal("caf\xE9");
+
+struct CliResult {
+    int Code = -1;
+    std::string Out;
+    std::string Err;
+};
+
+CliResult RunCli(std::vector<std::string> args) {
+    args.insert(args.begin(), "hivewarden");
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    std::ostringstream out;
+    std::ostringstream err;
+    CliResult result;
+    result.Code = cli::Run(static_cast<int>(argv.size()), argv.data(), out, err);
+    result.Out = out.str();
+    result.Err = err.str();
+    return result;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Two registry files: HKEY_CURRENT_USER with a Run key, HKEY_LOCAL_MACHINE with a default
+// value, a number, binary data and an ANSI name.
+class SearchCommandTest : public ::testing::Test {
+  protected:
+    SearchCommandTest() {
+        cu_ =
+            tmp_.Write("cu.reg",
+                       "REGEDIT4\r\n\r\n"
+                       "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n"
+                       "\"Tool\"=\"C:\\\\Tools\\\\tool.exe /min\"\r\n"
+                       "\"Helper\"=\"rundll32.exe helper.dll,Start\"\r\n\r\n"
+                       "[HKEY_CURRENT_USER\\Software\\Other]\r\n"
+                       "\"AutoRunMode\"=\"yes\"\r\n\r\n");
+        lm_ = tmp_.Write("lm.reg",
+                         "REGEDIT4\r\n\r\n"
+                         "[HKEY_LOCAL_MACHINE\\Software\\Caf\xE9]\r\n"
+                         "@=\"Caf\xE9 runner\"\r\n"
+                         "\"Count\"=dword:ffffffff\r\n"
+                         "\"Blob\"=hex:0a,1b\r\n\r\n");
+    }
+
+    std::vector<std::string> Registry() const { return {"--registry", cu_, "--registry", lm_}; }
+    CliResult Search(std::vector<std::string> tail) const {
+        std::vector<std::string> args = {"search"};
+        for (const std::string& arg : Registry()) args.push_back(arg);
+        args.insert(args.end(), tail.begin(), tail.end());
+        return RunCli(args);
+    }
+
+    TempFolder tmp_;
+    std::string cu_;
+    std::string lm_;
+};
+
+TEST_F(SearchCommandTest, ListsHitsAsTheGridShowsThemAndTheCaption) {
+    const CliResult r = Search({"run"});
+    ASSERT_EQ(r.Code, cli::kExitOk) << r.Err;
+    EXPECT_EQ(r.Err, "");
+    EXPECT_EQ(r.Out,
+              "Replace      String Found (run)\n"
+              "             HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\n"
+              "Replace      String Found (run) - rundll32.exe helper.dll,Start\n"
+              "             HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\"
+              "Helper\n"
+              "Replace      String Found (run) - yes\n"
+              "             HKEY_CURRENT_USER\\Software\\Other\\AutoRunMode\n"
+              "Replace      String Found (run) - " + kCafe + " runner\n"
+              "             HKEY_LOCAL_MACHINE\\Software\\" + kCafe + "\\\n"
+              "\n"
+              "Kestovar Hivewarden - 4 strings found\n");
+}
+
+TEST_F(SearchCommandTest, NoHitsPrintsTheCaptionOnly) {
+    const CliResult r = Search({"nowhere", "nothing"});
+    ASSERT_EQ(r.Code, cli::kExitOk) << r.Err;
+    EXPECT_EQ(r.Out, "Kestovar Hivewarden - 0 strings found\n");
+}
+
+TEST_F(SearchCommandTest, TextsAreMatchedInTheirListedOrderAndForm) {
+    // Texts before, between and after the repeatable options stay texts.
+    const CliResult r =
+        RunCli({"search", "TOOL", "--registry", cu_, "Helper", "--registry", lm_, "-1", "0A 1B"});
+    ASSERT_EQ(r.Code, cli::kExitOk) << r.Err;
+    EXPECT_EQ(r.Out,
+              "Replace      String Found (TOOL) - C:\\Tools\\tool.exe /min\n"
+              "             HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\"
+              "Tool\n"
+              "Replace      String Found (Helper) - rundll32.exe helper.dll,Start\n"
+              "             HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\"
+              "Helper\n"
+              "Replace      String Found (-1) - -1\n"
+              "             HKEY_LOCAL_MACHINE\\Software\\" + kCafe + "\\Count\n"
+              "Replace      String Found (0A 1B) - 0A 1B 00 \n"
+              "             HKEY_LOCAL_MACHINE\\Software\\" + kCafe + "\\Blob\n"
+              "\n"
+              "Kestovar Hivewarden - 4 strings found\n");
+}
+
+TEST_F(SearchCommandTest, ReportToStandardOutputIsTheExactReportOnly) {
+    const CliResult r = Search({kCafeArg, "--report", "-"});
+    ASSERT_EQ(r.Code, cli::kExitOk) << r.Err;
+    // The report is ANSI text: the accented letter is the single byte E9.
+    EXPECT_EQ(r.Out,
+              "Action;String;Index;Fixed Value;Location\r\n"
+              "Replace;String Found (caf\xE9);1;;HKEY_LOCAL_MACHINE\\Software\\Caf\xE9\r\n"
+              "Replace;String Found (caf\xE9) - Caf\xE9 runner;2;;"
+              "HKEY_LOCAL_MACHINE\\Software\\Caf\xE9\\\r\n");
+}
+
+TEST_F(SearchCommandTest, ReportToAFileBesideTheListing) {
+    const std::string report = tmp_.File("hits.txt");
+    const CliResult r = Search({"autorun", "--report", report});
+    ASSERT_EQ(r.Code, cli::kExitOk) << r.Err;
+    EXPECT_NE(r.Out.find("Kestovar Hivewarden - 1 strings found\n"), std::string::npos);
+    EXPECT_EQ(ReadFile(report),
+              "Action;String;Index;Fixed Value;Location\r\n"
+              "Replace;String Found (autorun) - yes;1;;"
+              "HKEY_CURRENT_USER\\Software\\Other\\AutoRunMode\r\n");
+}
+
+TEST_F(SearchCommandTest, JsonHoldsEveryFieldOfEveryHit) {
+    const CliResult r = Search({"--json", kCafeArg, "0a"});
+    ASSERT_EQ(r.Code, cli::kExitOk) << r.Err;
+    const nlohmann::json json = nlohmann::json::parse(r.Out);
+    EXPECT_EQ(json["caption"], "Kestovar Hivewarden - 3 strings found");
+    EXPECT_EQ(json["canceled"], false);
+    ASSERT_EQ(json["hits"].size(), 3u);
+
+    const nlohmann::json key = json["hits"][0];
+    EXPECT_EQ(key["EntryKind"], 2);
+    EXPECT_EQ(key["RootKey"], 0x80000002u);
+    EXPECT_EQ(key["Location"], "HKEY_LOCAL_MACHINE\\Software\\Caf\xC3\xA9");
+    EXPECT_EQ(key["Index"], 1);
+    EXPECT_EQ(key["MatchedText"], "caf\xC3\xA9");
+    EXPECT_EQ(key["ItemData"], "");
+    EXPECT_EQ(key["ItemName"], "");
+    EXPECT_EQ(key["ReplaceText"], "");
+    EXPECT_EQ(key["DeleteMark"], false);
+    EXPECT_EQ(key["Action"], "Replace");
+    EXPECT_EQ(key["String"], "String Found (caf\xC3\xA9)");
+    EXPECT_EQ(key["Fixed"], "");
+    EXPECT_EQ(key.size(), 12u);
+
+    const nlohmann::json blob = json["hits"][2];
+    EXPECT_EQ(blob["EntryKind"], 1);
+    EXPECT_EQ(blob["MatchedText"], "0a");
+    EXPECT_EQ(blob["ItemName"], "Blob");
+    EXPECT_EQ(blob["ItemData"], "0A 1B 00 ");
+    EXPECT_EQ(blob["Index"], 3);
+}
+
+TEST_F(SearchCommandTest, ControlCharactersInDataAreShownAsBlanks) {
+    const std::string multi = tmp_.Write(
+        "multi.reg",
+        "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\M]\r\n\"List\"=hex(7):6f,6e,65,00,74,77,6f,00,00\r\n");
+    const CliResult r = RunCli({"search", "--registry", multi, "two"});
+    ASSERT_EQ(r.Code, cli::kExitOk) << r.Err;
+    EXPECT_EQ(r.Out,
+              "Replace      String Found (two) - one two \n"
+              "             HKEY_CURRENT_USER\\M\\List\n\n"
+              "Kestovar Hivewarden - 1 strings found\n");
+    // The report keeps the data as it is.
+    const CliResult report = RunCli({"search", "--registry", multi, "two", "--report", "-"});
+    EXPECT_NE(report.Out.find(std::string("one\0two\0;", 9)), std::string::npos);
+}
+
+TEST_F(SearchCommandTest, BadArgumentsAndUnreadableInputExitWithOne) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const Case kCases[] = {
+        {"no text", {"search", "--registry", cu_}, "TEXT is required"},
+        {"blank text", {"search", "--registry", cu_, "  "}, "must not be empty or blank"},
+        {"empty text", {"search", "--registry", cu_, "a", ""}, "must not be empty or blank"},
+        {"missing registry file", {"search", "--registry", tmp_.File("none.reg"), "a"}, "none.reg"},
+        {"json and report on standard output",
+         {"search", "--registry", cu_, "--json", "--report", "-", "a"},
+         "both want standard output"},
+        {"bad drive", {"search", "--registry", cu_, "--drive", "nonsense", "a"}, "--drive"},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        const CliResult r = RunCli(c.args);
+        EXPECT_EQ(r.Code, cli::kExitUsage);
+        EXPECT_NE(r.Err.find(c.message), std::string::npos) << r.Err;
+        EXPECT_EQ(r.Out, "");
+    }
+}
+
+TEST_F(SearchCommandTest, ReportThatCannotBeWrittenFailsTheCommand) {
+    const CliResult r = Search({"run", "--report", tmp_.File("no/such/folder/r.txt")});
+    EXPECT_EQ(r.Code, cli::kExitFailed);
+    EXPECT_NE(r.Err.find("cannot create report file"), std::string::npos) << r.Err;
+}
+
+TEST_F(SearchCommandTest, DeleteBacksUpAndRemovesEveryHit) {
+    const CliResult r = Search({"autorun", "--delete", "--program-folder", tmp_.Folder(),
+                                "--backup", "before", "--save-registry", tmp_.File("after.reg")});
+    ASSERT_EQ(r.Code, cli::kExitOk) << r.Err;
+    EXPECT_EQ(r.Out,
+              "Delete       String Found (autorun) - yes\n"
+              "             HKEY_CURRENT_USER\\Software\\Other\\AutoRunMode\n"
+              "\n"
+              "Kestovar Hivewarden - 1 strings found\n"
+              "Kestovar Hivewarden will repair 1 errors.\n"
+              "Backup: " +
+                  tmp_.File("before.reg") +
+                  "\n"
+                  "Repaired: 1 changed, 0 already gone, 0 skipped, 0 failed\n");
+    const std::string backup = ReadFile(tmp_.File("before.reg"));
+    EXPECT_EQ(backup.rfind("REGEDIT4\r\n", 0), 0u);
+    EXPECT_NE(backup.find("[HKEY_CURRENT_USER\\Software\\Other]\r\n\"AutoRunMode\"=\"yes\"\r\n"),
+              std::string::npos)
+        << backup;
+    const std::string after = ReadFile(tmp_.File("after.reg"));
+    EXPECT_EQ(after.find("AutoRunMode"), std::string::npos) << after;
+    EXPECT_NE(after.find("\"Tool\"=\"C:\\\\Tools\\\\tool.exe /min\""), std::string::npos) << after;
+
+    // The saved registry searched again: the hit is gone.
+    const CliResult again = RunCli({"search", "--registry", tmp_.File("after.reg"), "autorun"});
+    EXPECT_EQ(again.Out, "Kestovar Hivewarden - 0 strings found\n");
+}
+
+TEST_F(SearchCommandTest, ReplaceChangesValueHitsOnlyAndKeepsTheKeys) {
+    const CliResult r =
+        Search({"run", "--replace", "C:\\New\\tool.exe", "--program-folder", tmp_.Folder(),
+                "--backup", "b", "--save-registry", tmp_.File("after.reg")});
+    ASSERT_EQ(r.Code, cli::kExitOk) << r.Err;
+    EXPECT_NE(r.Out.find("Ignore       String Found (run)\n"
+                         "             HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\"
+                         "CurrentVersion\\Run\n"),
+              std::string::npos)
+        << r.Out;
+    EXPECT_NE(r.Out.find("Kestovar Hivewarden will repair 3 errors.\n"), std::string::npos);
+    EXPECT_NE(r.Out.find("Repaired: 3 changed, 0 already gone, 0 skipped, 0 failed\n"),
+              std::string::npos)
+        << r.Out;
+    const CliResult replaced =
+        RunCli({"search", "--registry", tmp_.File("after.reg"), "--report", "-", "new\\tool"});
+    EXPECT_EQ(replaced.Out,
+              "Action;String;Index;Fixed Value;Location\r\n"
+              "Replace;String Found (new\\tool) - C:\\New\\tool.exe;1;;"
+              "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Helper\r\n"
+              "Replace;String Found (new\\tool) - C:\\New\\tool.exe;2;;"
+              "HKEY_CURRENT_USER\\Software\\Other\\AutoRunMode\r\n"
+              "Replace;String Found (new\\tool) - C:\\New\\tool.exe;3;;"
+              "HKEY_LOCAL_MACHINE\\Software\\Caf\xE9\\\r\n");
+}
+
+TEST_F(SearchCommandTest, DryRunShowsThePlanAndWritesNothing) {
+    const CliResult r =
+        Search({kCafeArg, "--delete", "--dry-run", "--program-folder", tmp_.Folder()});
+    ASSERT_EQ(r.Code, cli::kExitOk) << r.Err;
+    EXPECT_NE(r.Out.find("Kestovar Hivewarden will repair 2 errors.\n"), std::string::npos);
+    EXPECT_NE(r.Out.find("Dry run: the backup would be " + tmp_.Folder()), std::string::npos)
+        << r.Out;
+    // A key right below Software is protected by the repair: the plan says so.
+    EXPECT_NE(r.Out.find("  key HKEY_LOCAL_MACHINE\\Software\\" + kCafe + ": left alone ("),
+              std::string::npos)
+        << r.Out;
+    EXPECT_NE(r.Out.find("  default value of HKEY_LOCAL_MACHINE\\Software\\" + kCafe + ": delete\n"),
+              std::string::npos)
+        << r.Out;
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(tmp_.Folder())) {
+        ++files;
+    }
+    EXPECT_EQ(files, 2u);  // the two registry files only
+}
+
+TEST_F(SearchCommandTest, JsonCarriesTheMarksAndTheRepair) {
+    const CliResult r = Search(
+        {"--json", "autorun", "--delete", "--program-folder", tmp_.Folder(), "--backup", "j"});
+    ASSERT_EQ(r.Code, cli::kExitOk) << r.Err;
+    const nlohmann::json json = nlohmann::json::parse(r.Out);
+    ASSERT_EQ(json["hits"].size(), 1u);
+    EXPECT_EQ(json["hits"][0]["DeleteMark"], true);
+    EXPECT_EQ(json["hits"][0]["Action"], "Delete");
+    EXPECT_EQ(json["repair"]["count"], 1);
+    EXPECT_EQ(json["repair"]["backup"], tmp_.File("j.reg"));
+    EXPECT_EQ(json["repair"]["error"], "");
+    EXPECT_EQ(json["repair"]["changed"], 1);
+}
+
+TEST_F(SearchCommandTest, BackupThatCannotBeWrittenChangesNothing) {
+    const std::string missing = tmp_.File("no-such-folder");
+    const CliResult r = Search({"autorun", "--delete", "--program-folder", missing, "--backup", "b",
+                                "--save-registry", tmp_.File("after.reg")});
+    EXPECT_EQ(r.Code, cli::kExitFailed);
+    EXPECT_NE(r.Err.find("no-such-folder"), std::string::npos) << r.Err;
+    EXPECT_FALSE(std::filesystem::exists(tmp_.File("after.reg")));
+}
+
+TEST_F(SearchCommandTest, RepairOptionsNeedARepair) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> tail;
+    };
+    const Case kCases[] = {
+        {"backup alone", {"run", "--backup", "b"}},
+        {"dry run alone", {"run", "--dry-run"}},
+        {"program folder alone", {"run", "--program-folder", "/tmp"}},
+        {"delete and replace", {"run", "--delete", "--replace", "x"}},
+        {"save without repair", {"run", "--save-registry", "x.reg"}},
+        {"save on a dry run", {"run", "--delete", "--dry-run", "--save-registry", "x.reg"}},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        const CliResult r = Search(c.tail);
+        EXPECT_EQ(r.Code, cli::kExitUsage);
+        EXPECT_NE(r.Err, "");
+        EXPECT_EQ(r.Out, "");
+    }
+}
+
+TEST(SearchConsole, CtrlCStopsTheSearchAsCancelDoes) {
+    FakeMachine m;
+    for (int i = 0; i < 200; ++i) {
+        m.Text("HKEY_CURRENT_USER\\K" + std::to_string(i), "v", "hit");
+        m.Text("HKEY_LOCAL_MACHINE\\K" + std::to_string(i), "v", "hit");
+    }
+    custom::CustomSearch search(m.State, m.Access);
+    custom::CustomGrid grid;
+    std::ostringstream err;
+    cli::ConsoleSearchFrontEnd frontEnd(search, grid, "", err, false);
+    m.State.YieldHook = [&frontEnd] { frontEnd.OnYield(); };
+    cli::InstallInterruptHandler();
+    std::raise(SIGINT);
+
+    custom::RunCustomSearch(search, frontEnd, {"hit"});
+    frontEnd.PollNow();
+
+    cli::InstallInterruptHandler();  // clears the flag for the tests after this one
+    std::signal(SIGINT, SIG_DFL);
+    EXPECT_TRUE(frontEnd.Interrupted());
+    EXPECT_TRUE(frontEnd.Canceled());
+    EXPECT_GT(m.State.CustomHits.Count(), 0);
+    EXPECT_LT(m.State.CustomHits.Count(), 400);
+    for (const engine::CustomHit& hit : m.State.CustomHits) {
+        EXPECT_EQ(hit.Location.rfind("HKEY_CURRENT_USER\\", 0), 0u) << hit.Location;
+    }
+    EXPECT_EQ(grid.RowCount(), m.State.CustomHits.Count());
+}
+
+}  // namespace
+}  // namespace hivewarden::testing
