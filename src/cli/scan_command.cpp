@@ -12,6 +12,7 @@
 #include "cli/machine_options.h"
 #include "cli/platform_system.h"
 #include "cli/registry_options.h"
+#include "cli/report_output.h"
 #include "cli/scan_json.h"
 #include "cli/terminal_text.h"
 #include "scan/probe_cache.h"
@@ -100,24 +101,8 @@ void PrintGrid(const scan::ResultGrid& grid, const std::string& caption, std::os
 
 bool WriteReport(const scan::ResultGrid& grid, const std::string& target, std::ostream& out,
                  std::string& error) {
-    if (target == "-") {
-        return scan::WriteResultsReport(grid, out);
-    }
-    std::ofstream file(target, std::ios::binary | std::ios::trunc);
-    if (!file) {
-        error = "cannot create report file " + target;
-        return false;
-    }
-    if (!scan::WriteResultsReport(grid, file) || !file.flush()) {
-        error = "cannot write report file " + target;
-        return false;
-    }
-    file.close();
-    if (file.fail()) {
-        error = "cannot close report file " + target;
-        return false;
-    }
-    return true;
+    return WriteReportTo(
+        target, out, [&grid](std::ostream& stream) { return scan::WriteResultsReport(grid, stream); }, error);
 }
 
 int RunScanCommand(const ScanCommandOptions& options, CommandContext& context) {

@@ -17,6 +17,7 @@
 #include "cli/machine_options.h"
 #include "cli/platform_system.h"
 #include "cli/registry_options.h"
+#include "cli/report_output.h"
 #include "cli/search_json.h"
 #include "cli/terminal_text.h"
 #include "custom/custom_repair_page.h"
@@ -75,22 +76,8 @@ void PrintGrid(const custom::CustomGrid& grid, const std::string& caption, std::
 
 bool WriteReport(const custom::CustomGrid& grid, const std::string& target, std::ostream& out,
                  std::string& error) {
-    if (target == "-") return custom::WriteCustomReport(grid, out);
-    std::ofstream file(target, std::ios::binary | std::ios::trunc);
-    if (!file) {
-        error = "cannot create report file " + target;
-        return false;
-    }
-    if (!custom::WriteCustomReport(grid, file) || !file.flush()) {
-        error = "cannot write report file " + target;
-        return false;
-    }
-    file.close();
-    if (file.fail()) {
-        error = "cannot close report file " + target;
-        return false;
-    }
-    return true;
+    return WriteReportTo(
+        target, out, [&grid](std::ostream& stream) { return custom::WriteCustomReport(grid, stream); }, error);
 }
 
 // The texts in the program's code page; a blank text is refused, as the search-text page

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/app.h"
+#include "support/cli_runner.h"
 #include "cli/platform_probes.h"
 #include "cli/terminal_text.h"
 #include "support/temp_folder.h"
@@ -20,25 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
-
-struct CliResult {
-    int Code = -1;
-    std::string Out;
-    std::string Err;
-};
-
-CliResult RunCli(std::vector<std::string> args) {
-    args.insert(args.begin(), "hivewarden");
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    std::ostringstream out;
-    std::ostringstream err;
-    CliResult result;
-    result.Code = cli::Run(static_cast<int>(argv.size()), argv.data(), out, err);
-    result.Out = out.str();
-    result.Err = err.str();
-    return result;
-}
 
 void Touch(const fs::path& file) {
     fs::create_directories(file.parent_path());

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/app.h"
+#include "support/cli_runner.h"
 
 namespace hivewarden::testing {
 namespace {
@@ -22,25 +23,6 @@ using ::testing::UnorderedElementsAreArray;
 
 fs::path SampleMachine() {
     return fs::path(HW_TEST_DATA "/../../examples/sample-machine").lexically_normal();
-}
-
-struct CliResult {
-    int Code = -1;
-    std::string Out;
-    std::string Err;
-};
-
-CliResult RunCli(std::vector<std::string> args) {
-    args.insert(args.begin(), "hivewarden");
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    std::ostringstream out;
-    std::ostringstream err;
-    CliResult result;
-    result.Code = cli::Run(static_cast<int>(argv.size()), argv.data(), out, err);
-    result.Out = out.str();
-    result.Err = err.str();
-    return result;
 }
 
 std::string ReadBytes(const fs::path& file) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/app.h"
+#include "support/cli_runner.h"
 #include "cli/console_search_front_end.h"
 #include "cli/platform_system.h"
 #include "cli/terminal_text.h"
@@ -27,25 +28,6 @@ namespace {
 // code page on Windows. JSON is UTF-8 everywhere.
 const std::string kCafe = cli::ToTerminal("Caf\xE9");
 const std::string kCafeArg = cli::ToTerminal("caf\xE9");
-
-struct CliResult {
-    int Code = -1;
-    std::string Out;
-    std::string Err;
-};
-
-CliResult RunCli(std::vector<std::string> args) {
-    args.insert(args.begin(), "hivewarden");
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    std::ostringstream out;
-    std::ostringstream err;
-    CliResult result;
-    result.Code = cli::Run(static_cast<int>(argv.size()), argv.data(), out, err);
-    result.Out = out.str();
-    result.Err = err.str();
-    return result;
-}
 
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
