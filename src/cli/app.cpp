@@ -15,6 +15,9 @@ int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
     AddPathCommand(app, context);
     AddScanCommand(app, context);
     AddSearchCommand(app, context);
+    AddRepairCommand(app, context);
+    AddCleanCommand(app, context);
+    AddBackupsCommand(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -19,5 +19,8 @@ struct CommandContext {
 void AddPathCommand(CLI::App& app, CommandContext& context);
 void AddScanCommand(CLI::App& app, CommandContext& context);
 void AddSearchCommand(CLI::App& app, CommandContext& context);
+void AddRepairCommand(CLI::App& app, CommandContext& context);
+void AddCleanCommand(CLI::App& app, CommandContext& context);
+void AddBackupsCommand(CLI::App& app, CommandContext& context);
 
 }  // namespace hivewarden::cli

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <ctime>
 #include <filesystem>
 #include <system_error>
 
@@ -51,6 +52,17 @@ std::string ExecutableFolder() {
 }
 bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }
 #endif
+
+std::tm LocalNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    return local;
+}
 
 void InstallInterruptHandler() {
     gInterrupted.store(false);

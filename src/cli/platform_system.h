@@ -1,9 +1,10 @@
 // What the command line needs of the system it runs on, apart from file probes: the live
-// registry (Windows builds only), the folder of the program file, whether standard error is a
-// terminal, and Ctrl+C. The only files of the command line that know the platform are this
-// one, platform_probes and terminal_text.
+// registry (Windows builds only), the folder of the program file, the local time, whether
+// standard error is a terminal, and Ctrl+C. The only files of the command line that know the
+// platform are this one, platform_probes and terminal_text.
 #pragma once
 
+#include <ctime>
 #include <memory>
 #include <string>
 
@@ -18,6 +19,9 @@ std::unique_ptr<registry::RegistryStore> MakeLiveStore();
 
 // The folder that holds the program file, with a trailing separator; empty if unknown.
 std::string ExecutableFolder();
+
+// The local date and time now.
+std::tm LocalNow();
 
 // True when standard error goes to a terminal (progress is shown only there).
 bool StandardErrorIsTerminal();

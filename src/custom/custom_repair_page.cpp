@@ -1,12 +1,12 @@
 // The custom repair page's count, caption, proposed name and marks.
 #include "custom/custom_repair_page.h"
 
+#include "repair/backup_catalogue.h"
+
 namespace hivewarden::custom {
 
 std::string ProposedCustomBackupName(const std::tm& now) {
-    return std::to_string(now.tm_mday) + "-" + std::to_string(now.tm_mon + 1) + "-" +
-           std::to_string(now.tm_year + 1900) + "-" + std::to_string(now.tm_hour) + "-" +
-           std::to_string(now.tm_min);
+    return repair::ProposedCustomBackupName(now);
 }
 
 CustomRepairPreview PrepareCustomRepairPage(const CustomGrid& grid, const std::tm& now) {

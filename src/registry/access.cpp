@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <utility>
 
 namespace hivewarden::registry {
@@ -213,9 +214,10 @@ std::vector<ValueRecord> RegistryAccess::EnumValues(RootKey root, std::string_vi
     std::uint32_t longest = 0;
     if (!key || !store_.LongestValueName(key.Get(), longest)) return values;
     std::string name;
+    std::optional<RawValue> raw;
     for (std::uint32_t i = 0; !signals_.StopRequested; ++i) {
-        if (!store_.ValueName(key.Get(), i, name)) break;
-        ValueText text = ReadValueText(key, name);
+        if (!store_.ValueAt(key.Get(), i, name, raw)) break;
+        ValueText text = raw ? ConvertValueToText(*raw, probes_) : ValueText{};
         values.push_back({name, std::move(text.Data), text.Type});
         signals_.Yield();
     }

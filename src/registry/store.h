@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,6 +59,17 @@ public:
     virtual bool ValueName(StoreHandle key, std::uint32_t index, std::string& name) = 0;
     // The length in characters of the longest value name; false on failure.
     virtual bool LongestValueName(StoreHandle key, std::uint32_t& length) = 0;
+    // Value number `index` with its data: exactly ValueName followed by Read of that name.
+    // False as ValueName; otherwise `value` is empty when the value cannot be read. A backend
+    // whose calls are expensive may answer both in one step.
+    virtual bool ValueAt(StoreHandle key, std::uint32_t index, std::string& name,
+                         std::optional<RawValue>& value) {
+        if (!ValueName(key, index, name)) return false;
+        RawValue raw;
+        value.reset();
+        if (Read(key, name, raw)) value = std::move(raw);
+        return true;
+    }
 
     // Reads a value; false when it does not exist or cannot be read.
     virtual bool Read(StoreHandle key, std::string_view name, RawValue& value) = 0;

@@ -16,8 +16,12 @@ namespace {
 // two bytes per character. Buffers start small and double up to this limit.
 constexpr DWORD kFirstNameBuffer = 256;
 constexpr DWORD kMaxNameBuffer = 2 * 16384;
-// A value that grows between the size query and the read is read again, a few times at most
-// (HKEY_PERFORMANCE_DATA answers "more data" to every size).
+// Values are read straight into a buffer of this size; one that does not fit reports its size
+// and is read again. Most values fit, so most reads take one call instead of a size query and
+// a read: under Wine every registry call is a round trip to the server.
+constexpr DWORD kFirstDataBuffer = 1024;
+// A value that keeps growing between the reported size and the next read is read again, a
+// few times at most (HKEY_PERFORMANCE_DATA answers "more data" to every size).
 constexpr int kReadAttempts = 4;
 
 using DeleteKeyExFn = LONG(WINAPI*)(HKEY, LPCSTR, REGSAM, DWORD);
@@ -73,6 +77,27 @@ bool EnumeratedName(Enumerate enumerate, std::string& name) {
         if (status != ERROR_MORE_DATA || buffer.size() >= kMaxNameBuffer) return false;
         buffer.resize(buffer.size() * 2);
     }
+}
+
+// Wide text whose ANSI form is the same characters in every code page: ASCII without zeros.
+bool PlainAscii(const wchar_t* text, std::size_t length) {
+    return std::all_of(text, text + length, [](wchar_t c) { return c > 0 && c < 0x80; });
+}
+
+// The ANSI bytes of string data given as UTF-16 bytes, when the conversion cannot depend on the
+// code page: an even byte count and only ASCII characters (zeros included, as in multi-strings).
+bool AnsiOfAsciiData(const wchar_t* data, DWORD size, std::string& bytes) {
+    if (size % sizeof(wchar_t) != 0) return false;
+    const std::size_t count = size / sizeof(wchar_t);
+    if (!std::all_of(data, data + count, [](wchar_t c) { return c < 0x80; })) return false;
+    bytes.assign(count, '\0');
+    std::transform(data, data + count, bytes.begin(),
+                   [](wchar_t c) { return static_cast<char>(c); });
+    return true;
+}
+
+bool IsStringType(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
 }
 
 }  // namespace
@@ -139,6 +164,35 @@ bool Win32Store::ValueName(StoreHandle key, std::uint32_t index, std::string& na
         name);
 }
 
+bool Win32Store::ValueAt(StoreHandle key, std::uint32_t index, std::string& name,
+                         std::optional<RawValue>& value) {
+    if (key == 0) return false;
+    // Name and data in one call. The ANSI functions would give the same name and bytes only
+    // where both are plain ASCII; everything else (other characters, a name or data larger
+    // than the buffers, any failure but the end of the list) takes the ANSI path.
+    wchar_t nameBuffer[kFirstNameBuffer];
+    wchar_t data[kFirstDataBuffer / sizeof(wchar_t)];
+    DWORD nameSize = kFirstNameBuffer;
+    DWORD type = REG_NONE;
+    DWORD size = sizeof(data);
+    const LONG status = RegEnumValueW(ToKey(key), index, nameBuffer, &nameSize, nullptr, &type,
+                                      reinterpret_cast<BYTE*>(data), &size);
+    if (status == ERROR_NO_MORE_ITEMS) return false;
+    if (status == ERROR_SUCCESS && nameSize < kFirstNameBuffer && size <= sizeof(data) &&
+        PlainAscii(nameBuffer, nameSize)) {
+        std::string bytes;
+        if (!IsStringType(type)) {
+            bytes.assign(reinterpret_cast<const char*>(data), size);
+        } else if (!AnsiOfAsciiData(data, size, bytes)) {
+            return RegistryStore::ValueAt(key, index, name, value);
+        }
+        name.assign(nameBuffer, nameBuffer + nameSize);
+        value = RawValue{type, std::move(bytes)};
+        return true;
+    }
+    return RegistryStore::ValueAt(key, index, name, value);
+}
+
 bool Win32Store::LongestValueName(StoreHandle key, std::uint32_t& length) {
     if (key == 0) return false;
     DWORD longest = 0;
@@ -152,26 +206,22 @@ bool Win32Store::LongestValueName(StoreHandle key, std::uint32_t& length) {
 bool Win32Store::Read(StoreHandle key, std::string_view name, RawValue& value) {
     if (key == 0 || !Expressible(name)) return false;
     const std::string valueName(name);
-    DWORD type = REG_NONE;
-    DWORD size = 0;
-    if (RegQueryValueExA(ToKey(key), valueName.c_str(), nullptr, &type, nullptr, &size) !=
-        ERROR_SUCCESS) {
-        return false;
-    }
-    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
-        // Never a null data pointer: with one, the call only reports the size again.
-        std::string bytes(std::max<DWORD>(size, 1), '\0');
+    DWORD size = kFirstDataBuffer;
+    // The first read with the starting buffer, then up to kReadAttempts with the reported size.
+    for (int attempt = 0; attempt <= kReadAttempts; ++attempt) {
+        std::string bytes(size, '\0');
+        DWORD type = REG_NONE;
         DWORD got = size;
         const LONG status = RegQueryValueExA(ToKey(key), valueName.c_str(), nullptr, &type,
                                              reinterpret_cast<BYTE*>(bytes.data()), &got);
         if (status == ERROR_SUCCESS) {
-            // The size query of a string may promise more than the read delivers.
+            // A string may be reported larger than the read delivers; keep what was delivered.
             bytes.resize(std::min<std::size_t>(got, size));
             value = RawValue{type, std::move(bytes)};
             return true;
         }
         if (status != ERROR_MORE_DATA || got <= size) return false;
-        size = got;  // the value grew in between
+        size = got;  // too small, or the value grew in between
     }
     return false;
 }

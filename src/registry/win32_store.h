@@ -1,8 +1,10 @@
-// The registry store over the live Windows registry (advapi32, ANSI functions). Windows builds
-// only; <windows.h> stays inside the .cpp so that including this header pulls in nothing of it.
+// The registry store over the live Windows registry (advapi32, ANSI functions; one wide
+// function as a shortcut for plain ASCII values). Windows builds only; <windows.h> stays
+// inside the .cpp so that including this header pulls in nothing of it.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,6 +33,10 @@ class Win32Store final : public RegistryStore {
     bool SubkeyName(StoreHandle key, std::uint32_t index, std::string& name) override;
     bool ValueName(StoreHandle key, std::uint32_t index, std::string& name) override;
     bool LongestValueName(StoreHandle key, std::uint32_t& length) override;
+    // One RegEnumValueW call where the answer is plain ASCII (the same in every code page);
+    // any other value is enumerated and read through the ANSI functions, as ValueName + Read.
+    bool ValueAt(StoreHandle key, std::uint32_t index, std::string& name,
+                 std::optional<RawValue>& value) override;
     bool Read(StoreHandle key, std::string_view name, RawValue& value) override;
     bool Write(StoreHandle key, std::string_view name, const RawValue& value) override;
     bool DeleteValue(StoreHandle key, std::string_view name) override;

@@ -124,6 +124,12 @@ TEST_P(AccessContract, ValuesReadAsTextByType) {
         const registry::ValueText text = s.Access().ReadValueText(key, "value");
         EXPECT_EQ(text.Data, c.text);
         EXPECT_EQ(text.Type, c.reduced);
+        // The listing of the key gives the same text.
+        const auto values = s.Access().EnumValues(s.Root(), s.Path("v"));
+        ASSERT_EQ(values.size(), 1u);
+        EXPECT_EQ(values[0].Name, "value");
+        EXPECT_EQ(values[0].Data, c.text);
+        EXPECT_EQ(values[0].Type, c.reduced);
     }
 }
 

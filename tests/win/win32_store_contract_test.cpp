@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -157,6 +159,85 @@ TEST_F(Win32StoreTest, LongNamesEnumerateInFull) {
     ASSERT_TRUE(Store().SubkeyName(key.Get(), 0, name));
     EXPECT_EQ(name, keyName);
     EXPECT_FALSE(Store().SubkeyName(key.Get(), 1, name));
+}
+
+// The UTF-16 bytes of a wide text, for RegSetValueExW.
+std::string WideBytes(const std::wstring& text) {
+    return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+}
+
+// ValueAt reads plain ASCII values in one wide call and every other value through the ANSI
+// functions; either way it must answer exactly what ValueName followed by Read answers.
+TEST_F(Win32StoreTest, ValueAtAnswersAsValueNameFollowedByRead) {
+    using namespace std::string_literals;
+    struct Case {
+        const char* label;
+        std::wstring name;
+        DWORD type;
+        std::string bytes;  // as RegSetValueExW stores them
+    };
+    const Case cases[] = {
+        {"ASCII string", L"plain", REG_SZ, WideBytes(L"C:\\App\\app.exe"s + L'\0')},
+        {"default value", L"", REG_SZ, WideBytes(L"C:\\default.exe"s + L'\0')},
+        {"ASCII multi-string", L"multi", REG_MULTI_SZ, WideBytes(L"one\0two\0\0"s)},
+        {"expandable string", L"expand", REG_EXPAND_SZ, WideBytes(L"%SystemRoot%\\x"s + L'\0')},
+        {"number", L"number", REG_DWORD, "\x2A\0\0\0"s},
+        {"empty binary", L"empty", REG_BINARY, ""},
+        {"name outside ASCII", L"R\u00E9sum\u00E9", REG_SZ, WideBytes(L"x"s + L'\0')},
+        {"name the code page only approximates", L"\u0141\u00F3d\u017A", REG_SZ,
+         WideBytes(L"y"s + L'\0')},
+        {"name with a question mark", L"what?", REG_SZ, WideBytes(L"z"s + L'\0')},
+        {"string outside ASCII", L"omega", REG_SZ, WideBytes(L"C:\\\u03A9\\x.exe"s + L'\0')},
+        {"multi-string outside ASCII", L"multiu", REG_MULTI_SZ, WideBytes(L"\u00E9\0\0"s)},
+        {"string of an odd byte count", L"odd", REG_SZ, "C\0:\0b"s},
+        {"string without its terminator", L"unterminated", REG_SZ, WideBytes(L"abcd")},
+        {"string larger than the first buffer", L"big", REG_SZ,
+         WideBytes(std::wstring(2000, L'b') + L'\0')},
+        {"binary larger than the first buffer", L"bigbin", REG_BINARY, std::string(3000, 'A')},
+        {"name longer than the first buffer", std::wstring(300, L'n'), REG_SZ,
+         WideBytes(L"n"s + L'\0')},
+    };
+    registry::KeyHandle key = Create("valueat");
+    ASSERT_TRUE(key);
+    for (const Case& c : cases) {
+        ASSERT_EQ(RegSetValueExW(reinterpret_cast<HKEY>(key.Get()), c.name.c_str(), 0, c.type,
+                                 reinterpret_cast<const BYTE*>(c.bytes.data()),
+                                 static_cast<DWORD>(c.bytes.size())),
+                  ERROR_SUCCESS)
+            << c.label;
+    }
+    std::uint32_t index = 0;
+    for (;; ++index) {
+        SCOPED_TRACE(index);
+        std::string expectedName;
+        const bool named = Store().ValueName(key.Get(), index, expectedName);
+        std::string name = "untouched";
+        std::optional<RawValue> value;
+        ASSERT_EQ(Store().ValueAt(key.Get(), index, name, value), named);
+        if (!named) break;
+        EXPECT_EQ(name, expectedName);
+        RawValue expected;
+        const bool readable = Store().Read(key.Get(), expectedName, expected);
+        ASSERT_EQ(value.has_value(), readable) << expectedName;
+        if (readable) {
+            EXPECT_TRUE(*value == expected) << expectedName;
+        }
+    }
+    EXPECT_EQ(index, std::size(cases));
+    // The plain values come back as the ANSI functions give them.
+    std::string name;
+    std::optional<RawValue> value;
+    for (std::uint32_t i = 0; Store().ValueAt(key.Get(), i, name, value); ++i) {
+        if (name == "plain") {
+            EXPECT_EQ(value, (RawValue{registry::kRegSz, "C:\\App\\app.exe\0"s}));
+        } else if (name == "multi") {
+            EXPECT_EQ(value, (RawValue{registry::kRegMultiSz, "one\0two\0\0"s}));
+        } else if (name == "number") {
+            EXPECT_EQ(value, (RawValue{registry::kRegDword, "\x2A\0\0\0"s}));
+        }
+    }
+    std::string untouched = "untouched";
+    EXPECT_FALSE(Store().ValueAt(0, 0, untouched, value));
 }
 
 TEST_F(Win32StoreTest, KeysKeepTheirSpellingAndOpenInAnyCase) {

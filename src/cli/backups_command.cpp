@@ -1,0 +1,177 @@
+// `hivewarden backups`: the backups of the program folder, as the restore page shows them:
+// `list` prints them, `restore` applies chosen ones in the order given, `remove` deletes one.
+// A restore into a registry loaded from .reg files uses the program's own importer and writes
+// the result back; on Windows the live registry gets each file through the system's import.
+#include <CLI/CLI.hpp>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/app.h"
+#include "cli/commands.h"
+#include "cli/registry_options.h"
+#include "cli/repair_output.h"
+#include "cli/scan_runner.h"
+#include "registry/shell_open.h"
+#include "repair/backup_catalogue.h"
+#include "repair/backup_restore.h"
+
+namespace hivewarden::cli {
+namespace {
+
+struct BackupsCommandOptions {
+    std::string ProgramFolder;
+    std::vector<std::string> Names;  // restore: several; remove: one
+    std::string Name;
+    RegistryOptions Registry;
+    std::string Output;
+};
+
+int Fail(CommandContext& context, const std::string& message, int code) {
+    context.Err << "hivewarden backups: " << message << "\n";
+    return code;
+}
+
+// The folder's backups; false (after the message) when the folder cannot be listed.
+bool List(const std::string& folder, std::vector<std::string>& backups, CommandContext& context) {
+    std::string error;
+    if (repair::ListBackups(folder, backups, error)) return true;
+    Fail(context, error, kExitUsage);
+    return false;
+}
+
+// The listed backup of each name, in the order given; false (after the message) for a name
+// that names none.
+bool Resolve(const std::vector<std::string>& names, const std::vector<std::string>& backups,
+             const std::string& folder, std::vector<std::string>& files, CommandContext& context) {
+    for (const std::string& name : names) {
+        const std::optional<std::string> file = repair::FindBackup(backups, name);
+        if (!file) {
+            Fail(context, "no backup \"" + name + "\" in " + folder, kExitUsage);
+            return false;
+        }
+        files.push_back(*file);
+    }
+    return true;
+}
+
+int RunList(const BackupsCommandOptions& options, CommandContext& context) {
+    const std::string folder = ProgramFolderOf(options.ProgramFolder);
+    std::vector<std::string> backups;
+    if (!List(folder, backups, context)) return kExitUsage;
+    for (const std::string& backup : backups) context.Out << backup << "\n";
+    return kExitOk;
+}
+
+int RunRemove(const BackupsCommandOptions& options, CommandContext& context) {
+    const std::string folder = ProgramFolderOf(options.ProgramFolder);
+    std::vector<std::string> backups;
+    std::vector<std::string> files;
+    if (!List(folder, backups, context) ||
+        !Resolve({options.Name}, backups, folder, files, context)) {
+        return kExitUsage;
+    }
+    const registry::FileStatus removed = repair::RemoveBackup(folder, files.front());
+    if (!removed) return Fail(context, removed.Message, kExitFailed);
+    context.Out << "Removed " << folder << files.front() << "\n";
+    return kExitOk;
+}
+
+// Every backup through the program's importer into the registry of the --registry files,
+// then the registry written back; nothing is written unless every backup was applied.
+int RestoreIntoFiles(const BackupsCommandOptions& options, const std::string& folder,
+                     const std::vector<std::string>& files, const std::string& target,
+                     CommandContext& context) {
+    std::string error;
+    std::unique_ptr<registry::RegistryStore> store = OpenRegistry(options.Registry, error);
+    if (!store) return Fail(context, error, kExitUsage);
+    repair::StoreImporter importer(*store);
+    bool allApplied = true;
+    for (const repair::RestoreOutcome& outcome : repair::RestoreBackups(folder, files, importer)) {
+        if (outcome.Status) {
+            context.Out << "Restored " << outcome.Path << "\n";
+        } else {
+            context.Err << "hivewarden backups: " << outcome.Status.Message << "\n";
+            allApplied = false;
+        }
+    }
+    if (!allApplied) return Fail(context, "nothing was written", kExitFailed);
+    if (!WriteRegistryBack(*store, target, error)) return Fail(context, error, kExitFailed);
+    context.Out << "Registry written to " << target << "\n";
+    return kExitOk;
+}
+
+// Every backup handed to the system's import, which asks and reports by itself.
+int RestoreIntoLiveRegistry(const std::string& folder, const std::vector<std::string>& files,
+                            CommandContext& context) {
+    repair::ShellImporter importer;
+    int code = kExitOk;
+    for (const repair::RestoreOutcome& outcome : repair::RestoreBackups(folder, files, importer)) {
+        if (outcome.Status) {
+            context.Out << "Handed to the system's registry import: " << outcome.Path << "\n";
+        } else {
+            context.Err << "hivewarden backups: " << outcome.Status.Message << "\n";
+            code = kExitFailed;
+        }
+    }
+    return code;
+}
+
+int RunRestore(const BackupsCommandOptions& options, CommandContext& context) {
+    std::string error;
+    std::string target;
+    if (!WriteBackTarget(options.Registry, options.Output, target, error)) {
+        return Fail(context, error, kExitUsage);
+    }
+    if (options.Registry.Files.empty() && !registry::HasShellOpen()) {
+        return Fail(context, "no registry to restore into: give one or more --registry FILE.reg",
+                    kExitUsage);
+    }
+    const std::string folder = ProgramFolderOf(options.ProgramFolder);
+    std::vector<std::string> backups;
+    std::vector<std::string> files;
+    if (!List(folder, backups, context) ||
+        !Resolve(options.Names, backups, folder, files, context)) {
+        return kExitUsage;
+    }
+    if (options.Registry.Files.empty()) return RestoreIntoLiveRegistry(folder, files, context);
+    return RestoreIntoFiles(options, folder, files, target, context);
+}
+
+}  // namespace
+
+void AddBackupsCommand(CLI::App& app, CommandContext& context) {
+    auto options = std::make_shared<BackupsCommandOptions>();
+    CLI::App* cmd = app.add_subcommand(
+        "backups", "List, restore or remove the backups (.reg files) of the program folder");
+    cmd->require_subcommand(1);
+    cmd->add_option("--program-folder", options->ProgramFolder,
+                    "Folder that holds the backups (default: the folder of this program)");
+
+    CLI::App* list = cmd->add_subcommand("list", "Print the backups' file names, sorted by name");
+    list->fallthrough();
+    list->callback([options, &context] { context.ExitCode = RunList(*options, context); });
+
+    CLI::App* restore = cmd->add_subcommand(
+        "restore",
+        "Restore backups in the order given: into the registry of the --registry files, or on "
+        "Windows through the system's registry import");
+    restore->fallthrough();
+    restore->add_option("NAME", options->Names, "Backup names, with or without \".reg\"")
+        ->required();
+    AddRegistryOptions(*restore, options->Registry);
+    // One file per --registry, so that names after it stay backup names.
+    restore->get_option("--registry")->allow_extra_args(false);
+    restore->add_option("--output", options->Output,
+                        "Write the restored registry to FILE.reg (default, with one "
+                        "--registry: back into that file)");
+    restore->callback([options, &context] { context.ExitCode = RunRestore(*options, context); });
+
+    CLI::App* remove = cmd->add_subcommand("remove", "Delete one backup file");
+    remove->fallthrough();
+    remove->add_option("NAME", options->Name, "Backup name, with or without \".reg\"")->required();
+    remove->callback([options, &context] { context.ExitCode = RunRemove(*options, context); });
+}
+
+}  // namespace hivewarden::cli

@@ -1,0 +1,145 @@
+// `hivewarden clean`: scans as `scan` does, then repairs what the results grid would repair
+// with its default actions (or deletes everything with --delete-all), after a backup, as the
+// results page's Repair does. On a registry loaded from .reg files the result is written back
+// to a .reg file.
+#include <CLI/CLI.hpp>
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "cli/app.h"
+#include "cli/commands.h"
+#include "cli/platform_system.h"
+#include "cli/repair_output.h"
+#include "cli/scan_runner.h"
+#include "repair/backup_catalogue.h"
+#include "repair/repair_executor.h"
+#include "repair/repair_step.h"
+
+namespace hivewarden::cli {
+namespace {
+
+struct CleanCommandOptions {
+    ScanOptions Scan;
+    bool DeleteAll = false;
+    bool DryRun = false;
+    std::string BackupName;  // default: the proposed day-month-year-hour-minute-second
+    bool BackupGiven = false;
+    std::string Output;
+    bool DeleteShortcuts = false;
+};
+
+void PreviewRepair(CommandScan& scan, const std::string& backupPath, bool deleteShortcuts,
+                   std::ostream& out) {
+    engine::ScanState& state = scan.State();
+    scan::ShortcutResults& shortcuts = scan.Session().Shortcuts;
+    const repair::GridMarks marks = repair::CopyGridActions(scan.Grid(), state, shortcuts);
+    PrintRepairPreview(repair::PreviewScanRepair(state, scan.Access()), state.ScanResults,
+                       backupPath, out);
+    PrintShortcutPreview(shortcuts, deleteShortcuts, out);
+    repair::UndoGridActions(marks, scan.Grid(), state, shortcuts);
+}
+
+int RunCleanCommand(const CleanCommandOptions& options, CommandContext& context) {
+    auto fail = [&context](const std::string& message, int code) {
+        context.Err << "hivewarden clean: " << message << "\n";
+        return code;
+    };
+    std::string error;
+    std::string target;
+    // A name given on the command line is checked before the scan, which may take long.
+    if ((options.BackupGiven && (!CheckBackupName(options.BackupName, error) ||
+                                 !CheckBackupNameFree(ProgramFolderOf(options.Scan.ProgramFolder),
+                                                      options.BackupName, error))) ||
+        (!options.DryRun &&
+         !WriteBackTarget(options.Scan.Registry, options.Output, target, error))) {
+        return fail(error, kExitUsage);
+    }
+    CommandScan scan;
+    if (!scan.Open(options.Scan, error)) return fail(error, kExitUsage);
+    scan.Run(options.Scan, "clean", context.Err);
+    scan::ResultGrid& grid = scan.Grid();
+    PrintScanGrid(grid, ScanCaption(grid), context.Out);
+    if (scan.Interrupted()) {
+        return fail("stopped by Ctrl+C; the findings so far are shown, nothing was repaired",
+                    kExitStopped);
+    }
+
+    if (options.DeleteAll) grid.DeleteAll();
+    const std::int32_t count = grid.CountRowsToRepair();
+    if (count == 0) {
+        context.Out << "No errors to fix!\n";
+        return kExitOk;
+    }
+    const std::string name =
+        options.BackupGiven ? options.BackupName : repair::ProposedBackupName(LocalNow());
+    if (!CheckBackupNameFree(scan.ProgramFolder(), name, error)) return fail(error, kExitUsage);
+    const std::string backupPath = repair::BackupFilePath(scan.ProgramFolder(), name);
+    context.Out << "Kestovar Hivewarden will repair " << count << " errors.\n";
+    if (options.DryRun) {
+        PreviewRepair(scan, backupPath, options.DeleteShortcuts, context.Out);
+        return kExitOk;
+    }
+
+    engine::ScanState& state = scan.State();
+    repair::RepairStepContext step{state,
+                                   scan.Access(),
+                                   grid,
+                                   scan.Session().Shortcuts,
+                                   scan.ProgramFolder(),
+                                   name,
+                                   {},
+                                   AnswerShortcutQuestion(options.DeleteShortcuts),
+                                   {}};
+    // Ctrl+C while the backup is written stops the repair before any change.
+    InstallInterruptHandler();
+    state.YieldHook = [&state] {
+        if (InterruptRequested()) state.StopRequested = true;
+    };
+    const repair::RepairStepResult result = repair::RunRepairStep(step);
+    state.YieldHook = nullptr;
+    if (!result.Repair.Ok()) {
+        return fail(result.Repair.Error->Message,
+                    InterruptRequested() ? kExitStopped : kExitFailed);
+    }
+    PrintRepairResult(result.Repair, backupPath, context.Out);
+    const bool shortcutsOk =
+        PrintShortcutRemoval(result.Shortcuts, scan.Session().Shortcuts, context.Out);
+    if (!target.empty()) {
+        if (!WriteRegistryBack(scan.Store(), target, error)) {
+            return fail("the repaired registry could not be written: " + error, kExitFailed);
+        }
+        context.Out << "Registry written to " << target << "\n";
+    }
+    return result.Repair.Failed.empty() && shortcutsOk ? kExitOk : kExitFailed;
+}
+
+}  // namespace
+
+void AddCleanCommand(CLI::App& app, CommandContext& context) {
+    auto options = std::make_shared<CleanCommandOptions>();
+    CLI::App* cmd = app.add_subcommand(
+        "clean",
+        "Scan as `scan` does, then repair every finding whose default action is Delete "
+        "(all of them with --delete-all), after a backup");
+    AddScanOptions(*cmd, options->Scan,
+                   "Folder holding Ignore.ini, TrojanDef.ini and TrojanLock.ini, which receives "
+                   "the backup (default: the folder of this program)");
+    cmd->add_flag("--delete-all", options->DeleteAll,
+                  "Delete every finding and shortcut, the ignored ones too (Delete All)");
+    cmd->add_flag("--dry-run", options->DryRun,
+                  "Show what the repair would do; write no backup and change nothing");
+    cmd->add_option("--backup", options->BackupName,
+                    "Name of the backup file written before the repair, without \".reg\" "
+                    "(default: day-month-year-hour-minute-second)")
+        ->each([options](const std::string&) { options->BackupGiven = true; });
+    cmd->add_option("--output", options->Output,
+                    "Write the repaired registry to FILE.reg (default, with one --registry: "
+                    "back into that file)");
+    cmd->add_flag("--delete-shortcuts", options->DeleteShortcuts,
+                  "Also delete the shortcut files whose action is Delete (they cannot be "
+                  "backed up)");
+    cmd->callback([options, &context] { context.ExitCode = RunCleanCommand(*options, context); });
+}
+
+}  // namespace hivewarden::cli

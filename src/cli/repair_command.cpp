@@ -1,0 +1,148 @@
+// `hivewarden repair`: applies the actions chosen in an edited `scan --json` file: each
+// finding marked "Delete" or "Change Value" is written to a backup, then deleted or changed.
+// On a registry loaded from .reg files the result is written back to a .reg file.
+#include <CLI/CLI.hpp>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "cli/app.h"
+#include "cli/commands.h"
+#include "cli/findings_json.h"
+#include "cli/machine_options.h"
+#include "cli/platform_system.h"
+#include "cli/registry_options.h"
+#include "cli/repair_output.h"
+#include "cli/scan_runner.h"
+#include "engine/scan_state.h"
+#include "registry/access.h"
+#include "repair/backup_catalogue.h"
+#include "repair/repair_executor.h"
+#include "scan/shortcut_removal.h"
+
+namespace hivewarden::cli {
+namespace {
+
+struct RepairCommandOptions {
+    std::string From;
+    std::string BackupName;
+    RegistryOptions Registry;
+    MachineOptions Machine;
+    std::string ProgramFolder;
+    std::string Output;
+    bool DryRun = false;
+    bool DeleteShortcuts = false;
+};
+
+bool ReadFindingsFile(const std::string& path, EditedFindings& findings, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "cannot open " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    const std::string text(std::istreambuf_iterator<char>(in), {});
+    if (in.bad()) {
+        error = "cannot read " + path;
+        return false;
+    }
+    if (!ReadEditedFindings(text, findings, error)) {
+        error = path + ": " + error;
+        return false;
+    }
+    return true;
+}
+
+int RunRepairCommand(const RepairCommandOptions& options, CommandContext& context) {
+    auto fail = [&context](const std::string& message, int code) {
+        context.Err << "hivewarden repair: " << message << "\n";
+        return code;
+    };
+    std::string error;
+    std::string target;
+    if (!CheckBackupName(options.BackupName, error) ||
+        (!options.DryRun && !WriteBackTarget(options.Registry, options.Output, target, error))) {
+        return fail(error, kExitUsage);
+    }
+    EditedFindings findings;
+    if (!ReadFindingsFile(options.From, findings, error)) return fail(error, kExitUsage);
+    std::unique_ptr<registry::RegistryStore> store = OpenRegistry(options.Registry, error);
+    if (!store) return fail(error, kExitUsage);
+    std::unique_ptr<registry::FileProbes> probes = MakeProbes(options.Machine, error);
+    if (!probes) return fail(error, kExitUsage);
+
+    if (findings.ToRepair == 0) {
+        context.Out << "No errors to fix!\n";
+        return kExitOk;
+    }
+    const std::string folder = ProgramFolderOf(options.ProgramFolder);
+    if (!CheckBackupNameFree(folder, options.BackupName, error)) return fail(error, kExitUsage);
+
+    engine::ScanState state;
+    state.ScanResults = std::move(findings.Entries);
+    registry::RegistryAccess access(*store, *probes, state);
+    const std::string backupPath = repair::BackupFilePath(folder, options.BackupName);
+    context.Out << "Kestovar Hivewarden will repair " << findings.ToRepair << " errors.\n";
+    if (options.DryRun) {
+        PrintRepairPreview(repair::PreviewScanRepair(state, access), state.ScanResults, backupPath,
+                           context.Out);
+        PrintShortcutPreview(findings.Shortcuts, options.DeleteShortcuts, context.Out);
+        return kExitOk;
+    }
+
+    repair::SetBackupPath(state, backupPath);
+    // Ctrl+C while the backup is written stops the repair before any change.
+    InstallInterruptHandler();
+    state.YieldHook = [&state] {
+        if (InterruptRequested()) state.StopRequested = true;
+    };
+    const repair::RepairResult result = repair::RunRepair(state, access, {});
+    state.YieldHook = nullptr;
+    if (!result.Ok()) {
+        return fail(result.Error->Message, InterruptRequested() ? kExitStopped : kExitFailed);
+    }
+    PrintRepairResult(result, backupPath, context.Out);
+    const scan::ShortcutRemoval removal = scan::RemoveMarkedShortcuts(
+        findings.Shortcuts, AnswerShortcutQuestion(options.DeleteShortcuts), *probes);
+    const bool shortcutsOk = PrintShortcutRemoval(removal, findings.Shortcuts, context.Out);
+    if (!target.empty()) {
+        if (!WriteRegistryBack(*store, target, error)) {
+            return fail("the repaired registry could not be written: " + error, kExitFailed);
+        }
+        context.Out << "Registry written to " << target << "\n";
+    }
+    return result.Failed.empty() && shortcutsOk ? kExitOk : kExitFailed;
+}
+
+}  // namespace
+
+void AddRepairCommand(CLI::App& app, CommandContext& context) {
+    auto options = std::make_shared<RepairCommandOptions>();
+    CLI::App* cmd = app.add_subcommand(
+        "repair",
+        "Apply the actions chosen in the findings of `hivewarden scan --json` (Ignore, Delete, "
+        "Change Value with the new value in FixedValue), after a backup");
+    cmd->add_option("--from", options->From, "The edited output of hivewarden scan --json")
+        ->required();
+    cmd->add_option("--backup", options->BackupName,
+                    "Name of the backup file written before the repair, without \".reg\"")
+        ->required();
+    AddRegistryOptions(*cmd, options->Registry);
+    AddMachineOptions(*cmd, options->Machine);
+    cmd->add_option("--program-folder", options->ProgramFolder,
+                    "Folder that receives the backup (default: the folder of this program)");
+    cmd->add_option("--output", options->Output,
+                    "Write the repaired registry to FILE.reg (default, with one --registry: "
+                    "back into that file)");
+    cmd->add_flag("--dry-run", options->DryRun,
+                  "Show what the repair would do; write no backup and change nothing");
+    cmd->add_flag("--delete-shortcuts", options->DeleteShortcuts,
+                  "Also delete the shortcut files whose action is Delete (they cannot be "
+                  "backed up)");
+    cmd->callback([options, &context] { context.ExitCode = RunRepairCommand(*options, context); });
+}
+
+}  // namespace hivewarden::cli

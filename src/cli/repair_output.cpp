@@ -1,0 +1,187 @@
+// Backup-name checks, writing a registry back, and the listings of a repair.
+#include "cli/repair_output.h"
+
+#include <memory>
+#include <ostream>
+#include <utility>
+
+#include "cli/terminal_text.h"
+#include "registry/durable_file.h"
+#include "registry/regfile_writer.h"
+#include "repair/backup_catalogue.h"
+
+namespace hivewarden::cli {
+namespace {
+
+// A name as it can be quoted in a message: control characters shown as "?".
+std::string QuotedName(std::string_view name) {
+    std::string shown(name);
+    for (char& c : shown) {
+        if (static_cast<unsigned char>(c) < 0x20) c = '?';
+    }
+    return "\"" + shown + "\"";
+}
+
+std::string Plural(std::int64_t count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+std::string PlannedChange(const repair::RepairPreviewItem& item,
+                          const engine::ScanResultList& entries) {
+    switch (item.Change) {
+        case repair::ChangeKind::DeleteKey:
+            if (item.KeysRemoved == 0) return "delete (already gone)";
+            return "delete (" + Plural(item.KeysRemoved, "key", "keys") + ", " +
+                   Plural(item.ValuesRemoved, "value", "values") + ")";
+        case repair::ChangeKind::DeleteValue:
+            return item.ValuesRemoved == 0 ? "delete (already gone)" : "delete (1 value)";
+        case repair::ChangeKind::SetValue:
+            return "change to \"" + Printable(entries[item.Index].FixedValue) + "\"";
+        case repair::ChangeKind::None:
+            break;
+    }
+    return "nothing";
+}
+
+void PrintNotes(const char* heading, const std::vector<repair::RepairNote>& notes,
+                std::ostream& out) {
+    for (const repair::RepairNote& note : notes) {
+        out << heading << Printable(note.What) << ": " << Printable(note.Reason) << "\n";
+    }
+}
+
+std::string LinkFile(const scan::ShortcutEntry& entry) {
+    return ToTerminal(entry.LinkPath + ".lnk");
+}
+
+}  // namespace
+
+std::string Printable(std::string_view ansi) {
+    std::string shown(ansi);
+    for (char& c : shown) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) c = ' ';
+    }
+    return ToTerminal(shown);
+}
+
+bool CheckBackupName(std::string_view name, std::string& error) {
+    const std::optional<std::string> problem = repair::ValidateBackupName(name);
+    if (!problem) return true;
+    error = "invalid backup name " + QuotedName(name) + ": " + *problem;
+    return false;
+}
+
+bool CheckBackupNameFree(const std::string& programFolder, std::string_view name,
+                         std::string& error) {
+    std::vector<std::string> backups;
+    std::string listError;
+    if (!repair::ListBackups(programFolder, backups, listError)) return true;
+    const std::vector<std::string> same = repair::SameNamedBackups(backups, name);
+    if (same.empty()) return true;
+    error = std::string(repair::kBackupNameExists) + " (" + programFolder + same.front() + ")";
+    return false;
+}
+
+bool WriteBackTarget(const RegistryOptions& registry, const std::string& output,
+                     std::string& target, std::string& error) {
+    target.clear();
+    if (registry.Files.empty()) {
+        if (output.empty()) return true;
+        error = "--output goes with --registry: the live registry is changed in place";
+        return false;
+    }
+    if (!output.empty()) {
+        target = output;
+    } else if (registry.Files.size() == 1) {
+        target = registry.Files.front();
+    } else {
+        error =
+            "several --registry files were loaded; give --output FILE.reg for the "
+            "registry they make up together";
+        return false;
+    }
+    return true;
+}
+
+bool WriteRegistryBack(registry::RegistryStore& store, const std::string& target,
+                       std::string& error) {
+    const std::unique_ptr<registry::DurableFile> file = registry::MakeDurableFile();
+    const registry::FileStatus status = registry::ExportStoreToFile(store, target, *file);
+    if (!status) {
+        error = status.Message;
+        return false;
+    }
+    return true;
+}
+
+void PrintRepairPreview(const std::vector<repair::RepairPreviewItem>& items,
+                        const engine::ScanResultList& entries, const std::string& backupPath,
+                        std::ostream& out) {
+    out << "Dry run: the backup would be " << backupPath << "; nothing was changed.\n";
+    std::int64_t keys = 0;
+    std::int64_t values = 0;
+    std::int64_t changes = 0;
+    std::int64_t guarded = 0;
+    for (const repair::RepairPreviewItem& item : items) {
+        const bool skipped = !item.SkipReason.empty();
+        out << "  " << Printable(item.What) << ": "
+            << (skipped ? "left alone (" + Printable(item.SkipReason) + ")"
+                        : PlannedChange(item, entries))
+            << "\n";
+        if (skipped) {
+            ++guarded;
+            continue;
+        }
+        keys += item.KeysRemoved;
+        values += item.ValuesRemoved;
+        changes += item.Change == repair::ChangeKind::SetValue ? 1 : 0;
+    }
+    out << "Would remove " << Plural(keys, "key", "keys") << " and "
+        << Plural(values, "value", "values") << ", change " << Plural(changes, "value", "values")
+        << "; " << guarded << " left alone\n";
+}
+
+void PrintRepairResult(const repair::RepairResult& result, const std::string& backupPath,
+                       std::ostream& out) {
+    out << "Backup: " << backupPath << "\n";
+    PrintNotes("Skipped: ", result.Skipped, out);
+    PrintNotes("Failed: ", result.Failed, out);
+    PrintNotes("Stored as text: ", result.StoredAsText, out);
+    out << "Repaired: " << result.Changed << " changed, " << result.Unchanged << " already gone, "
+        << result.Skipped.size() << " skipped, " << result.Failed.size() << " failed\n";
+}
+
+scan::ConfirmRemoval AnswerShortcutQuestion(bool deleteShortcuts) {
+    return [deleteShortcuts](std::string_view) { return deleteShortcuts; };
+}
+
+bool PrintShortcutRemoval(const scan::ShortcutRemoval& removal,
+                          const scan::ShortcutResults& shortcuts, std::ostream& out) {
+    if (removal.Marked == 0) return true;
+    if (!removal.Confirmed) {
+        out << "Kept " << Plural(removal.Marked, "shortcut file", "shortcut files")
+            << " marked Delete: shortcut files cannot be backed up; give --delete-shortcuts "
+               "to delete them\n";
+        return true;
+    }
+    for (std::int32_t index : removal.Deleted) {
+        out << "Deleted shortcut: " << LinkFile(shortcuts[index]) << "\n";
+    }
+    for (std::int32_t index : removal.Failed) {
+        out << "Failed: shortcut " << LinkFile(shortcuts[index]) << " could not be deleted\n";
+    }
+    return removal.Failed.empty();
+}
+
+void PrintShortcutPreview(const scan::ShortcutResults& shortcuts, bool deleteShortcuts,
+                          std::ostream& out) {
+    for (const scan::ShortcutEntry& entry : shortcuts) {
+        if (!entry.RemoveMark) continue;
+        out << "  shortcut " << LinkFile(entry) << ": "
+            << (deleteShortcuts ? "delete (not backed up)" : "kept (no --delete-shortcuts)")
+            << "\n";
+    }
+}
+
+}  // namespace hivewarden::cli

@@ -1,0 +1,68 @@
+// What the commands that change a registry (repair, clean, backups restore) share: the
+// checks of a backup name before anything is written, the file a registry loaded from .reg
+// files is written back to, and the listing of a repair's plan and outcome. Glue only.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/registry_options.h"
+#include "engine/error_entry.h"
+#include "registry/store.h"
+#include "repair/repair_executor.h"
+#include "scan/shortcut_removal.h"
+#include "scan/shortcut_scan.h"
+
+namespace hivewarden::cli {
+
+// The text of an error entry or note as the terminal shows it: control characters (the
+// zeros between the strings of a multi-string, line breaks) become blanks.
+std::string Printable(std::string_view ansi);
+
+// False, with a message, when `name` cannot name a backup file ("invalid backup name ...").
+bool CheckBackupName(std::string_view name, std::string& error);
+
+// False, with the program's own warning and the file it names, when the folder already holds
+// a backup of that name (compared without regard to case). A folder that cannot be listed
+// holds none: writing the backup then fails with the system's reason.
+bool CheckBackupNameFree(const std::string& programFolder, std::string_view name,
+                         std::string& error);
+
+// Where the registry is written back once it has been changed: `output` when given, else the
+// one --registry file. Empty `target` for the live registry, which needs no writing. False,
+// with the reason, for --output without --registry, or several --registry files and no
+// --output.
+bool WriteBackTarget(const RegistryOptions& registry, const std::string& output,
+                     std::string& target, std::string& error);
+
+// The whole store, durably, as a REGEDIT4 file at `target`.
+bool WriteRegistryBack(registry::RegistryStore& store, const std::string& target,
+                       std::string& error);
+
+// A dry run: the backup that would be written, what each marked entry would change (keys and
+// values a deletion removes, the new value of a change) and the guarded entries left alone.
+void PrintRepairPreview(const std::vector<repair::RepairPreviewItem>& items,
+                        const engine::ScanResultList& entries, const std::string& backupPath,
+                        std::ostream& out);
+
+// The outcome of a repair whose backup was written: the backup's path, what was skipped,
+// what failed, the values stored as text, and the totals.
+void PrintRepairResult(const repair::RepairResult& result, const std::string& backupPath,
+                       std::ostream& out);
+
+// The question the window asks before it deletes the shortcut files marked Delete, answered
+// Yes only when the user gave --delete-shortcuts: files are never deleted unasked.
+scan::ConfirmRemoval AnswerShortcutQuestion(bool deleteShortcuts);
+
+// What the removal of the marked shortcut files did: the files deleted, those that could not
+// be, or that they were kept. True unless a deletion failed.
+bool PrintShortcutRemoval(const scan::ShortcutRemoval& removal,
+                          const scan::ShortcutResults& shortcuts, std::ostream& out);
+
+// The shortcut files marked Delete, for a dry run.
+void PrintShortcutPreview(const scan::ShortcutResults& shortcuts, bool deleteShortcuts,
+                          std::ostream& out);
+
+}  // namespace hivewarden::cli

@@ -1,0 +1,90 @@
+// The scan as the `scan` and `clean` commands run it: the options they share (registry,
+// machine, program folder, categories, shortcuts), one scan over the registry and machine
+// those options name with the console front end, and the listing of its results. Glue only.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "cli/console_front_end.h"
+#include "cli/machine_options.h"
+#include "cli/registry_options.h"
+#include "engine/scan_state.h"
+#include "registry/access.h"
+#include "scan/probe_cache.h"
+#include "scan/result_rows.h"
+#include "scan/scan_controller.h"
+#include "scan/scan_session.h"
+
+namespace CLI {
+class App;
+}
+
+namespace hivewarden::cli {
+
+struct ScanOptions {
+    RegistryOptions Registry;
+    MachineOptions Machine;
+    std::string ProgramFolder;
+    std::int32_t Flags = 0;  // category flags given
+    std::int32_t Mask = -1;  // --options; -1 when not given
+    bool Shortcuts = false;
+    bool NoShortcuts = false;
+};
+
+// Registers --registry, the machine options, --program-folder (with `programFolderHelp`), the
+// category flags, --options, --shortcuts and --no-shortcuts.
+void AddScanOptions(CLI::App& command, ScanOptions& options, const std::string& programFolderHelp);
+
+// What the scan-settings page would start: the boxes given, or the default boxes.
+scan::ScanRequest MakeScanRequest(const ScanOptions& options);
+
+// `folder` with a trailing separator; the folder of the program file when `folder` is empty.
+std::string ProgramFolderOf(std::string folder);
+
+// "Kestovar Hivewarden - N errors found".
+std::string ScanCaption(const scan::ResultGrid& grid);
+
+// The results grid after a scan (action, description, key), the counters and the caption.
+void PrintScanGrid(const scan::ResultGrid& grid, const std::string& caption, std::ostream& out);
+
+// One scan and everything it works with; the objects stay valid for a repair afterwards.
+class CommandScan {
+  public:
+    CommandScan() = default;
+    CommandScan(const CommandScan&) = delete;
+    CommandScan& operator=(const CommandScan&) = delete;
+
+    // Opens the registry and the machine's probes. False with `error` when the input cannot
+    // be used (an unreadable .reg file, contradicting machine options).
+    bool Open(const ScanOptions& options, std::string& error);
+    // Scans as the scan-settings page asks: a progress line on a terminal, Ctrl+C as Cancel,
+    // warnings to `err` under the name of `command`.
+    void Run(const ScanOptions& options, std::string_view command, std::ostream& err);
+
+    registry::RegistryStore& Store() { return *store_; }
+    registry::RegistryAccess& Access() { return *access_; }
+    engine::ScanState& State() { return state_; }
+    scan::ScanSession& Session() { return *session_; }
+    scan::ResultGrid& Grid() { return grid_; }
+    const std::string& ProgramFolder() const { return programFolder_; }
+    bool Canceled() const { return frontEnd_ && frontEnd_->Canceled(); }
+    bool Interrupted() const { return frontEnd_ && frontEnd_->Interrupted(); }
+
+  private:
+    std::unique_ptr<registry::RegistryStore> store_;
+    std::unique_ptr<registry::FileProbes> probes_;
+    std::unique_ptr<scan::CachingProbes> cached_;
+    engine::ScanState state_;
+    std::unique_ptr<registry::RegistryAccess> access_;
+    std::unique_ptr<scan::PathContext> paths_;
+    std::unique_ptr<scan::ScanSession> session_;
+    scan::ResultGrid grid_;
+    std::unique_ptr<ConsoleScanFrontEnd> frontEnd_;
+    std::string programFolder_;
+};
+
+}  // namespace hivewarden::cli

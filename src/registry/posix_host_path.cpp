@@ -1,0 +1,11 @@
+// Host paths on POSIX systems: file names are bytes, taken and given back unchanged. Not
+// built on Windows (win32_host_path.cpp is).
+#include "registry/host_path.h"
+
+namespace hivewarden::registry {
+
+std::filesystem::path ToHostPath(std::string_view path) { return std::filesystem::path(path); }
+
+std::string FromHostPath(const std::filesystem::path& path) { return path.string(); }
+
+}  // namespace hivewarden::registry

@@ -1,0 +1,61 @@
+// The restore of backups: each chosen backup file is handed, by its full path and in list
+// order, to an importer. Two importers: the program's own, which applies a .reg file to a
+// registry store, and the system's default action for the file (on Windows the registry
+// editor's import, which asks and reports by itself). No dialogs here.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "registry/durable_file.h"
+#include "registry/store.h"
+
+namespace hivewarden::repair {
+
+class BackupImporter {
+  public:
+    virtual ~BackupImporter() = default;
+    // Hands one backup file over by its full path. A failure means the file was not imported
+    // (or, for the system's import, not even handed over); the message names the file.
+    virtual registry::FileStatus Import(const std::string& path) = 0;
+};
+
+// The program's own importer: reads the file with the strict .reg reader and applies it to
+// the store in file order: keys are created, [-key] lines delete whole subtrees, values are
+// written with their exact type and bytes (hex(2), hex(7) and every other hex(N) form
+// included), "name"=- deletes a value. Nothing of a file is applied unless all of it parses.
+class StoreImporter final : public BackupImporter {
+  public:
+    explicit StoreImporter(registry::RegistryStore& store) : store_(store) {}
+    registry::FileStatus Import(const std::string& path) override;
+
+  private:
+    registry::RegistryStore& store_;
+};
+
+// The system's default action for the file: no verb, no parameters, no working folder, the
+// normal window state; `ownerWindow` (a window handle, or null) owns what it shows. Does not
+// wait and reads no result of the import itself. Where the system has no such action
+// (registry::HasShellOpen() is false) every hand-over fails.
+class ShellImporter final : public BackupImporter {
+  public:
+    explicit ShellImporter(void* ownerWindow = nullptr) : ownerWindow_(ownerWindow) {}
+    registry::FileStatus Import(const std::string& path) override;
+
+  private:
+    void* ownerWindow_;  // not owned
+};
+
+struct RestoreOutcome {
+    std::string Path;  // the full path handed over
+    registry::FileStatus Status;
+};
+
+// Hands `programFolder` (with its trailing separator) + each file name to the importer, in
+// the order given; a failed hand-over does not stop the next one.
+std::vector<RestoreOutcome> RestoreBackups(std::string_view programFolder,
+                                           const std::vector<std::string>& fileNames,
+                                           BackupImporter& importer);
+
+}  // namespace hivewarden::repair

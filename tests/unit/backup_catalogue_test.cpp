@@ -1,0 +1,398 @@
+// The backup catalogue: proposed names, the check of a typed name, the duplicate warning, the
+// folder's list of backups and its order, look-up and removal; and the restore: the program's
+// own importer applying a backup (hex(N) forms and deletions included) and the hand-over of
+// chosen backups in the order given.
+#include "repair/backup_catalogue.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "registry/memory_store.h"
+#include "registry/shell_open.h"
+#include "repair/backup_restore.h"
+#include "support/temp_folder.h"
+
+namespace hivewarden::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+std::tm Time(int day, int month, int year, int hour, int minute, int second) {
+    std::tm t{};
+    t.tm_mday = day;
+    t.tm_mon = month - 1;
+    t.tm_year = year - 1900;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = second;
+    return t;
+}
+
+TEST(BackupCatalogue, ProposedNamesAreDateAndTimeWithoutLeadingZeros) {
+    struct Case {
+        const char* Name;
+        std::tm Now;
+        const char* Scan;
+        const char* Custom;
+    };
+    const Case kCases[] = {
+        {"evening", Time(4, 12, 2026, 21, 5, 3), "4-12-2026-21-5-3", "4-12-2026-21-5"},
+        {"midnight of new year", Time(1, 1, 2000, 0, 0, 0), "1-1-2000-0-0-0", "1-1-2000-0-0"},
+        {"last second of a year", Time(31, 12, 1999, 23, 59, 59), "31-12-1999-23-59-59",
+         "31-12-1999-23-59"},
+        {"two-digit fields", Time(10, 10, 2010, 10, 10, 10), "10-10-2010-10-10-10",
+         "10-10-2010-10-10"},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(repair::ProposedBackupName(c.Now), c.Scan);
+        EXPECT_EQ(repair::ProposedCustomBackupName(c.Now), c.Custom);
+    }
+}
+
+TEST(BackupCatalogue, ValidNamesPass) {
+    const std::string kNames[] = {
+        "first",
+        "4-12-2026-21-5-3",
+        "before the update",
+        "Caf\xE9",
+        "a.b",
+        "console",  // CON only as a whole name or before a dot
+        "COM0",     // COM1-COM9 only
+        "COM10",
+        "LPT",
+        " leading blank",
+        std::string(repair::kMaxBackupFileName - 4, 'x'),
+    };
+    for (const std::string& name : kNames) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(repair::ValidateBackupName(name), std::nullopt);
+    }
+}
+
+TEST(BackupCatalogue, NamesThatCannotNameABackupFileAreRefused) {
+    struct Case {
+        const char* Name;
+        std::string Text;
+        const char* Reason;  // part of the message
+    };
+    const Case kCases[] = {
+        {"empty", "", "empty"},
+        {"backslash", "..\\evil", "\"\\\", which would put the backup outside the program folder"},
+        {"slash", "sub/name", "\"/\", which would put the backup outside the program folder"},
+        {"drive colon", "C:name", "\":\", which would put the backup outside"},
+        {"parent alone", "..", "\"..\", which would put the backup outside"},
+        {"parent inside", "a..b", "\"..\""},
+        {"less than", "a<b", "\"<\", which file names cannot hold"},
+        {"greater than", "a>b", "\">\""},
+        {"double quote", "a\"b", "\"\"\""},
+        {"pipe", "a|b", "\"|\""},
+        {"question mark", "what?", "\"?\""},
+        {"star", "*", "\"*\""},
+        {"tab", "a\tb", "control character"},
+        {"line feed", "a\nb", "control character"},
+        {"trailing dot", "name.", "ends in a dot or a space"},
+        {"trailing space", "name ", "ends in a dot or a space"},
+        {"console device", "CON", "\"CON\" is the name of a device"},
+        {"device in lower case", "nul", "\"nul\" is the name of a device"},
+        {"device with extension", "con.txt", "\"con\" is the name of a device"},
+        {"device before blank and dot", "aux .old", "\"aux\" is the name of a device"},
+        {"printer", "PRN", "device"},
+        {"first serial port", "COM1", "device"},
+        {"last parallel port", "lpt9.log", "device"},
+        {"superscript port", "COM\xB9", "device"},
+        {"too long", std::string(repair::kMaxBackupFileName - 3, 'x'), "longer than 251"},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.Name);
+        const std::optional<std::string> problem = repair::ValidateBackupName(c.Text);
+        ASSERT_TRUE(problem.has_value());
+        EXPECT_THAT(*problem, HasSubstr(c.Reason));
+    }
+}
+
+TEST(BackupCatalogue, BackupFileIsProgramFolderNameAndExtension) {
+    EXPECT_EQ(repair::BackupFilePath("C:\\Program Files\\Hivewarden\\", "4-12-2026-21-5-3"),
+              "C:\\Program Files\\Hivewarden\\4-12-2026-21-5-3.reg");
+    EXPECT_EQ(repair::BackupFilePath("/opt/hw/", "first"), "/opt/hw/first.reg");
+}
+
+TEST(BackupCatalogue, ListHoldsTheRegFilesSortedByNameWithoutRegardToCase) {
+    TempFolder folder;
+    for (const char* name :
+         {"b.reg", "A.reg", "C.REG", "a1.reg", "notes.txt", "x.reg.tmp-Ab12Cd", "reg"}) {
+        folder.Write(name, "REGEDIT4\r\n\r\n");
+    }
+    fs::create_directory(folder.File("folder.reg"));  // a folder is no backup
+
+    std::vector<std::string> names;
+    std::string error;
+    ASSERT_TRUE(repair::ListBackups(folder.Folder(), names, error)) << error;
+    // Byte order would put C.REG before a1.reg.
+    EXPECT_THAT(names, ElementsAre("A.reg", "a1.reg", "b.reg", "C.REG"));
+}
+
+TEST(BackupCatalogue, NamesThatDifferOnlyInCaseAreListedInByteOrder) {
+    TempFolder folder;
+    folder.Write("b.reg", "");
+    folder.Write("a.reg", "");
+    folder.Write("A.reg", "");  // a second file only where the file system tells case apart
+    std::vector<std::string> names;
+    std::string error;
+    ASSERT_TRUE(repair::ListBackups(folder.Folder(), names, error)) << error;
+    if (names.size() == 3) {
+        EXPECT_THAT(names, ElementsAre("A.reg", "a.reg", "b.reg"));
+    } else {
+        EXPECT_THAT(names, ElementsAre("a.reg", "b.reg"));
+    }
+}
+
+TEST(BackupCatalogue, EmptyAndMissingFolders) {
+    TempFolder folder;
+    std::vector<std::string> names = {"left over"};
+    std::string error;
+    ASSERT_TRUE(repair::ListBackups(folder.Folder(), names, error)) << error;
+    EXPECT_THAT(names, IsEmpty());
+
+    const std::string missing = folder.File("missing") + "/";
+    EXPECT_FALSE(repair::ListBackups(missing, names, error));
+    EXPECT_THAT(error, HasSubstr(missing));
+}
+
+TEST(BackupCatalogue, ANameThatAnExistingBackupHasInAnyCaseIsReported) {
+    EXPECT_EQ(repair::kBackupNameExists, "The entered name already exist. Please select another");
+    const std::vector<std::string> backups = {"1-1-2026-1-1-1.REG", "first.reg", "other.reg"};
+    EXPECT_THAT(repair::SameNamedBackups(backups, "1-1-2026-1-1-1"),
+                ElementsAre("1-1-2026-1-1-1.REG"));
+    EXPECT_THAT(repair::SameNamedBackups(backups, "FIRST"), ElementsAre("first.reg"));
+    EXPECT_THAT(repair::SameNamedBackups(backups, "1-1-2026-1-1"), IsEmpty());
+    EXPECT_THAT(repair::SameNamedBackups(backups, "first.reg"), IsEmpty());
+    // Two files of the same name in different case (a case-sensitive file system): one
+    // warning each.
+    EXPECT_THAT(repair::SameNamedBackups({"x.reg", "X.REG"}, "x"), ElementsAre("x.reg", "X.REG"));
+}
+
+TEST(BackupCatalogue, FindBackupTakesNamesWithOrWithoutTheExtension) {
+    const std::vector<std::string> backups = {"First.reg", "second.REG", "twin.reg", "TWIN.reg"};
+    struct Case {
+        const char* Name;
+        const char* Given;
+        std::optional<std::string> Found;
+    };
+    const Case kCases[] = {
+        {"exact with extension", "First.reg", "First.reg"},
+        {"exact without extension", "First", "First.reg"},
+        {"other case", "first", "First.reg"},
+        {"extension in other case", "second.reg", "second.REG"},
+        {"exact one of two in different case", "TWIN", "TWIN.reg"},
+        {"ambiguous", "Twin", std::nullopt},
+        {"missing", "third", std::nullopt},
+        {"part of a name", "Firs", std::nullopt},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(repair::FindBackup(backups, c.Given), c.Found);
+    }
+}
+
+TEST(BackupCatalogue, RemoveDeletesTheFileAndNothingElse) {
+    TempFolder folder;
+    folder.Write("keep.reg", "k");
+    folder.Write("drop.reg", "d");
+    ASSERT_TRUE(repair::RemoveBackup(folder.Folder(), "drop.reg"));
+    EXPECT_FALSE(fs::exists(folder.File("drop.reg")));
+    EXPECT_EQ(folder.Read("keep.reg"), "k");
+}
+
+TEST(BackupCatalogue, RemoveReportsWhatItCouldNotDo) {
+    TempFolder folder;
+    fs::create_directory(folder.File("sub.reg"));
+    folder.Write("outside.reg", "o");
+    struct Case {
+        const char* Name;
+        const char* File;
+        const char* Reason;
+    };
+    const Case kCases[] = {
+        {"gone", "gone.reg", "does not exist"},
+        {"a folder", "sub.reg", "it is a folder"},
+        {"another folder", "sub.reg/../outside.reg", "not a file of the program folder"},
+        {"parent", "..", "not a file of the program folder"},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.Name);
+        const registry::FileStatus status = repair::RemoveBackup(folder.Folder(), c.File);
+        EXPECT_FALSE(status);
+        EXPECT_THAT(status.Message, HasSubstr(folder.Folder() + c.File));
+        EXPECT_THAT(status.Message, HasSubstr(c.Reason));
+    }
+    EXPECT_TRUE(fs::is_directory(folder.File("sub.reg")));
+    EXPECT_EQ(folder.Read("outside.reg"), "o");
+}
+
+// Reads a value; nothing when the key or the value is missing.
+std::optional<registry::RawValue> ValueOf(registry::RegistryStore& store, registry::RootKey root,
+                                          const std::string& path, const std::string& name) {
+    const registry::StoreHandle key = store.Open(root, path);
+    if (key == 0) return std::nullopt;
+    registry::RawValue value;
+    const bool read = store.Read(key, name, value);
+    store.Close(key);
+    if (!read) return std::nullopt;
+    return value;
+}
+
+bool KeyExists(registry::RegistryStore& store, registry::RootKey root, const std::string& path) {
+    const registry::StoreHandle key = store.Open(root, path);
+    if (key == 0) return false;
+    store.Close(key);
+    return true;
+}
+
+void Put(registry::RegistryStore& store, const std::string& path, const std::string& name,
+         std::uint32_t type, const std::string& bytes) {
+    const registry::StoreHandle key = store.Create(registry::kCurrentUser, path);
+    ASSERT_NE(key, 0u);
+    ASSERT_TRUE(store.Write(key, name, {type, bytes}));
+    store.Close(key);
+}
+
+TEST(BackupRestore, OwnImporterAppliesEveryValueFormAndTheDeletions) {
+    registry::MemoryStore store;
+    Put(store, "Software\\App", "Path", registry::kRegSz, std::string("C:\\New\0", 7));
+    Put(store, "Software\\App", "Gone", registry::kRegSz, std::string("x\0", 2));
+    Put(store, "Software\\App", "Kept", registry::kRegSz, std::string("y\0", 2));
+    Put(store, "Software\\Old\\Sub", "v", registry::kRegDword, std::string("\1\0\0\0", 4));
+
+    TempFolder folder;
+    folder.Write("first.reg",
+                 "REGEDIT4\r\n\r\n"
+                 "[HKEY_CURRENT_USER\\Software\\App]\r\n"
+                 "\"Path\"=\"C:\\\\Old\\\\app.exe\"\r\n"
+                 "\"Expand\"=hex(2):25,53,79,73,74,65,6d,52,6f,6f,74,25,5c,61,00\r\n"
+                 "\"Multi\"=hex(7):61,00,62,63,00,00\r\n"
+                 "\"Count\"=dword:0000002a\r\n"
+                 "\"Blob\"=hex:01,0A,FF,\r\n"
+                 "@=\"default\"\r\n"
+                 "\"Gone\"=-\r\n"
+                 "\r\n"
+                 "[-HKEY_CURRENT_USER\\Software\\Old]\r\n"
+                 "\r\n"
+                 "[HKEY_CURRENT_USER\\Software\\App\\Created]\r\n"
+                 "\r\n");
+    repair::StoreImporter importer(store);
+    const registry::FileStatus status = importer.Import(folder.File("first.reg"));
+    ASSERT_TRUE(status) << status.Message;
+
+    const std::string app = "Software\\App";
+    const registry::RootKey cu = registry::kCurrentUser;
+    using registry::RawValue;
+    EXPECT_EQ(ValueOf(store, cu, app, "Path"),
+              (RawValue{registry::kRegSz, std::string("C:\\Old\\app.exe\0", 15)}));
+    EXPECT_EQ(ValueOf(store, cu, app, "Expand"),
+              (RawValue{registry::kRegExpandSz, std::string("%SystemRoot%\\a\0", 15)}));
+    EXPECT_EQ(ValueOf(store, cu, app, "Multi"),
+              (RawValue{registry::kRegMultiSz, std::string("a\0bc\0\0", 6)}));
+    EXPECT_EQ(ValueOf(store, cu, app, "Count"),
+              (RawValue{registry::kRegDword, std::string("\x2A\0\0\0", 4)}));
+    EXPECT_EQ(ValueOf(store, cu, app, "Blob"),
+              (RawValue{registry::kRegBinary, std::string("\x01\x0A\xFF", 3)}));
+    EXPECT_EQ(ValueOf(store, cu, app, ""),
+              (RawValue{registry::kRegSz, std::string("default\0", 8)}));
+    EXPECT_EQ(ValueOf(store, cu, app, "Gone"), std::nullopt);
+    EXPECT_EQ(ValueOf(store, cu, app, "Kept"), (RawValue{registry::kRegSz, std::string("y\0", 2)}));
+    EXPECT_FALSE(KeyExists(store, cu, "Software\\Old"));
+    EXPECT_FALSE(KeyExists(store, cu, "Software\\Old\\Sub"));
+    EXPECT_TRUE(KeyExists(store, cu, "Software\\App\\Created"));
+}
+
+TEST(BackupRestore, OwnImporterAppliesNothingOfAFileThatDoesNotParse) {
+    registry::MemoryStore store;
+    Put(store, "Software\\App", "Path", registry::kRegSz, std::string("C:\\New\0", 7));
+    TempFolder folder;
+    folder.Write("broken.reg",
+                 "REGEDIT4\r\n\r\n"
+                 "[HKEY_CURRENT_USER\\Software\\App]\r\n"
+                 "\"Path\"=\"C:\\\\Old\"\r\n"
+                 "\"Bad\"=hex:zz\r\n");
+    repair::StoreImporter importer(store);
+    const registry::FileStatus status = importer.Import(folder.File("broken.reg"));
+    EXPECT_FALSE(status);
+    EXPECT_THAT(status.Message, HasSubstr(folder.File("broken.reg") + ":5"));
+    EXPECT_EQ(ValueOf(store, registry::kCurrentUser, "Software\\App", "Path"),
+              (registry::RawValue{registry::kRegSz, std::string("C:\\New\0", 7)}));
+
+    const registry::FileStatus missing = importer.Import(folder.File("missing.reg"));
+    EXPECT_FALSE(missing);
+    EXPECT_THAT(missing.Message, HasSubstr(folder.File("missing.reg")));
+}
+
+// Records what it is handed; fails for the paths it is told to.
+class RecordingImporter final : public repair::BackupImporter {
+  public:
+    explicit RecordingImporter(std::string failing) : failing_(std::move(failing)) {}
+    registry::FileStatus Import(const std::string& path) override {
+        Paths.push_back(path);
+        if (path == failing_) return registry::FileStatus::Failure("refused " + path);
+        return {};
+    }
+    std::vector<std::string> Paths;
+
+  private:
+    std::string failing_;
+};
+
+TEST(BackupRestore, BackupsAreHandedOverByFullPathInTheOrderGiven) {
+    RecordingImporter importer("/hw/b.reg");
+    const std::vector<repair::RestoreOutcome> outcomes =
+        repair::RestoreBackups("/hw/", {"c.reg", "b.reg", "a.reg"}, importer);
+    // A failed hand-over does not stop the next one.
+    EXPECT_THAT(importer.Paths, ElementsAre("/hw/c.reg", "/hw/b.reg", "/hw/a.reg"));
+    ASSERT_EQ(outcomes.size(), 3u);
+    EXPECT_TRUE(outcomes[0].Status);
+    EXPECT_FALSE(outcomes[1].Status);
+    EXPECT_EQ(outcomes[1].Status.Message, "refused /hw/b.reg");
+    EXPECT_EQ(outcomes[1].Path, "/hw/b.reg");
+    EXPECT_TRUE(outcomes[2].Status);
+}
+
+TEST(BackupRestore, LaterBackupsWinWhenTheyHoldTheSameValue) {
+    registry::MemoryStore store;
+    TempFolder folder;
+    const std::string head = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\App]\r\n";
+    folder.Write("early.reg", head + "\"Path\"=\"early\"\r\n\r\n");
+    folder.Write("late.reg", head + "\"Path\"=\"late\"\r\n\r\n");
+    repair::StoreImporter importer(store);
+    for (const auto& [order, expected] :
+         {std::pair{std::vector<std::string>{"early.reg", "late.reg"}, "late"},
+          std::pair{std::vector<std::string>{"late.reg", "early.reg"}, "early"}}) {
+        SCOPED_TRACE(expected);
+        for (const repair::RestoreOutcome& outcome :
+             repair::RestoreBackups(folder.Folder(), order, importer)) {
+            EXPECT_TRUE(outcome.Status) << outcome.Status.Message;
+        }
+        EXPECT_EQ(ValueOf(store, registry::kCurrentUser, "Software\\App", "Path"),
+                  (registry::RawValue{registry::kRegSz, std::string(expected) + '\0'}));
+    }
+}
+
+TEST(BackupRestore, WithoutADefaultActionTheSystemHandOverFails) {
+    if (registry::HasShellOpen()) GTEST_SKIP() << "this system has a default action";
+    TempFolder folder;
+    const std::string path = folder.Write("first.reg", "REGEDIT4\r\n\r\n");
+    repair::ShellImporter importer;
+    const registry::FileStatus status = importer.Import(path);
+    EXPECT_FALSE(status);
+    EXPECT_THAT(status.Message, HasSubstr(path));
+}
+
+}  // namespace
+}  // namespace hivewarden::testing
