@@ -105,17 +105,6 @@ std::string WithTrailingSeparator(std::string folder) {
     return folder;
 }
 
-std::tm LocalNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
-    return local;
-}
-
 // The rows' actions for the repair: --delete deletes every hit; --replace keeps the rows as
 // they start ("Replace" with the replace text) for value hits and ignores key hits.
 void ChooseRepairActions(const SearchCommandOptions& options, custom::CustomGrid& grid) {
