@@ -101,17 +101,23 @@ double Median(std::vector<double> samples) {
     return samples[samples.size() / 2];
 }
 
-// Every key and value listed and read as text; the sizes are summed so nothing is skipped.
+// Every key and value listed and read as text, each key opened once for both as the search
+// does; the sizes are summed so nothing is skipped.
 std::uint64_t BareWalk(registry::RegistryAccess& access, registry::RootKey root,
                        const std::string& path, std::uint64_t& bytes) {
     std::uint64_t values = 0;
-    if (!path.empty()) {
-        for (const registry::ValueRecord& value : access.EnumValues(root, path)) {
-            bytes += value.Data.size() + value.Name.size();
-            ++values;
+    std::vector<std::string> subkeys;
+    {
+        registry::KeyReader key = access.ReadKey(root, path);
+        if (!path.empty()) {
+            for (const registry::ValueRecord& value : key.Values()) {
+                bytes += value.Data.size() + value.Name.size();
+                ++values;
+            }
         }
+        subkeys = key.Subkeys();
     }
-    for (const std::string& name : access.EnumSubkeys(root, path)) {
+    for (const std::string& name : subkeys) {
         bytes += name.size();
         values += BareWalk(access, root, path.empty() ? name : path + "\\" + name, bytes);
     }

@@ -4,14 +4,26 @@
 # text search against a `regedit /e` export of the whole registry. Builds nothing.
 # Every registry call is a round trip to wineserver, so on a virtual machine the absolute times
 # swing with how fast an idle CPU wakes up (here 8-9 times slower when the other CPU was idle
-# than when it was busy); the ratios held steady. Compare ratios, not times across runs.
+# than when it was busy). Compare ratios, not times across runs; without HW_BENCH_CPU even one
+# run's ratio swings when the load changes between its two sides.
+#
+# HW_BENCH_CPU=N runs everything (server, Wine's tools, the program) on CPU N alone: each round
+# trip is then a switch on one CPU instead of a wake-up of another, the times hold within a few
+# per cent from run to run, and both sides of a comparison meet the same conditions.
 #
 # Usage: bench/wine_bench.sh [path/to/hivewarden.exe]   (default: build/win64/src/cli/hivewarden.exe)
 # Environment: HW_BENCH_RUNS (default 3), HW_BENCH_TIMEOUT seconds per command (default 900),
 #              HW_BENCH_TERMS the three search texts (default "notepad winemenubuilder
-#              hivewarden-no-such-text"), HW_BENCH_KEEP_LOG=1 keeps the work folder's logs.
+#              hivewarden-no-such-text"), HW_BENCH_ONLY=scan or search runs that comparison
+#              alone, HW_BENCH_CPU=N pins the whole run to CPU N (see above),
+#              HW_BENCH_KEEP_LOG=1 keeps the work folder's logs.
 set -euo pipefail
 shopt -s inherit_errexit
+
+if [[ -n ${HW_BENCH_CPU:-} && -z ${HW_BENCH_PINNED:-} ]]; then
+    command -v taskset >/dev/null || { echo "wine_bench: taskset is missing" >&2; exit 1; }
+    HW_BENCH_PINNED=1 exec taskset -c "$HW_BENCH_CPU" "$0" "$@"
+fi
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 exe=${1:-$repo/build/win64/src/cli/hivewarden.exe}
@@ -20,6 +32,9 @@ exe=$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe")
 runs=${HW_BENCH_RUNS:-3}
 limit=${HW_BENCH_TIMEOUT:-900}
 read -r -a terms <<<"${HW_BENCH_TERMS:-notepad winemenubuilder hivewarden-no-such-text}"
+only=${HW_BENCH_ONLY:-}
+[[ -z $only || $only == scan || $only == search ]] ||
+    { echo "wine_bench: HW_BENCH_ONLY is scan or search, not $only" >&2; exit 1; }
 
 wine=/usr/lib/wine/wine64
 [[ -x $wine ]] || wine=$(command -v wine)
@@ -100,10 +115,12 @@ stats() {
         }'
 }
 
-# Runs the two sides alternately, `runs` times, and prints each run, the medians and the ratio.
+# Runs the two sides alternately, `runs` times, and prints each run with its own ratio, the
+# medians, the ratio of the medians and the median of the runs' ratios. The two sides of one
+# run meet the same machine load, so the runs' ratios swing less than the times do.
 compare() {
     local title=$1 left=$2 leftName=$3 right=$4 rightName=$5 target=$6 i l r
-    local -a lefts=() rights=()
+    local -a lefts=() rights=() ratios=()
     echo
     echo "== $title"
     for (( i = 1; i <= runs; ++i )); do
@@ -111,7 +128,9 @@ compare() {
         r=$($right)
         lefts+=("$l")
         rights+=("$r")
-        printf '  run %d: %-28s %7d ms   %-28s %7d ms\n' "$i" "$leftName" "$l" "$rightName" "$r"
+        ratios+=("$(( r > 0 ? 1000 * l / r : 0 ))")
+        printf '  run %d: %-28s %7d ms   %-28s %7d ms   ratio %.2f\n' "$i" "$leftName" "$l" \
+            "$rightName" "$r" "$(awk -v p="${ratios[-1]}" 'BEGIN { print p / 1000 }')"
     done
     local lm ls lp rm rs rp
     read -r lm ls lp <<<"$(stats "${lefts[@]}")"
@@ -122,13 +141,22 @@ compare() {
     (( lm < rm )) && verdict=met
     awk -v l="$lm" -v r="$rm" -v t="$target" -v v="$verdict" \
         'BEGIN { printf "  ratio: %.2f (target: %s; %s)\n", (r > 0 ? l / r : 0), t, v }'
+    local pm ps
+    read -r pm ps _ <<<"$(stats "${ratios[@]}")"
+    awk -v m="$pm" -v s="$ps" 'BEGIN {
+        printf "  median of the runs\047 ratios: %.2f (spread %.2f)\n", m / 1000, s / 1000
+    }'
 }
 
 echo "Program: $exe"
 echo "Runs: $runs; search texts: ${terms[*]}; load average: $(cut -d' ' -f1-3 /proc/loadavg)"
-compare "Whole-registry scan against reg query /s of HKLM and HKCU" \
-    scan "hivewarden scan" listings "reg query HKLM+HKCU /s" "scan below 1.00"
-compare "Search against a regedit /e export of the whole registry" \
-    search "hivewarden search" export_all "regedit /e" "search below 1.00"
+if [[ $only != search ]]; then
+    compare "Whole-registry scan against reg query /s of HKLM and HKCU" \
+        scan "hivewarden scan" listings "reg query HKLM+HKCU /s" "scan below 1.00"
+fi
+if [[ $only != scan ]]; then
+    compare "Search against a regedit /e export of the whole registry" \
+        search "hivewarden search" export_all "regedit /e" "search below 1.00"
+fi
 echo
 echo "Load average at the end: $(cut -d' ' -f1-3 /proc/loadavg) (other work on the machine skews the times)"

@@ -17,7 +17,7 @@ JOBS=${HW_JOBS:-2}
 # x86 build is compiled and linked but not run.
 PACKAGES=(
     cmake ninja-build g++ googletest libbenchmark-dev libcli11-dev nlohmann-json3-dev
-    g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 xvfb xdotool x11-apps
+    g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 xvfb xdotool x11-apps x11-utils
     imagemagick clang libclang-rt-14-dev zip
 )
 WINE_BASE="$BUILD/wine-base"          # created once, copied for every run

@@ -17,7 +17,9 @@
 #include "cli/machine_options.h"
 #include "cli/platform_system.h"
 #include "cli/registry_options.h"
+#include "cli/repair_output.h"
 #include "cli/report_output.h"
+#include "cli/scan_runner.h"
 #include "cli/search_json.h"
 #include "cli/terminal_text.h"
 #include "custom/custom_repair_page.h"
@@ -44,23 +46,13 @@ struct SearchCommandOptions {
     std::string Replace;
     bool ReplaceGiven = false;
     std::string BackupName;  // default: the proposed day-month-year-hour-minute
+    bool BackupGiven = false;
     std::string ProgramFolder;
     bool DryRun = false;
     std::string SaveRegistry;  // the repaired registry as a .reg file
 
     bool Repairs() const { return Delete || ReplaceGiven; }
 };
-
-// Control characters (the zeros between the strings of a multi-string, line breaks) would
-// break the listing apart or drive the terminal; they are shown as blanks.
-std::string Printable(std::string_view text) {
-    std::string shown(text);
-    for (char& c : shown) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) c = ' ';
-    }
-    return ToTerminal(shown);
-}
 
 void PrintGrid(const custom::CustomGrid& grid, const std::string& caption, std::ostream& out) {
     const std::string indent(kActionWidth, ' ');
@@ -94,15 +86,10 @@ bool ReadTerms(const SearchCommandOptions& options, custom::SearchTerms& terms,
     return true;
 }
 
-std::string WithTrailingSeparator(std::string folder) {
-    if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') {
-#ifdef _WIN32
-        folder += '\\';
-#else
-        folder += '/';
-#endif
-    }
-    return folder;
+// The backup name as the file will carry it: the one given (in the program's code page), else
+// the proposed one.
+std::string BackupNameFor(const SearchCommandOptions& options, const std::string& proposed) {
+    return options.BackupGiven ? FromTerminal(options.BackupName) : proposed;
 }
 
 // The rows' actions for the repair: --delete deletes every hit; --replace keeps the rows as
@@ -151,6 +138,7 @@ void PrintNotes(const char* heading, const std::vector<repair::RepairNote>& note
 // What the custom repair did or would do, for the listing and for JSON.
 struct RepairOutcome {
     bool Ran = false;
+    std::string Refusal;  // why the repair did not start: its backup name is taken
     custom::CustomRepairPreview Preview;
     std::string BackupPath;
     std::vector<repair::RepairPreviewItem> DryRunItems;
@@ -163,15 +151,14 @@ RepairOutcome RepairHits(const SearchCommandOptions& options, custom::CustomGrid
     ChooseRepairActions(options, grid);
     outcome.Preview = custom::PrepareCustomRepairPage(grid, LocalNow());
     if (outcome.Preview.Count == 0) return outcome;
+    const std::string folder = ProgramFolderOf(options.ProgramFolder);
+    const std::string name = BackupNameFor(options, outcome.Preview.BackupName);
+    // An existing backup is never overwritten, also not by a proposed name made twice within
+    // one minute.
+    if (!CheckBackupNameFree(folder, name, outcome.Refusal)) return outcome;
     outcome.Ran = true;
     custom::CustomRepairContext repairContext{
-        state,
-        access,
-        WithTrailingSeparator(options.ProgramFolder.empty() ? ExecutableFolder()
-                                                            : options.ProgramFolder),
-        options.BackupName.empty() ? outcome.Preview.BackupName : FromTerminal(options.BackupName),
-        [](bool, std::int32_t) {},
-        {}};
+        state, access, folder, name, [](bool, std::int32_t) {}, {}};
     if (options.DryRun) {
         custom::StartCustomRepair(grid, state, repairContext.ProgramFolder,
                                   repairContext.BackupName);
@@ -185,6 +172,7 @@ RepairOutcome RepairHits(const SearchCommandOptions& options, custom::CustomGrid
 
 void PrintRepair(const RepairOutcome& outcome, bool dryRun, const engine::CustomHitList& hits,
                  std::ostream& out) {
+    if (!outcome.Refusal.empty()) return;
     if (!outcome.Ran) {
         out << "Nothing to repair.\n";
         return;
@@ -216,6 +204,7 @@ nlohmann::ordered_json RepairToJson(const RepairOutcome& outcome, bool dryRun) {
     j["count"] = outcome.Preview.Count;
     j["dryRun"] = dryRun;
     j["backup"] = AnsiToUtf8(outcome.BackupPath);
+    if (!outcome.Refusal.empty()) j["error"] = AnsiToUtf8(outcome.Refusal);
     if (!outcome.Ran) return j;
     if (dryRun) {
         j["plan"] = nlohmann::ordered_json::array();
@@ -245,7 +234,7 @@ int RunSearchCommand(const SearchCommandOptions& options, CommandContext& contex
         return kExitUsage;
     }
     if (!options.Repairs() &&
-        (options.DryRun || !options.BackupName.empty() || !options.ProgramFolder.empty())) {
+        (options.DryRun || options.BackupGiven || !options.ProgramFolder.empty())) {
         context.Err << "hivewarden search: --backup, --program-folder and --dry-run go with "
                        "--delete or --replace\n";
         return kExitUsage;
@@ -258,7 +247,12 @@ int RunSearchCommand(const SearchCommandOptions& options, CommandContext& contex
     }
     std::string error;
     custom::SearchTerms terms;
-    if (!ReadTerms(options, terms, error)) {
+    // A name given on the command line is checked before the search, which may take long.
+    const std::string givenBackup = BackupNameFor(options, "");
+    if (!ReadTerms(options, terms, error) ||
+        (options.BackupGiven &&
+         (!CheckBackupName(givenBackup, error) ||
+          !CheckBackupNameFree(ProgramFolderOf(options.ProgramFolder), givenBackup, error)))) {
         context.Err << "hivewarden search: " << error << "\n";
         return kExitUsage;
     }
@@ -307,6 +301,10 @@ int RunSearchCommand(const SearchCommandOptions& options, CommandContext& contex
     if (!options.Report.empty() && !WriteReport(grid, options.Report, context.Out, error)) {
         context.Err << "hivewarden search: " << error << "\n";
         return kExitFailed;
+    }
+    if (!repairOutcome.Refusal.empty()) {
+        context.Err << "hivewarden search: " << repairOutcome.Refusal << "\n";
+        return kExitUsage;
     }
     if (repairs && repairOutcome.Ran && !options.DryRun && !repairOutcome.Result.Ok()) {
         context.Err << "hivewarden search: " << repairOutcome.Result.Error->Message << "\n";
@@ -361,7 +359,8 @@ void AddSearchCommand(CLI::App& app, CommandContext& context) {
     replace->each([options](const std::string&) { options->ReplaceGiven = true; });
     cmd->add_option("--backup", options->BackupName,
                     "Name of the backup file written before the repair, without \".reg\" "
-                    "(default: day-month-year-hour-minute)");
+                    "(default: day-month-year-hour-minute)")
+        ->each([options](const std::string&) { options->BackupGiven = true; });
     cmd->add_option("--program-folder", options->ProgramFolder,
                     "Folder that receives the backup (default: the folder of this program)");
     cmd->add_option("--save-registry", options->SaveRegistry,

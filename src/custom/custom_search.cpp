@@ -26,10 +26,9 @@ std::int32_t FindTerm(engine::ScanState& state, SearchTermMatcher& terms, std::s
 }
 
 void SearchKeyValues(CustomSearch& search, SearchTermMatcher& terms, const std::string& path,
-                     registry::RootKey root) {
+                     registry::RootKey root, std::vector<registry::ValueRecord> values) {
     engine::ScanState& state = search.State;
     std::string keyLocation;  // root name + "\" + path, made at the first hit
-    std::vector<registry::ValueRecord> values = search.Access.EnumValues(root, path);
     for (registry::ValueRecord& value : values) {
         state.Yield();
         std::int32_t match = FindTerm(state, terms, value.Data);
@@ -49,9 +48,13 @@ void SearchKeyValues(CustomSearch& search, SearchTermMatcher& terms, const std::
     }
 }
 
-void SearchKeyTreeAt(CustomSearch& search, SearchTermMatcher& terms, const std::string& path,
-                     std::string_view name, registry::RootKey root, int depth) {
+// Searches one key: its own name and its values. Gives its subkey names, read through the same
+// open key as the values (none at the depth limit); the key is closed before the walk goes down.
+std::vector<std::string> SearchOneKey(CustomSearch& search, SearchTermMatcher& terms,
+                                      const std::string& path, std::string_view name,
+                                      registry::RootKey root, int depth) {
     engine::ScanState& state = search.State;
+    registry::KeyReader key = search.Access.ReadKey(root, path);
     state.Yield();
     if (!path.empty()) {
         ++search.KeysSearched;
@@ -64,11 +67,17 @@ void SearchKeyTreeAt(CustomSearch& search, SearchTermMatcher& terms, const std::
             hit.MatchedText = terms.Term(match);
             AppendHit(state, std::move(hit));
         }
-        SearchKeyValues(search, terms, path, root);
+        SearchKeyValues(search, terms, path, root, key.Values());
     }
     state.Yield();
-    if (depth >= kMaxKeyDepth) return;
-    const std::vector<std::string> subkeys = search.Access.EnumSubkeys(root, path);
+    if (depth >= kMaxKeyDepth) return {};
+    return key.Subkeys();
+}
+
+void SearchKeyTreeAt(CustomSearch& search, SearchTermMatcher& terms, const std::string& path,
+                     std::string_view name, registry::RootKey root, int depth) {
+    engine::ScanState& state = search.State;
+    const std::vector<std::string> subkeys = SearchOneKey(search, terms, path, name, root, depth);
     std::string childPath = path;
     for (const std::string& subkey : subkeys) {
         childPath.resize(path.size());

@@ -186,42 +186,16 @@ void RegistryAccess::DeleteKey(RootKey root, std::string_view path) {
     DeleteTree(store_, root, std::string(path), 0);
 }
 
-std::vector<std::string> RegistryAccess::EnumSubkeys(RootKey root, std::string_view path) {
-    std::vector<std::string> names;
-    KeyHandle key = OpenKey(root, path);
-    if (!key) return names;
-    std::string name;
-    for (std::uint32_t i = 0; !signals_.StopRequested; ++i) {
-        if (!store_.SubkeyName(key.Get(), i, name)) break;
-        names.push_back(name);
-        signals_.Yield();
-    }
-    return names;
+KeyReader RegistryAccess::ReadKey(RootKey root, std::string_view path) {
+    return KeyReader(*this, root, path);
 }
 
-std::uint32_t RegistryAccess::CountSubkeys(RootKey root, std::string_view path) {
-    KeyHandle key = OpenKey(root, path);
-    if (!key) return 0;
-    std::uint32_t count = 0;
-    std::string name;
-    while (!signals_.StopRequested && store_.SubkeyName(key.Get(), count, name)) ++count;
-    return count;
+std::vector<std::string> RegistryAccess::EnumSubkeys(RootKey root, std::string_view path) {
+    return ReadKey(root, path).Subkeys();
 }
 
 std::vector<ValueRecord> RegistryAccess::EnumValues(RootKey root, std::string_view path) {
-    std::vector<ValueRecord> values;
-    KeyHandle key = OpenKey(root, path);
-    std::uint32_t longest = 0;
-    if (!key || !store_.LongestValueName(key.Get(), longest)) return values;
-    std::string name;
-    std::optional<RawValue> raw;
-    for (std::uint32_t i = 0; !signals_.StopRequested; ++i) {
-        if (!store_.ValueAt(key.Get(), i, name, raw)) break;
-        ValueText text = raw ? ConvertValueToText(*raw, probes_) : ValueText{};
-        values.push_back({name, std::move(text.Data), text.Type});
-        signals_.Yield();
-    }
-    return values;
+    return ReadKey(root, path).Values();
 }
 
 ValueText RegistryAccess::ReadValueText(const KeyHandle& key, std::string_view name) {
@@ -244,6 +218,55 @@ bool RegistryAccess::WriteRaw(RootKey root, std::string_view path, std::string_v
 
 bool RegistryAccess::KeyExists(RootKey root, std::string_view path) {
     return static_cast<bool>(OpenKey(root, path));
+}
+
+bool KeyReader::Open() {
+    if (!tried_) {
+        tried_ = true;
+        key_ = access_->OpenKey(root_, path_);
+        counted_ = key_ && access_->Store().QueryKeyCounts(key_.Get(), counts_);
+    }
+    return static_cast<bool>(key_);
+}
+
+std::vector<ValueRecord> KeyReader::Values() {
+    std::vector<ValueRecord> values;
+    if (!Open() || !counted_) return values;
+    RegistryStore& store = access_->Store();
+    EngineSignals& signals = access_->Signals();
+    std::string name;
+    std::optional<RawValue> raw;
+    for (std::uint32_t i = 0; i < counts_.Values && !signals.StopRequested; ++i) {
+        if (!store.ValueAt(key_.Get(), i, name, raw)) break;
+        ValueText text = raw ? ConvertValueToText(*raw, access_->Probes()) : ValueText{};
+        values.push_back({name, std::move(text.Data), text.Type});
+        signals.Yield();
+    }
+    return values;
+}
+
+std::vector<std::string> KeyReader::Subkeys() {
+    std::vector<std::string> names;
+    if (!Open()) return names;
+    RegistryStore& store = access_->Store();
+    EngineSignals& signals = access_->Signals();
+    // Without counts the listing runs to the first index the store cannot answer.
+    const std::uint32_t count =
+        counted_ ? counts_.Subkeys : std::numeric_limits<std::uint32_t>::max();
+    std::string name;
+    for (std::uint32_t i = 0; i < count && !signals.StopRequested; ++i) {
+        if (!store.SubkeyName(key_.Get(), i, name)) break;
+        names.push_back(name);
+        signals.Yield();
+    }
+    return names;
+}
+
+bool KeyReader::IsEmpty() {
+    const bool openedNow = !tried_;
+    if (!Open()) return false;
+    if (!openedNow) counted_ = access_->Store().QueryKeyCounts(key_.Get(), counts_);
+    return counted_ && counts_ == KeyCounts{};
 }
 
 }  // namespace hivewarden::registry

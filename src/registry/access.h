@@ -38,6 +38,7 @@ public:
 };
 
 class RegistryAccess;
+class KeyReader;
 
 // An open key owned by the caller; closes itself.
 class KeyHandle {
@@ -91,11 +92,10 @@ public:
     // Deletes the key and its whole subtree, deepest keys first.
     void DeleteKey(RootKey root, std::string_view path);
 
-    // Subkey names in store order; empty when the key cannot be opened or once
-    // StopRequested is set. Yields once per item.
+    // A key's values and subkey names read through one open handle (see KeyReader).
+    KeyReader ReadKey(RootKey root, std::string_view path);
+    // KeyReader's listings of a key opened for that one listing.
     std::vector<std::string> EnumSubkeys(RootKey root, std::string_view path);
-    std::uint32_t CountSubkeys(RootKey root, std::string_view path);
-    // Values in store order with their data as text; yields once per item.
     std::vector<ValueRecord> EnumValues(RootKey root, std::string_view path);
     ValueText ReadValueText(const KeyHandle& key, std::string_view name);
 
@@ -113,6 +113,40 @@ private:
     RegistryStore& store_;
     FileProbes& probes_;
     EngineSignals& signals_;
+};
+
+// One key read through one handle. The key is opened at its first listing, not before, and
+// stays open until the reader goes, so its values and then its subkey names come from the same
+// handle; the store's counts, asked once when the key opens, end each listing without a
+// further call. Both listings are in store order, yield once per item, and end at the count,
+// at the first index the store cannot answer (whatever the count said), and as soon as
+// StopRequested is set. A key that cannot be opened lists nothing; a key deleted after it was
+// opened lists nothing more.
+class KeyReader {
+  public:
+    KeyReader(RegistryAccess& access, RootKey root, std::string_view path)
+        : access_(&access), root_(root), path_(path) {}
+
+    // Values with their data as text. Nothing when the key's counts cannot be read.
+    std::vector<ValueRecord> Values();
+    // Subkey names.
+    std::vector<std::string> Subkeys();
+    // True when the key exists and the store reports neither values nor subkeys in it: asked
+    // afresh, without yielding, since the key may have been deleted or filled after it was
+    // opened. False when it cannot be opened, no longer exists, or reports items, also items
+    // it cannot list.
+    bool IsEmpty();
+
+  private:
+    bool Open();
+
+    RegistryAccess* access_;  // not owned
+    RootKey root_;
+    std::string path_;
+    KeyHandle key_;
+    bool tried_ = false;    // the open was attempted
+    bool counted_ = false;  // counts_ holds the store's answer
+    KeyCounts counts_;
 };
 
 }  // namespace hivewarden::registry

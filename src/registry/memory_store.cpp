@@ -141,6 +141,14 @@ bool MemoryStore::LongestValueName(StoreHandle key, std::uint32_t& length) {
     return true;
 }
 
+bool MemoryStore::QueryKeyCounts(StoreHandle key, KeyCounts& counts) {
+    Node* node = Lookup(key);
+    if (!node) return false;
+    counts.Subkeys = static_cast<std::uint32_t>(node->Children.size());
+    counts.Values = static_cast<std::uint32_t>(node->Values.size());
+    return true;
+}
+
 bool MemoryStore::Read(StoreHandle key, std::string_view name, RawValue& value) {
     Node* node = Lookup(key);
     if (!node) return false;

@@ -27,6 +27,7 @@ public:
     bool SubkeyName(StoreHandle key, std::uint32_t index, std::string& name) override;
     bool ValueName(StoreHandle key, std::uint32_t index, std::string& name) override;
     bool LongestValueName(StoreHandle key, std::uint32_t& length) override;
+    bool QueryKeyCounts(StoreHandle key, KeyCounts& counts) override;
     bool Read(StoreHandle key, std::string_view name, RawValue& value) override;
     bool Write(StoreHandle key, std::string_view name, const RawValue& value) override;
     bool DeleteValue(StoreHandle key, std::string_view name) override;

@@ -36,6 +36,14 @@ struct RawValue {
 // An open key of a store. 0 is "no key". Handles are owned by whoever opened them.
 using StoreHandle = std::uintptr_t;
 
+// How many subkeys and values a key holds, as the store reports them in one question.
+struct KeyCounts {
+    std::uint32_t Subkeys = 0;
+    std::uint32_t Values = 0;
+
+    bool operator==(const KeyCounts&) const = default;
+};
+
 // Contract for every backend:
 // - Key names compare case-insensitively; a key keeps the spelling it was created with.
 // - Subkeys enumerate in case-insensitive name order; values in the store's own order
@@ -43,6 +51,8 @@ using StoreHandle = std::uintptr_t;
 // - "Not found" and "access denied" are answers (0 handle, false), never exceptions.
 // - Enumeration by index stops at the first failing index; callers must not loop until a
 //   specific "no more items" status (Wine answers some keys with other errors forever).
+// - A key deleted while a handle to it is open answers every later call through that handle
+//   as a missing key would (false), also QueryKeyCounts.
 class RegistryStore {
 public:
     virtual ~RegistryStore() = default;
@@ -59,6 +69,11 @@ public:
     virtual bool ValueName(StoreHandle key, std::uint32_t index, std::string& name) = 0;
     // The length in characters of the longest value name; false on failure.
     virtual bool LongestValueName(StoreHandle key, std::uint32_t& length) = 0;
+    // The numbers of subkeys and values the key holds now; false on failure, also when the key
+    // was deleted after it was opened. Enumerating up to these counts lists every item unless
+    // the key changes in between; an enumeration may still fail earlier (Wine answers some
+    // keys with errors at every index while reporting counts).
+    virtual bool QueryKeyCounts(StoreHandle key, KeyCounts& counts) = 0;
     // Value number `index` with its data: exactly ValueName followed by Read of that name.
     // False as ValueName; otherwise `value` is empty when the value cannot be read. A backend
     // whose calls are expensive may answer both in one step.

@@ -96,6 +96,51 @@ bool AnsiOfAsciiData(const wchar_t* data, DWORD size, std::string& bytes) {
     return true;
 }
 
+// The ANSI functions convert a key path into a buffer of MAX_PATH characters, on Windows and
+// under Wine, so a longer path fails as a whole even though the registry holds it. Such a path
+// is walked in pieces below that length, each opened relative to the key before it.
+constexpr std::size_t kLongestPathPiece = 200;
+
+// The path cut at backslashes into pieces of at most kLongestPathPiece bytes; a single name
+// longer than that (key names have up to 255 characters) is a piece of its own.
+std::vector<std::string> PathPieces(std::string_view path) {
+    std::vector<std::string> pieces;
+    std::string piece;
+    while (!path.empty()) {
+        const std::size_t slash = path.find('\\');
+        const std::string_view name = path.substr(0, slash);
+        if (!piece.empty() && piece.size() + 1 + name.size() > kLongestPathPiece) {
+            pieces.push_back(std::move(piece));
+            piece.clear();
+        }
+        if (!piece.empty()) piece += '\\';
+        piece += name;
+        if (slash == std::string_view::npos) break;
+        path.remove_prefix(slash + 1);
+    }
+    if (!piece.empty()) pieces.push_back(std::move(piece));
+    return pieces;
+}
+
+// Opens (or creates) `path` below `base` with open(parent, piece, access, key), one piece at a
+// time; the keys in between are opened for reading only and closed again. ERROR_SUCCESS with
+// the last key, or the first failure.
+template <typename OpenPiece>
+LONG OpenInPieces(HKEY base, std::string_view path, REGSAM access, OpenPiece open, HKEY& key) {
+    const std::vector<std::string> pieces = PathPieces(path);
+    HKEY current = base;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        const bool last = i + 1 == pieces.size();
+        HKEY next = nullptr;
+        const LONG status = open(current, pieces[i], last ? access : KEY_READ, next);
+        if (current != base) RegCloseKey(current);
+        if (status != ERROR_SUCCESS) return status;
+        current = next;
+    }
+    key = current;
+    return ERROR_SUCCESS;
+}
+
 bool IsStringType(DWORD type) {
     return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
 }
@@ -114,12 +159,12 @@ Win32Store::Win32Store() {
 StoreHandle Win32Store::Open(RootKey root, std::string_view path) {
     const HKEY base = PredefinedKey(root);
     if (base == nullptr || !Expressible(path)) return 0;
-    const std::string subkey(path);
+    auto open = [&](HKEY parent, const std::string& piece, REGSAM access, HKEY& key) {
+        return RegOpenKeyExA(parent, piece.c_str(), 0, access | viewFlag_, &key);
+    };
     HKEY key = nullptr;
-    LONG status = RegOpenKeyExA(base, subkey.c_str(), 0, KEY_READ | KEY_WRITE | viewFlag_, &key);
-    if (status == ERROR_ACCESS_DENIED) {
-        status = RegOpenKeyExA(base, subkey.c_str(), 0, KEY_READ | viewFlag_, &key);
-    }
+    LONG status = OpenInPieces(base, path, KEY_READ | KEY_WRITE, open, key);
+    if (status == ERROR_ACCESS_DENIED) status = OpenInPieces(base, path, KEY_READ, open, key);
     return status == ERROR_SUCCESS ? ToHandle(key) : 0;
 }
 
@@ -128,15 +173,14 @@ StoreHandle Win32Store::Create(RootKey root, std::string_view path) {
     if (path.empty()) return Open(root, path);
     const HKEY base = PredefinedKey(root);
     if (base == nullptr || !Expressible(path)) return 0;
-    const std::string subkey(path);
-    auto create = [&](REGSAM access, HKEY& key) {
-        return RegCreateKeyExA(base, subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+    auto create = [&](HKEY parent, const std::string& piece, REGSAM access, HKEY& key) {
+        return RegCreateKeyExA(parent, piece.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                access | viewFlag_, nullptr, &key, nullptr);
     };
     HKEY key = nullptr;
-    LONG status = create(KEY_READ | KEY_WRITE, key);
+    LONG status = OpenInPieces(base, path, KEY_READ | KEY_WRITE, create, key);
     // An existing key that may be read but not written still opens.
-    if (status == ERROR_ACCESS_DENIED) status = create(KEY_READ, key);
+    if (status == ERROR_ACCESS_DENIED) status = OpenInPieces(base, path, KEY_READ, create, key);
     return status == ERROR_SUCCESS ? ToHandle(key) : 0;
 }
 
@@ -203,6 +247,17 @@ bool Win32Store::LongestValueName(StoreHandle key, std::uint32_t& length) {
     return true;
 }
 
+bool Win32Store::QueryKeyCounts(StoreHandle key, KeyCounts& counts) {
+    if (key == 0) return false;
+    DWORD subkeys = 0;
+    DWORD values = 0;
+    const LONG status = RegQueryInfoKeyA(ToKey(key), nullptr, nullptr, nullptr, &subkeys, nullptr,
+                                         nullptr, &values, nullptr, nullptr, nullptr, nullptr);
+    if (status != ERROR_SUCCESS) return false;
+    counts = KeyCounts{subkeys, values};
+    return true;
+}
+
 bool Win32Store::Read(StoreHandle key, std::string_view name, RawValue& value) {
     if (key == 0 || !Expressible(name)) return false;
     const std::string valueName(name);
@@ -243,13 +298,26 @@ bool Win32Store::DeleteValue(StoreHandle key, std::string_view name) {
 bool Win32Store::DeleteLeafKey(RootKey root, std::string_view path) {
     const HKEY base = PredefinedKey(root);
     if (base == nullptr || path.empty() || !Expressible(path)) return false;
-    const std::string subkey(path);
+    // A long path: the leaf is deleted relative to its parent, opened in pieces.
+    HKEY parent = base;
+    std::string subkey(path);
+    const std::size_t slash = path.rfind('\\');
+    if (path.size() > kLongestPathPiece && slash != std::string_view::npos) {
+        const StoreHandle opened = Open(root, path.substr(0, slash));
+        if (opened == 0) return false;
+        parent = ToKey(opened);
+        subkey = std::string(path.substr(slash + 1));
+    }
     // Both refuse a key that has subkeys, as Windows NT does.
+    LONG status;
     if (deleteKeyEx_ != nullptr) {
         const auto deleteKeyEx = reinterpret_cast<DeleteKeyExFn>(deleteKeyEx_);
-        return deleteKeyEx(base, subkey.c_str(), viewFlag_, 0) == ERROR_SUCCESS;
+        status = deleteKeyEx(parent, subkey.c_str(), viewFlag_, 0);
+    } else {
+        status = RegDeleteKeyA(parent, subkey.c_str());
     }
-    return RegDeleteKeyA(base, subkey.c_str()) == ERROR_SUCCESS;
+    if (parent != base) Close(ToHandle(parent));
+    return status == ERROR_SUCCESS;
 }
 
 }  // namespace hivewarden::registry

@@ -33,6 +33,8 @@ class Win32Store final : public RegistryStore {
     bool SubkeyName(StoreHandle key, std::uint32_t index, std::string& name) override;
     bool ValueName(StoreHandle key, std::uint32_t index, std::string& name) override;
     bool LongestValueName(StoreHandle key, std::uint32_t& length) override;
+    // One RegQueryInfoKey call.
+    bool QueryKeyCounts(StoreHandle key, KeyCounts& counts) override;
     // One RegEnumValueW call where the answer is plain ASCII (the same in every code page);
     // any other value is enumerated and read through the ANSI functions, as ValueName + Read.
     bool ValueAt(StoreHandle key, std::uint32_t index, std::string& name,

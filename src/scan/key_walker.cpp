@@ -71,24 +71,7 @@ void KeyWalker::WalkKey(registry::RootKey root, const std::string& path) { Walk(
 
 void KeyWalker::Walk(registry::RootKey root, const std::string& path, int depth) {
     if (depth > kMaxWalkDepth) return;
-    Yield();
-    if (!IsProtectedPath(ToUpper(path))) {
-        Yield();
-        const std::vector<registry::ValueRecord> values =
-            session_.Access.EnumValues(root, path);
-        if (values.empty()) {
-            CheckEmptyKey(root, path);
-        } else {
-            const std::string keyPath = JoinKeyPath(root, path);
-            for (const registry::ValueRecord& value : values) {
-                CheckValue(root, path, keyPath, value);
-                Yield();
-                if (Stopped()) break;
-            }
-        }
-    }
-    Yield();
-    const std::vector<std::string> subkeys = session_.Access.EnumSubkeys(root, path);
+    const std::vector<std::string> subkeys = VisitKey(root, path);
     engine::ScanState& state = session_.State;
     for (std::size_t i = 0; i < subkeys.size(); ++i) {
         if (path.empty()) {
@@ -103,6 +86,28 @@ void KeyWalker::Walk(registry::RootKey root, const std::string& path, int depth)
         Yield();
         if (Stopped()) return;
     }
+}
+
+std::vector<std::string> KeyWalker::VisitKey(registry::RootKey root, const std::string& path) {
+    // Values and subkeys through one open key, which is closed again before the walk goes down.
+    registry::KeyReader key = session_.Access.ReadKey(root, path);
+    Yield();
+    if (!IsProtectedPath(ToUpper(path))) {
+        Yield();
+        const std::vector<registry::ValueRecord> values = key.Values();
+        if (values.empty()) {
+            CheckEmptyKey(root, path, key);
+        } else {
+            const std::string keyPath = JoinKeyPath(root, path);
+            for (const registry::ValueRecord& value : values) {
+                CheckValue(root, path, keyPath, value);
+                Yield();
+                if (Stopped()) break;
+            }
+        }
+    }
+    Yield();
+    return key.Subkeys();
 }
 
 std::int32_t KeyWalker::CategoryMask(std::string_view data, std::string_view keyPath) {
@@ -190,12 +195,14 @@ void KeyWalker::CheckValue(registry::RootKey root, const std::string& path,
     session_.State.AppendFinding(std::move(entry));
 }
 
-void KeyWalker::CheckEmptyKey(registry::RootKey root, const std::string& path) {
+void KeyWalker::CheckEmptyKey(registry::RootKey root, const std::string& path,
+                              registry::KeyReader& key) {
     if (!session_.State.CheckEmptyKeys || path.empty()) return;
-    if (session_.Access.CountSubkeys(root, path) != 0) return;
-    // A key that cannot be read is not known to be empty; reporting it would invite the user
-    // to delete a key whose contents nobody has seen.
-    if (!session_.Access.KeyExists(root, path)) return;
+    // Emptiness is the store's own count, not the listing (which Cancel or an unreadable item
+    // may have cut short). A key that cannot be read or was deleted meanwhile is not known to
+    // be empty; reporting it would invite the user to delete a key whose contents nobody has
+    // seen.
+    if (!key.IsEmpty()) return;
     Yield();
     engine::ErrorEntry entry;
     entry.EntryKind = engine::kKeyEntry;

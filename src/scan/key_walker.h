@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "registry/access.h"
 #include "scan/scan_session.h"
@@ -36,9 +37,11 @@ public:
 
 private:
     void Walk(registry::RootKey root, const std::string& path, int depth);
+    // Checks one key's values (or its emptiness) and gives its subkey names.
+    std::vector<std::string> VisitKey(registry::RootKey root, const std::string& path);
     void CheckValue(registry::RootKey root, const std::string& path,
                     const std::string& valueKeyPath, const registry::ValueRecord& value);
-    void CheckEmptyKey(registry::RootKey root, const std::string& path);
+    void CheckEmptyKey(registry::RootKey root, const std::string& path, registry::KeyReader& key);
     std::int32_t CategoryMask(std::string_view data, std::string_view keyPath);
     void Yield() { session_.State.Yield(); }
     bool Stopped() const { return session_.State.StopRequested; }

@@ -2,6 +2,7 @@
 // Asks the file system only through the probes of the context; keeps no state between calls.
 #include "scan/path_extract.h"
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -17,11 +18,30 @@ using registry::FileProbes;
 
 constexpr std::size_t kNone = std::string::npos;
 
+// A set of characters to look for in one pass over a text (find_first_of looks each character
+// of the text up in the set's own text).
+class CharSet {
+  public:
+    constexpr explicit CharSet(std::string_view chars) {
+        for (const char c : chars) in_[static_cast<unsigned char>(c)] = true;
+    }
+    std::size_t FindIn(std::string_view text, std::size_t from) const {
+        for (std::size_t i = from; i < text.size(); ++i) {
+            if (in_[static_cast<unsigned char>(text[i])]) return i;
+        }
+        return kNone;
+    }
+
+  private:
+    std::array<bool, 256> in_{};
+};
+
 // Marks that end a path when they follow its last "\": arguments, switches, icon indexes,
 // wildcards and pipes.
-constexpr std::string_view kArgumentMarks = ",/?<>|*";
+constexpr CharSet kArgumentMarks(",/?<>|*");
 // Placeholders ("%1"), stray quotes and DEL after the last "\", cut one kind after the other.
 constexpr std::string_view kPlaceholderMarks = "%\"\x7f";
+constexpr CharSet kPlaceholderSet(kPlaceholderMarks);
 // Separators between a first path and a second one that follows it.
 constexpr std::string_view kPathSeparators = ";| ";
 
@@ -31,9 +51,15 @@ bool StandsAfter(std::size_t pos, std::size_t anchor) {
     return pos != kNone && (anchor == kNone || pos > anchor);
 }
 
+// s.rfind(c); a text without c (most value data holds no "\", ":" or "-") is ruled out by one
+// fast forward search instead of a walk from its end over every character.
+std::size_t LastOf(std::string_view s, char c) {
+    return s.find(c) == kNone ? kNone : s.rfind(c);
+}
+
 bool StartsWithUpper(std::string_view text, std::string_view upperPrefix) {
     return text.size() >= upperPrefix.size() &&
-           ToUpper(text.substr(0, upperPrefix.size())) == upperPrefix;
+           EqualsNoCase(text.substr(0, upperPrefix.size()), upperPrefix);
 }
 
 bool EndsWith(std::string_view text, std::string_view suffix) {
@@ -42,9 +68,9 @@ bool EndsWith(std::string_view text, std::string_view suffix) {
 
 // Cuts at the first of the marks after the last "\". Cutting at the last such mark again and
 // again ends at the same place: the cuts never reach the last "\", so it stays where it is.
-bool CutAtFirstMarkAfterLastBackslash(std::string& s, std::string_view marks) {
-    const std::size_t lastBackslash = s.rfind('\\');
-    const std::size_t cut = s.find_first_of(marks, lastBackslash == kNone ? 0 : lastBackslash + 1);
+bool CutAtFirstMarkAfterLastBackslash(std::string& s, const CharSet& marks) {
+    const std::size_t lastBackslash = LastOf(s, '\\');
+    const std::size_t cut = marks.FindIn(s, lastBackslash == kNone ? 0 : lastBackslash + 1);
     if (cut == kNone) return false;
     s.resize(cut);
     return true;
@@ -52,7 +78,13 @@ bool CutAtFirstMarkAfterLastBackslash(std::string& s, std::string_view marks) {
 
 // "C:\App\app.exe" from "C:\App\app.exe" "%1"; the rest after the quotes when none closes.
 std::string StripLeadingQuote(std::string_view text) {
-    if (text.empty() || text.front() != '"') return std::string(text);
+    if (text.empty() || text.front() != '"') {
+        // Room for the ".exe" that AddExeWhenItExists tries.
+        std::string s;
+        s.reserve(text.size() + 4);
+        s = text;
+        return s;
+    }
     const std::size_t start = text.find_first_not_of('"');
     if (start == kNone) return {};
     const std::size_t close = text.find('"', start);
@@ -65,13 +97,13 @@ bool CutArguments(std::string& s) { return CutAtFirstMarkAfterLastBackslash(s, k
 
 // The dash test can cut only a drive path with a "-" in its last component.
 bool DashTestApplies(const std::string& s) {
-    return StandsAfter(s.rfind('-'), s.rfind('\\')) && s.find(":\\") != kNone;
+    return s.find(":\\") != kNone && StandsAfter(LastOf(s, '-'), LastOf(s, '\\'));
 }
 
 // True when the text up to the first space after the last "\" names something: the space
 // test at the end of the loop will cut the words after it.
 bool NameBeforeWordsExists(const std::string& s, FileProbes& probes) {
-    const std::size_t lastBackslash = s.rfind('\\');
+    const std::size_t lastBackslash = LastOf(s, '\\');
     const std::size_t firstSpace = s.find(' ', lastBackslash == kNone ? 0 : lastBackslash + 1);
     return firstSpace != kNone && probes.FileExists(std::string_view(s).substr(0, firstSpace));
 }
@@ -79,21 +111,21 @@ bool NameBeforeWordsExists(const std::string& s, FileProbes& probes) {
 // "C:\Tools\tool.exe-min" when that whole text names nothing: cut at the last "-". Not when
 // the name before the first space exists: "C:\Tools\my-tool.exe start-up" would otherwise
 // lose "-tool.exe start-up" and an existing program would be reported as missing.
-bool CutDashSwitch(std::string& s, FileProbes& probes) {
-    if (!DashTestApplies(s) || probes.FileExists(s) || NameBeforeWordsExists(s, probes)) {
+bool CutDashSwitch(std::string& s, bool dashTestApplies, FileProbes& probes) {
+    if (!dashTestApplies || probes.FileExists(s) || NameBeforeWordsExists(s, probes)) {
         return false;
     }
-    s.resize(s.rfind('-'));
+    s.resize(LastOf(s, '-'));
     return true;
 }
 
-bool CutPlaceholders(std::string& s) {
+bool CutPlaceholders(std::string& s, bool dashTestApplies) {
     // While the dash test cannot apply it cannot start to apply as s gets shorter, so the
     // one-by-one cuts (each followed by a fresh start of the loop) end at the first mark.
-    if (!DashTestApplies(s)) return CutAtFirstMarkAfterLastBackslash(s, kPlaceholderMarks);
-    const std::size_t lastBackslash = s.rfind('\\');
+    if (!dashTestApplies) return CutAtFirstMarkAfterLastBackslash(s, kPlaceholderSet);
+    const std::size_t lastBackslash = LastOf(s, '\\');
     for (const char mark : kPlaceholderMarks) {
-        const std::size_t last = s.rfind(mark);
+        const std::size_t last = LastOf(s, mark);
         if (StandsAfter(last, lastBackslash)) {
             s.resize(last);
             return true;
@@ -111,8 +143,9 @@ void DropFilePrefix(std::string& s) {
 // A quote before the last ":" ends the first path: C:\a.exe" "C:\b.txt.
 bool CutAtQuoteBeforeLastColon(std::string& s) {
     const std::size_t quote = s.find('"');
-    const std::size_t lastColon = s.rfind(':');
-    if (quote == kNone || lastColon == kNone || quote > lastColon) return false;
+    if (quote == kNone) return false;
+    const std::size_t lastColon = LastOf(s, ':');
+    if (lastColon == kNone || quote > lastColon) return false;
     s.resize(quote);
     return true;
 }
@@ -120,7 +153,7 @@ bool CutAtQuoteBeforeLastColon(std::string& s) {
 // A second path after the first (C:\a.exe;D:\b): cut at the last ";", else "|", else space
 // before the last ":".
 bool CutBeforeSecondPath(std::string& s) {
-    const std::size_t lastColon = s.rfind(':');
+    const std::size_t lastColon = LastOf(s, ':');
     if (lastColon == kNone || StandsAfter(s.find('\\'), lastColon)) return false;
     for (const char separator : kPathSeparators) {
         const std::size_t cut = s.rfind(separator, lastColon);
@@ -141,8 +174,8 @@ void StartAtDriveLetter(std::string& s) {
 // "C:\Tools\run.exe /q x": when the text up to the first space after the last "\" exists,
 // the words after it go and the loop starts over; otherwise the loop ends.
 bool CutWordsAfterExistingFile(std::string& s, FileProbes& probes) {
-    const std::size_t lastBackslash = s.rfind('\\');
-    const std::size_t lastSpace = s.rfind(' ');
+    const std::size_t lastBackslash = LastOf(s, '\\');
+    const std::size_t lastSpace = LastOf(s, ' ');
     if (!StandsAfter(lastSpace, lastBackslash)) return false;
     const std::size_t firstSpace = s.find(' ', lastBackslash == kNone ? 0 : lastBackslash + 1);
     if (!probes.FileExists(std::string_view(s).substr(0, firstSpace))) return false;
@@ -159,7 +192,12 @@ bool CutWordsAfterExistingFile(std::string& s, FileProbes& probes) {
 // least one character.
 bool Clean(std::string& s, FileProbes& probes) {
     for (std::size_t pass = 0; pass < kMaxCleaningPasses; ++pass) {
-        if (CutArguments(s) || CutDashSwitch(s, probes) || CutPlaceholders(s)) continue;
+        if (CutArguments(s)) continue;
+        // The dash switch leaves s alone when it does not cut, so its test holds for both.
+        const bool dashTestApplies = DashTestApplies(s);
+        if (CutDashSwitch(s, dashTestApplies, probes) || CutPlaceholders(s, dashTestApplies)) {
+            continue;
+        }
         DropFilePrefix(s);
         if (CutAtQuoteBeforeLastColon(s) || CutBeforeSecondPath(s)) continue;
         StartAtDriveLetter(s);
@@ -192,7 +230,7 @@ NumberSign SignOfNumber(std::string_view text) {
 // A number as the last component (a resource id, an index): negative numbers name nothing;
 // otherwise the folder above it is meant when it exists, and nothing when it does not.
 void DropNumericTail(std::string& s, FileProbes& probes) {
-    const std::size_t lastBackslash = s.rfind('\\');
+    const std::size_t lastBackslash = LastOf(s, '\\');
     const std::string_view last =
         std::string_view(s).substr(lastBackslash == kNone ? 0 : lastBackslash + 1);
     switch (SignOfNumber(last)) {
@@ -211,8 +249,8 @@ void DropNumericTail(std::string& s, FileProbes& probes) {
 
 // "C:\Tools\run" names C:\Tools\run.exe when that exists.
 void AddExeWhenItExists(std::string& s, FileProbes& probes) {
-    std::string withExe = s + ".exe";
-    if (probes.FileExists(withExe)) s = std::move(withExe);
+    s += ".exe";
+    if (!probes.FileExists(s)) s.resize(s.size() - 4);
 }
 
 // A first ":" that is not a drive letter's (a web address, "res:", "name:value") keeps as many
@@ -222,7 +260,7 @@ void AddExeWhenItExists(std::string& s, FileProbes& probes) {
 void TrimAtLateColon(std::string& s) {
     const std::size_t firstColon = s.find(':');
     if (firstColon == kNone || firstColon < 3) return;
-    s.resize(s.size() - (s.rfind(':') + 1));
+    s.resize(s.size() - (LastOf(s, ':') + 1));
 }
 
 // "C:\x\a.dll;" names C:\x\a.dll when that exists.
@@ -234,7 +272,7 @@ void DropTrailingSemicolon(std::string& s, FileProbes& probes) {
 
 // "C:\x\a.dll;b;c" names C:\x\a.dll when that exists.
 void CutAtSemicolonAfterExistingFile(std::string& s, FileProbes& probes) {
-    const std::size_t lastBackslash = s.rfind('\\');
+    const std::size_t lastBackslash = LastOf(s, '\\');
     const std::size_t semicolon = s.find(';');
     if (lastBackslash == kNone || !StandsAfter(semicolon, lastBackslash)) return;
     if (probes.FileExists(std::string_view(s).substr(0, semicolon))) s.resize(semicolon);
@@ -275,7 +313,7 @@ std::int32_t PathKindOfPath(std::string_view s, PathContext& context) {
     if (!s.empty() && s.front() >= '0' && s.front() <= '9') return engine::kNotAPath;
     // The address prefixes are compared in upper case, "url://" as well as "URL://".
     if (StartsWithUpper(s, "HTTP://") || StartsWithUpper(s, "URL://")) return engine::kNotAPath;
-    if (s.find(':') != s.rfind(':')) return engine::kNotAPath;  // more than one ":"
+    if (s.find(':') != LastOf(s, ':')) return engine::kNotAPath;  // more than one ":"
     if (s.find('\\', 2) != kNone && s.find("\\\\") != kNone) return engine::kNetworkPath;
     if (s.find(":\\") == kNone) {
         // A bare name counts as a file when the fonts folder holds it.
@@ -283,7 +321,7 @@ std::int32_t PathKindOfPath(std::string_view s, PathContext& context) {
                                                                 : engine::kNotAPath;
     }
     if (EndsWith(s, ":\\")) return engine::kDriveRoot;
-    if (StandsAfter(s.rfind('.'), s.rfind('\\'))) {
+    if (StandsAfter(LastOf(s, '.'), LastOf(s, '\\'))) {
         // With an extension: a file unless a folder of that name exists.
         return context.Probes.IsDirectory(s) ? engine::kFolderPath : engine::kFilePath;
     }

@@ -2,6 +2,7 @@
 #include "scan/probe_cache.h"
 
 #include <array>
+#include <utility>
 
 #include "registry/text.h"
 
@@ -23,6 +24,16 @@ constexpr std::array<bool, 256> MakeBadNameChars() {
 constexpr std::array<bool, 256> kBadNameChars = MakeBadNameChars();
 
 bool IsBadNameChar(char c) { return kBadNameChars[static_cast<unsigned char>(c)]; }
+
+// The path as the Win32 file functions read it when its last name ends in dots or spaces:
+// without them ("C:\A\b. " is "C:\A\b"). Other paths are given back unchanged.
+std::string_view WithoutTrailingDotsAndSpaces(std::string_view path) {
+    const std::size_t end = path.find_last_not_of(". ");
+    if (end == std::string_view::npos || end + 1 == path.size() || path[end] == '\\') {
+        return path;
+    }
+    return path.substr(0, end + 1);
+}
 
 bool IsFullPath(std::string_view path) {
     if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') return true;
@@ -56,12 +67,16 @@ void CachingProbes::UpperInto(std::string& buffer, std::string_view text) {
 }
 
 const CachingProbes::Folder& CachingProbes::ListingOf(std::string_view folder) {
-    // Questions come in runs about one folder (a file, then the same name + ".exe").
-    if (lastFolder_ && folder == lastFolderName_) return *lastFolder_;
-    const Folder& listing = LoadListing(folder);
-    lastFolderName_.assign(folder);
-    lastFolder_ = &listing;
-    return listing;
+    // Questions come in runs about one folder (a file, then the same name + ".exe"), with the
+    // fonts folder in between.
+    if (recent_[0] && folder == recentNames_[0]) return *recent_[0];
+    std::swap(recent_[0], recent_[1]);
+    std::swap(recentNames_[0], recentNames_[1]);
+    if (!recent_[0] || folder != recentNames_[0]) {
+        recent_[0] = &LoadListing(folder);
+        recentNames_[0].assign(folder);
+    }
+    return *recent_[0];
 }
 
 const CachingProbes::Folder& CachingProbes::LoadListing(std::string_view folder) {
@@ -108,8 +123,11 @@ bool CachingProbes::Cached(Kind kind, std::string_view path) {
     if (kind != kNetwork && (!IsFullPath(path) || path.find(':', 2) != std::string_view::npos)) {
         return false;
     }
-    if (kind != kNetwork && IsPlainPath(path)) {
-        const Presence presence = FromListing(path, 0);
+    // Binary data shown as hex pairs ends in a space: such names are common and each would
+    // otherwise cost a real probe.
+    if (const std::string_view read = WithoutTrailingDotsAndSpaces(path);
+        kind != kNetwork && IsPlainPath(read)) {
+        const Presence presence = FromListing(read, 0);
         if (presence != Presence::Unknown) {
             return kind == kExists ? presence != Presence::Absent
                                    : presence == Presence::Directory;
@@ -165,7 +183,7 @@ bool CachingProbes::DeleteFile(std::string_view path) {
 }
 
 void CachingProbes::Clear() {
-    lastFolder_ = nullptr;
+    recent_[0] = recent_[1] = nullptr;
     for (auto& answers : answers_) answers.clear();
     folders_.clear();
     expansions_.clear();

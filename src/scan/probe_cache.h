@@ -1,6 +1,7 @@
 // A FileProbes decorator that remembers the file system's answers for the length of one scan:
-// the same answers, far fewer probes. A plain full path ("C:\Dir\name.ext") is answered from
-// one listing of its folder; anything unusual goes to the real probe, whose answer is kept.
+// the same answers, far fewer probes. A plain full path ("C:\Dir\name.ext", also with dots or
+// spaces after the last name, which Windows drops) is answered from one listing of its folder;
+// anything unusual goes to the real probe, whose answer is kept.
 // A relative name is never looked up in the program's working folder: it does not exist; nor
 // does a path with a second ":" (alternate data streams are not files the scan looks for).
 // Deleting a file through it forgets everything.
@@ -66,8 +67,10 @@ private:
     std::unordered_map<std::string, bool> answers_[kKinds];
     std::unordered_map<std::string, Folder> folders_;
     std::unordered_map<std::string, std::string> expansions_;
-    std::string lastFolderName_;
-    const Folder* lastFolder_ = nullptr;  // points into folders_
+    // The two folders asked about last (a value's folder and the fonts folder take turns),
+    // the more recent first; the pointers point into folders_.
+    std::string recentNames_[2];
+    const Folder* recent_[2] = {nullptr, nullptr};
     std::string folderKey_;
     std::string nameKey_;
     std::string windowsDir_;

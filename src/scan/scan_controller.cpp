@@ -129,6 +129,7 @@ void StartScan(ScanSession& session, ScanFrontEnd& frontEnd, const ScanRequest& 
 
     if (request.Shortcuts && !session.ScanHalted) {
         session.Shortcuts.Reset();
+        frontEnd.ShortcutScanStarting();
         const ShortcutScanContext context{
             session.Access.Probes(), session.State, session.ScanHalted,
             [&frontEnd](const ShortcutEntry& entry) { frontEnd.ShortcutFound(entry); }};

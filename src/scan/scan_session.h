@@ -28,6 +28,8 @@ public:
     virtual void ShowMessage(const std::string& text) = 0;
     // The results page is reset for a new scan: no rows, every counter "0".
     virtual void ResetResults() = 0;
+    // The shortcut scan of drive C: starts (after the registry scan's Done).
+    virtual void ShortcutScanStarting() {}
     // An invalid shortcut was found and appended to the shortcut results.
     virtual void ShortcutFound(const ShortcutEntry& entry) = 0;
     // The scan and the shortcut scan are over: final caption, sort by column 1.

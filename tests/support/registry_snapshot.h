@@ -2,6 +2,7 @@
 // after: every key by its exact path and spelling, every value by name with type and bytes.
 #pragma once
 
+#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
@@ -48,6 +49,66 @@ inline RegistrySnapshot Snapshot(registry::RegistryStore& store) {
         SnapshotKey(store, root.Handle, "", std::string(root.Name), snapshot);
     }
     return snapshot;
+}
+
+// One key and everything below it; empty when the key does not exist.
+inline RegistrySnapshot SnapshotTree(registry::RegistryStore& store, registry::RootKey root,
+                                     const std::string& path) {
+    RegistrySnapshot snapshot;
+    SnapshotKey(store, root, path, registry::RootName(root) + "\\" + path, snapshot);
+    return snapshot;
+}
+
+// Bytes as C-style text with \xNN for anything unprintable, for failure messages.
+inline std::string Printable(const std::string& bytes) {
+    std::string text;
+    for (const unsigned char c : bytes) {
+        if (c >= 0x20 && c < 0x7F) {
+            text += static_cast<char>(c);
+        } else {
+            char hex[5];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            text += hex;
+        }
+    }
+    return text;
+}
+
+// The first keys and values in which two snapshots differ, one per line (at most `limit`
+// lines); empty when they are equal.
+inline std::string DescribeDifference(const RegistrySnapshot& actual,
+                                      const RegistrySnapshot& expected, int limit = 10) {
+    std::string report;
+    auto note = [&](const std::string& line) {
+        if (limit-- > 0) report += line + "\n";
+    };
+    for (const auto& [key, contents] : expected) {
+        const auto found = actual.find(key);
+        if (found == actual.end()) {
+            note("missing key " + Printable(key));
+            continue;
+        }
+        for (const auto& [name, value] : contents.Values) {
+            const auto other = found->second.Values.find(name);
+            if (other == found->second.Values.end()) {
+                note("missing value " + Printable(key) + " : " + Printable(name));
+            } else if (!(other->second == value)) {
+                note("value " + Printable(key) + " : " + Printable(name) + " is type " +
+                     std::to_string(other->second.Type) + " [" + Printable(other->second.Bytes) +
+                     "], expected type " + std::to_string(value.Type) + " [" +
+                     Printable(value.Bytes) + "]");
+            }
+        }
+        for (const auto& [name, value] : found->second.Values) {
+            if (!contents.Values.count(name)) {
+                note("extra value " + Printable(key) + " : " + Printable(name));
+            }
+        }
+    }
+    for (const auto& [key, contents] : actual) {
+        if (!expected.count(key)) note("extra key " + Printable(key));
+    }
+    return report;
 }
 
 }  // namespace hivewarden::testing

@@ -19,7 +19,7 @@ namespace hivewarden::testing {
 // Forwards to a MemoryStore; writes, value deletions and key deletions of the listed names
 // (values by name, keys by last component; compared case-insensitively) answer false.
 class RefusingStore final : public registry::RegistryStore {
-public:
+  public:
     registry::MemoryStore Inner;
     std::set<std::string, LessNoCase> RefuseWrite;
     std::set<std::string, LessNoCase> RefuseDeleteValue;
@@ -40,6 +40,9 @@ public:
     }
     bool LongestValueName(registry::StoreHandle key, std::uint32_t& length) override {
         return Inner.LongestValueName(key, length);
+    }
+    bool QueryKeyCounts(registry::StoreHandle key, registry::KeyCounts& counts) override {
+        return Inner.QueryKeyCounts(key, counts);
     }
     bool Read(registry::StoreHandle key, std::string_view name,
               registry::RawValue& value) override {
@@ -62,27 +65,32 @@ public:
     }
 };
 
-class RepairMachine {
-public:
-    RepairMachine() { State.WindowsDir = "C:\\Windows\\"; }
+// The machine over any store: StoreT is default-constructible (an in-memory store, or on
+// Windows the live registry).
+template <typename StoreT>
+class BasicRepairMachine {
+  public:
+    BasicRepairMachine() { State.WindowsDir = "C:\\Windows\\"; }
 
     // Keys and values at full paths ("HKEY_CURRENT_USER\Software\X"); keys are created.
-    RepairMachine& Raw(std::string_view fullKey, std::string_view name, std::uint32_t type,
-                       std::string bytes) {
+    BasicRepairMachine& Raw(std::string_view fullKey, std::string_view name, std::uint32_t type,
+                            std::string bytes) {
         const auto key = Split(fullKey);
         Access.CreateKey(key.Root, key.Path);
         Access.WriteRaw(key.Root, key.Path, name, registry::RawValue{type, std::move(bytes)});
         return *this;
     }
-    RepairMachine& Text(std::string_view fullKey, std::string_view name, std::string_view data) {
+    BasicRepairMachine& Text(std::string_view fullKey, std::string_view name,
+                             std::string_view data) {
         return Raw(fullKey, name, registry::kRegSz, std::string(data) + '\0');
     }
-    RepairMachine& Number(std::string_view fullKey, std::string_view name, std::uint32_t number) {
+    BasicRepairMachine& Number(std::string_view fullKey, std::string_view name,
+                               std::uint32_t number) {
         std::string bytes(4, '\0');
         for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((number >> (8 * i)) & 0xFF);
         return Raw(fullKey, name, registry::kRegDword, bytes);
     }
-    RepairMachine& Key(std::string_view fullKey) {
+    BasicRepairMachine& Key(std::string_view fullKey) {
         const auto key = Split(fullKey);
         Access.CreateKey(key.Root, key.Path);
         return *this;
@@ -160,16 +168,18 @@ public:
 
     std::string BackupPath() const { return Folder.File("backup.reg"); }
 
-    RefusingStore Store;
+    StoreT Store;
     FakeProbes Probes;
     engine::ScanState State;
     registry::RegistryAccess Access{Store, Probes, State};
     TempFolder Folder;
 
-private:
+  private:
     static registry::RootAndPath Split(std::string_view fullKey) {
         return *registry::SplitKeyPath(fullKey, true);
     }
 };
+
+using RepairMachine = BasicRepairMachine<RefusingStore>;
 
 }  // namespace hivewarden::testing

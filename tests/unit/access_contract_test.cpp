@@ -1,5 +1,7 @@
 // The access operations' contract, run against every store backend (the memory store here;
 // the Win32 store joins in the Windows test run).
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,7 +54,6 @@ TEST_P(AccessContract, CreateKeyMakesIntermediateKeysAndSubkeysListInNameOrder) 
     s.Access().CreateKey(s.Root(), s.Path("C"));
     s.Access().CreateKey(s.Root(), s.Path("a"));
     EXPECT_THAT(s.Access().EnumSubkeys(s.Root(), s.Path()), ElementsAre("a", "b", "C"));
-    EXPECT_EQ(s.Access().CountSubkeys(s.Root(), s.Path()), 3u);
     EXPECT_TRUE(s.Access().KeyExists(s.Root(), s.Path("B\\DEEP")));
 }
 
@@ -61,7 +62,10 @@ TEST_P(AccessContract, MissingKeyReadsAsEmpty) {
     EXPECT_FALSE(s.Access().OpenKey(s.Root(), s.Path("nope")));
     EXPECT_TRUE(s.Access().EnumSubkeys(s.Root(), s.Path("nope")).empty());
     EXPECT_TRUE(s.Access().EnumValues(s.Root(), s.Path("nope")).empty());
-    EXPECT_EQ(s.Access().CountSubkeys(s.Root(), s.Path("nope")), 0u);
+    registry::KeyReader missing = s.Access().ReadKey(s.Root(), s.Path("nope"));
+    EXPECT_TRUE(missing.Values().empty());
+    EXPECT_TRUE(missing.Subkeys().empty());
+    EXPECT_FALSE(missing.IsEmpty());  // not known to be empty: it is not there at all
     EXPECT_EQ(s.Access().QueryValue(s.Root(), s.Path("nope"), "x", registry::kTextKind), "");
     EXPECT_EQ(s.Access().QueryNumber(s.Root(), s.Path("nope"), "x"), 0);
     // Writes to a missing key are skipped silently and create nothing.
@@ -193,7 +197,6 @@ TEST_P(AccessContract, StopRequestedEmptiesEnumerations) {
     s.Signals().StopRequested = true;
     EXPECT_TRUE(s.Access().EnumSubkeys(s.Root(), s.Path()).empty());
     EXPECT_TRUE(s.Access().EnumValues(s.Root(), s.Path()).empty());
-    EXPECT_EQ(s.Access().CountSubkeys(s.Root(), s.Path()), 0u);
 }
 
 TEST_P(AccessContract, EnumerationsYieldOncePerItemAndStopMidway) {
@@ -231,6 +234,121 @@ TEST_P(AccessContract, ValuesEnumerateInStoreOrder) {
         // Wine keeps values sorted by name.
         EXPECT_THAT(names, ElementsAre("alpha", "Mid", "zeta"));
     }
+}
+
+// What the store reports for a key and what its listings give, through the store's own calls
+// and through one KeyReader.
+struct KeySeen {
+    registry::KeyCounts Reported;
+    std::uint32_t SubkeysByIndex = 0;
+    std::uint32_t ValuesByIndex = 0;
+    std::vector<std::string> Subkeys;
+    std::vector<std::string> ValueNames;
+    bool Empty = false;
+};
+
+KeySeen SeeKey(Scratch& s, const std::string& below) {
+    KeySeen seen;
+    registry::RegistryStore& store = s.Access().Store();
+    {
+        registry::KeyHandle key = s.Access().OpenKey(s.Root(), s.Path(below));
+        EXPECT_TRUE(key);
+        EXPECT_TRUE(store.QueryKeyCounts(key.Get(), seen.Reported));
+        std::string name;
+        while (store.SubkeyName(key.Get(), seen.SubkeysByIndex, name)) ++seen.SubkeysByIndex;
+        while (store.ValueName(key.Get(), seen.ValuesByIndex, name)) ++seen.ValuesByIndex;
+    }
+    registry::KeyReader reader = s.Access().ReadKey(s.Root(), s.Path(below));
+    for (const registry::ValueRecord& value : reader.Values()) {
+        seen.ValueNames.push_back(value.Name);
+    }
+    seen.Subkeys = reader.Subkeys();
+    seen.Empty = reader.IsEmpty();
+    return seen;
+}
+
+TEST_P(AccessContract, KeyCountsMatchWhatEnumeratesAndOneReaderListsBoth) {
+    Scratch s(GetParam());
+    for (const char* sub : {"k\\b", "k\\A", "k\\c\\deeper"}) {
+        s.Access().CreateKey(s.Root(), s.Path(sub));
+    }
+    s.Access().SetValue(s.Root(), s.Path("k"), "", registry::kTextKind, "default");
+    s.Access().SetValue(s.Root(), s.Path("k"), "n", registry::kNumberKind, "7");
+    s.Raw("k", "bin", registry::kRegBinary, std::string(2000, '\x01'));  // beyond one small read
+    s.Raw("k\\c", "only", registry::kRegSz, std::string("x\0", 2));
+
+    const KeySeen k = SeeKey(s, "k");
+    EXPECT_EQ(k.Reported, (registry::KeyCounts{3, 3}));
+    EXPECT_EQ(k.SubkeysByIndex, 3u);
+    EXPECT_EQ(k.ValuesByIndex, 3u);
+    EXPECT_THAT(k.Subkeys, ElementsAre("A", "b", "c"));
+    EXPECT_THAT(k.ValueNames, ::testing::UnorderedElementsAre("", "n", "bin"));
+    EXPECT_FALSE(k.Empty);
+
+    // Counts are the key's own items, not its subtree's.
+    const KeySeen c = SeeKey(s, "k\\c");
+    EXPECT_EQ(c.Reported, (registry::KeyCounts{1, 1}));
+    EXPECT_THAT(c.Subkeys, ElementsAre("deeper"));
+    EXPECT_THAT(c.ValueNames, ElementsAre("only"));
+    EXPECT_FALSE(c.Empty);
+}
+
+TEST_P(AccessContract, AnEmptyKeyCountsNothingListsNothingAndIsEmptyUntilFilled) {
+    Scratch s(GetParam());
+    s.Access().CreateKey(s.Root(), s.Path("empty"));
+    const KeySeen seen = SeeKey(s, "empty");
+    EXPECT_EQ(seen.Reported, (registry::KeyCounts{0, 0}));
+    EXPECT_EQ(seen.SubkeysByIndex + seen.ValuesByIndex, 0u);
+    EXPECT_TRUE(seen.Subkeys.empty());
+    EXPECT_TRUE(seen.ValueNames.empty());
+    EXPECT_TRUE(seen.Empty);
+
+    // Emptiness is asked afresh: items added after the reader opened the key count.
+    struct Case {
+        const char* name;
+        std::function<void()> fill;
+    };
+    const Case kCases[] = {
+        {"a value",
+         [&] { s.Access().SetValue(s.Root(), s.Path("empty"), "v", registry::kTextKind, "x"); }},
+        {"a subkey", [&] { s.Access().CreateKey(s.Root(), s.Path("empty\\sub")); }},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        s.Access().DeleteKey(s.Root(), s.Path("empty"));
+        s.Access().CreateKey(s.Root(), s.Path("empty"));
+        registry::KeyReader reader = s.Access().ReadKey(s.Root(), s.Path("empty"));
+        EXPECT_TRUE(reader.Values().empty());
+        c.fill();
+        EXPECT_FALSE(reader.IsEmpty());
+    }
+}
+
+TEST_P(AccessContract, AKeyDeletedAfterItWasOpenedAnswersNothingMore) {
+    Scratch s(GetParam());
+    s.Access().CreateKey(s.Root(), s.Path("gone\\child"));
+    s.Access().SetValue(s.Root(), s.Path("gone"), "v", registry::kTextKind, "x");
+    registry::RegistryStore& store = s.Access().Store();
+    registry::KeyHandle handle = s.Access().OpenKey(s.Root(), s.Path("gone"));
+    ASSERT_TRUE(handle);
+    registry::KeyReader reader = s.Access().ReadKey(s.Root(), s.Path("gone"));
+    const std::vector<registry::ValueRecord> values = reader.Values();  // opens the key
+    ASSERT_EQ(values.size(), 1u);
+    EXPECT_EQ(values[0].Data, "x");
+
+    s.Access().DeleteKey(s.Root(), s.Path("gone"));
+    ASSERT_FALSE(s.Access().KeyExists(s.Root(), s.Path("gone")));
+
+    registry::KeyCounts counts;
+    std::string name;
+    std::optional<RawValue> raw;
+    EXPECT_FALSE(store.QueryKeyCounts(handle.Get(), counts));
+    EXPECT_FALSE(store.SubkeyName(handle.Get(), 0, name));
+    EXPECT_FALSE(store.ValueAt(handle.Get(), 0, name, raw));
+    // The reader had counted one subkey when it opened the key; the key is gone now.
+    EXPECT_TRUE(reader.Subkeys().empty());
+    EXPECT_TRUE(reader.Values().empty());
+    EXPECT_FALSE(reader.IsEmpty());
 }
 
 ScratchStore MakeMemoryScratch() {

@@ -9,6 +9,7 @@
 
 #include "custom/custom_grid.h"
 #include "custom/search_terms.h"
+#include "support/counting_store.h"
 #include "support/fake_machine.h"
 
 namespace hivewarden::testing {
@@ -347,6 +348,54 @@ TEST(CustomSearch, CancelAfterTheValuesStillLeavesTheSubkeysAlone) {
     const SearchRun result = Search(m, {"hit"});
 
     EXPECT_EQ(Locations(result.Hits), std::vector<std::string>{a + "\\v"});
+}
+
+TEST(CustomSearch, EveryKeyIsOpenedOnceForItsValuesAndSubkeys) {
+    FakeMachine m;
+    m.Text(std::string(kCu) + "\\A", "v", "hit")
+        .Text(std::string(kCu) + "\\A\\Sub", "v", "x")
+        .Key(std::string(kCu) + "\\Empty")
+        .Text(std::string(kLm) + "\\Software\\Hit", "w", "y");
+    CountingStore counting(m.Store);
+    registry::RegistryAccess access(counting, m.Probes, m.State);
+    custom::CustomSearch search(m.State, access);
+    RecordingSearchFrontEnd frontEnd(m.State);
+
+    custom::RunCustomSearch(search, frontEnd, {"hit"});
+
+    std::vector<std::string> keys;
+    for (const auto& [key, opens] : counting.OpensOf) {
+        keys.push_back(key);
+        EXPECT_EQ(opens, 1) << key;
+    }
+    const std::string cu = kCu;
+    const std::string lm = kLm;
+    EXPECT_EQ(keys, (std::vector<std::string>{cu, cu + "\\A", cu + "\\A\\Sub", cu + "\\Empty", lm,
+                                              lm + "\\Software", lm + "\\Software\\Hit"}));
+    EXPECT_EQ(Locations({m.State.CustomHits.begin(), m.State.CustomHits.end()}),
+              (std::vector<std::string>{cu + "\\A\\v", lm + "\\Software\\Hit"}));
+    EXPECT_EQ(counting.Made.Closes, counting.Made.Opens);
+}
+
+TEST(CustomSearch, AKeyDeletedWhileItsValuesAreSearchedIsNotDescended) {
+    FakeMachine m;
+    const std::string a = std::string(kCu) + "\\A";
+    m.Text(a, "v1", "hit").Text(a, "v2", "hit").Text(a + "\\Sub", "v", "hit");
+    m.Text(std::string(kCu) + "\\B", "v", "hit");
+    bool deleted = false;
+    m.State.YieldHook = [&] {
+        if (!deleted && m.State.CustomHits.Count() == 1) {
+            deleted = true;
+            m.Access.DeleteKey(registry::kCurrentUser, "A");
+        }
+    };
+
+    const SearchRun result = Search(m, {"hit"});
+
+    // The values already listed are still searched; nothing below the deleted key is.
+    EXPECT_EQ(Locations(result.Hits),
+              (std::vector<std::string>{a + "\\v1", a + "\\v2", std::string(kCu) + "\\B\\v"}));
+    EXPECT_EQ(m.Store.OpenHandleCount(), 0u);
 }
 
 TEST(CustomSearch, PollingDuringTheWalkHandsEveryHitToTheGridOnce) {

@@ -5,6 +5,7 @@
 #include "scan/key_walker.h"
 #include "scan/scan_controller.h"
 #include "scan/scan_options.h"
+#include "support/counting_store.h"
 #include "support/fake_machine.h"
 #include "support/recording_front_end.h"
 
@@ -24,6 +25,13 @@ protected:
         scan::RunScan(session_, frontEnd, options);
     }
     const engine::ScanResultList& Results() { return machine.State.ScanResults; }
+    // Scans the machine's registry as seen through `store` (which wraps machine.Store).
+    void ScanThrough(registry::RegistryStore& store, std::int32_t options) {
+        registry::RegistryAccess access(store, machine.Probes, machine.State);
+        ScanSession session(machine.State, access, machine.Paths);
+        machine.State.CheckEmptyKeys = (options & scan::ScanEmptyKeys) != 0;
+        scan::RunScan(session, frontEnd, options);
+    }
 
     FakeMachine machine;
     RecordingFrontEnd frontEnd;
@@ -176,6 +184,69 @@ TEST_F(WalkerTest, StopDuringValuesEndsTheWholeWalk) {
     ASSERT_EQ(frontEnd.DoneCalls.size(), 1u);
     EXPECT_TRUE(frontEnd.DoneCalls[0].Canceled);
     EXPECT_EQ(frontEnd.DoneCalls[0].Task, engine::kModeScan);
+}
+
+TEST_F(WalkerTest, EveryKeyIsOpenedOnceForItsValuesAndSubkeys) {
+    machine.Text("HKEY_CURRENT_USER\\Software\\App", "Exe", "C:\\gone.exe")
+        .Text("HKEY_CURRENT_USER\\Software\\App\\Sub", "v", "text")
+        .Key("HKEY_CURRENT_USER\\Software\\App\\Empty")
+        .Text("HKEY_LOCAL_MACHINE\\SYSTEM\\Setup", "v", "C:\\gone.exe");
+    CountingStore counting(machine.Store);
+
+    ScanThrough(counting, scan::ScanAll | scan::ScanEmptyKeys);
+
+    std::vector<std::string> keys;
+    for (const auto& [key, opens] : counting.OpensOf) {
+        keys.push_back(key);
+        // The roots are opened once more for the top-level key counts of the progress.
+        const bool root = key.find('\\') == std::string::npos;
+        EXPECT_EQ(opens, root ? 2 : 1) << key;
+    }
+    EXPECT_THAT(keys, ::testing::Contains("HKEY_CURRENT_USER\\Software\\App\\Empty"));
+    EXPECT_THAT(keys, ::testing::Contains("HKEY_LOCAL_MACHINE\\SYSTEM\\Setup"));
+    ASSERT_EQ(Results().Count(), 2);
+    EXPECT_EQ(Results()[1].ItemName, "Exe");
+    EXPECT_TRUE(Results()[2].IsEmptyKey);
+    EXPECT_EQ(counting.Made.Opens, counting.Made.Closes);
+}
+
+TEST_F(WalkerTest, AKeyDeletedWhileItsValuesAreCheckedIsNotDescended) {
+    machine.Text("HKEY_CURRENT_USER\\A", "one", "C:\\gone1.exe")
+        .Text("HKEY_CURRENT_USER\\A", "two", "C:\\gone2.exe")
+        .Text("HKEY_CURRENT_USER\\A\\Sub", "three", "C:\\gone3.exe")
+        .Text("HKEY_CURRENT_USER\\B", "four", "C:\\gone4.exe");
+    bool deleted = false;
+    machine.State.YieldHook = [&] {
+        if (!deleted && Results().Count() == 1) {
+            deleted = true;
+            machine.Access.DeleteKey(registry::kCurrentUser, "A");
+        }
+    };
+    Scan(scan::ScanAll);
+    // The values already listed are still checked; nothing below the deleted key is.
+    std::vector<std::string> names;
+    for (const engine::ErrorEntry& e : Results()) names.push_back(e.ItemName);
+    EXPECT_THAT(names, ::testing::ElementsAre("one", "two", "four"));
+    EXPECT_EQ(machine.Store.OpenHandleCount(), 0u);
+}
+
+TEST_F(WalkerTest, CancelBeforeAKeysValuesAreListedReportsNoEmptyKey) {
+    machine.Text("HKEY_CURRENT_USER\\Software\\Full", "v", "text")
+        .Key("HKEY_CURRENT_USER\\Software\\Full\\Child");
+    machine.State.CheckEmptyKeys = true;
+    machine.State.ActiveScanOptions = scan::ScanEmptyKeys;
+    machine.State.StopRequested = true;  // Cancel pressed before the key's listing
+    scan::KeyWalker walker(Session(), frontEnd);
+    walker.WalkKey(registry::kCurrentUser, "Software\\Full");
+    EXPECT_EQ(Results().Count(), 0);
+}
+
+TEST_F(WalkerTest, AKeyWithValuesItCannotListIsNotReportedAsEmpty) {
+    machine.Text("HKEY_LOCAL_MACHINE\\Software\\Perf\\009", "Counter", "1");
+    CountingStore counting(machine.Store);
+    counting.Unlistable.insert("HKEY_LOCAL_MACHINE\\Software\\Perf\\009");
+    ScanThrough(counting, scan::ScanEmptyKeys);
+    EXPECT_EQ(Results().Count(), 0);
 }
 
 TEST(ScanProgress, FollowsThePositionAmongTopLevelKeys) {

@@ -42,6 +42,9 @@ TEST_F(ProbeCacheTest, AnswersLikeTheRealProbes) {
         "C:\\Program Files\\..\\Windows",    "C:/Program Files/App/app.exe",
         "C:\\PROGRA~1\\App\\app.exe",        "D:\\anything.exe",
         "C:\\Program Files\\App\\app.exe\\more",
+        "C:\\Program Files\\App\\app.exe . ", "C:\\Program Files\\App\\Sub  ",
+        "C:\\Program Files\\App\\ .",      "C:\\Windows\\Fonts\\0A FF 00 ",
+        "C:\\Program Files.\\App\\app.exe ",
     };
     scan::CachingProbes cached(*mapped_);
     for (int round = 0; round < 2; ++round) {
@@ -62,6 +65,15 @@ TEST_F(ProbeCacheTest, OneListingAnswersAFolderOfQuestions) {
     EXPECT_TRUE(cached.FileExists("C:\\Program Files\\App\\app.exe"));
     EXPECT_EQ(cached.Questions(), 101u);
     EXPECT_EQ(cached.Probes(), 1u);
+}
+
+TEST_F(ProbeCacheTest, NamesEndingInDotsOrSpacesAreAnsweredFromTheListing) {
+    scan::CachingProbes cached(*mapped_);
+    EXPECT_TRUE(cached.FileExists("C:\\Program Files\\App\\app.exe"));
+    EXPECT_TRUE(cached.FileExists("C:\\Program Files\\App\\app.exe. "));
+    EXPECT_TRUE(cached.IsDirectory("C:\\Program Files\\App\\Sub ."));
+    EXPECT_FALSE(cached.FileExists("C:\\Program Files\\App\\0A 1B 00 "));
+    EXPECT_EQ(cached.Probes(), 1u);  // the listing of C:\Program Files\App
 }
 
 TEST_F(ProbeCacheTest, RelativeNamesNeverExist) {

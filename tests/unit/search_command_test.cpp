@@ -17,6 +17,7 @@
 #include "cli/console_search_front_end.h"
 #include "cli/platform_system.h"
 #include "cli/terminal_text.h"
+#include "custom/custom_repair_page.h"
 #include "custom/custom_search.h"
 #include "support/fake_machine.h"
 #include "support/temp_folder.h"
@@ -307,6 +308,68 @@ TEST_F(SearchCommandTest, BackupThatCannotBeWrittenChangesNothing) {
     EXPECT_EQ(r.Code, cli::kExitFailed);
     EXPECT_NE(r.Err.find("no-such-folder"), std::string::npos) << r.Err;
     EXPECT_FALSE(std::filesystem::exists(tmp_.File("after.reg")));
+}
+
+// The .reg files of the temporary folder beside the two registry files.
+std::vector<std::string> OtherFiles(const TempFolder& tmp) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(tmp.Folder())) {
+        const std::string name = entry.path().filename().string();
+        if (name != "cu.reg" && name != "lm.reg") names.push_back(name);
+    }
+    return names;
+}
+
+TEST_F(SearchCommandTest, BadBackupNamesAreRefusedBeforeTheSearch) {
+    const char* kNames[] = {"..\\x", "../x", "sub/name", "CON", "com1.txt", "name.", "a*b", ""};
+    for (const char* name : kNames) {
+        for (const char* repair : {"--delete", "--replace"}) {
+            SCOPED_TRACE(std::string(repair) + " --backup \"" + name + "\"");
+            std::vector<std::string> tail = {"autorun", repair};
+            if (std::string(repair) == "--replace") tail.push_back("new");
+            tail.insert(tail.end(), {"--program-folder", tmp_.Folder(), "--backup", name,
+                                     "--save-registry", tmp_.File("after.reg")});
+            const CliResult r = Search(tail);
+            EXPECT_EQ(r.Code, cli::kExitUsage);
+            EXPECT_NE(r.Err.find("invalid backup name"), std::string::npos) << r.Err;
+            EXPECT_EQ(r.Out, "");  // refused before the search
+        }
+    }
+    EXPECT_EQ(OtherFiles(tmp_), std::vector<std::string>{});
+    EXPECT_FALSE(std::filesystem::exists(tmp_.File("x.reg")));
+}
+
+TEST_F(SearchCommandTest, AnExistingBackupIsNeverOverwritten) {
+    const std::string old = tmp_.Write("Taken.REG", "old backup");
+    const CliResult given = Search({"autorun", "--delete", "--program-folder", tmp_.Folder(),
+                                    "--backup", "taken", "--save-registry", tmp_.File("a.reg")});
+    EXPECT_EQ(given.Code, cli::kExitUsage);
+    EXPECT_NE(given.Err.find("The entered name already exist. Please select another (" + old +
+                             ")"),
+              std::string::npos)
+        << given.Err;
+    EXPECT_EQ(given.Out, "");  // refused before the search
+
+    // The proposed name (day-month-year-hour-minute) of a search run in the same minute as an
+    // earlier one: refused after the search, nothing repaired. Both minutes the run may fall
+    // in are taken.
+    std::tm now = cli::LocalNow();
+    for (int minute = 0; minute < 2; ++minute) {
+        std::tm at = now;
+        at.tm_min += minute;
+        std::mktime(&at);
+        tmp_.Write(custom::ProposedCustomBackupName(at) + ".reg", "earlier backup");
+    }
+    const CliResult proposed = Search({"autorun", "--delete", "--program-folder", tmp_.Folder(),
+                                       "--save-registry", tmp_.File("b.reg")});
+    EXPECT_EQ(proposed.Code, cli::kExitUsage);
+    EXPECT_NE(proposed.Err.find("The entered name already exist"), std::string::npos)
+        << proposed.Err;
+    EXPECT_NE(proposed.Out.find("Kestovar Hivewarden - 1 strings found\n"), std::string::npos);
+    EXPECT_EQ(proposed.Out.find("Repaired"), std::string::npos) << proposed.Out;
+    EXPECT_FALSE(std::filesystem::exists(tmp_.File("a.reg")));
+    EXPECT_FALSE(std::filesystem::exists(tmp_.File("b.reg")));
+    EXPECT_EQ(ReadFile(old), "old backup");
 }
 
 TEST_F(SearchCommandTest, RepairOptionsNeedARepair) {

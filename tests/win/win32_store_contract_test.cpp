@@ -161,6 +161,38 @@ TEST_F(Win32StoreTest, LongNamesEnumerateInFull) {
     EXPECT_FALSE(Store().SubkeyName(key.Get(), 1, name));
 }
 
+TEST_F(Win32StoreTest, KeysBeyondTheAnsiPathLimitOpenEnumerateAndDelete) {
+    // The ANSI functions refuse a key path longer than MAX_PATH in one piece, although the
+    // registry holds such keys.
+    std::string path = "deep";
+    for (int level = 0; level < 30; ++level) {
+        path += "\\level-" + std::string(12, static_cast<char>('a' + level % 26));
+    }
+    ASSERT_GT(Path(path).size(), 400u);
+    {
+        registry::KeyHandle key = Create(path);
+        ASSERT_TRUE(key);
+        ASSERT_TRUE(Store().Write(key.Get(), "v", RawValue{registry::kRegDword, "1234"}));
+        ASSERT_TRUE(Create(path + "\\leaf"));
+    }
+    {
+        registry::KeyHandle key = Open(path);
+        ASSERT_TRUE(key);
+        RawValue read;
+        ASSERT_TRUE(Store().Read(key.Get(), "v", read));
+        EXPECT_EQ(read.Bytes, "1234");
+        std::string name;
+        ASSERT_TRUE(Store().SubkeyName(key.Get(), 0, name));
+        EXPECT_EQ(name, "leaf");
+    }
+    EXPECT_FALSE(Store().DeleteLeafKey(registry::kCurrentUser, Path(path)));  // has a subkey
+    EXPECT_TRUE(Store().DeleteLeafKey(registry::kCurrentUser, Path(path + "\\leaf")));
+    EXPECT_FALSE(Open(path + "\\leaf"));
+    EXPECT_TRUE(Store().DeleteLeafKey(registry::kCurrentUser, Path(path)));
+    EXPECT_FALSE(Open(path));
+    EXPECT_TRUE(Open(path.substr(0, path.rfind('\\'))));
+}
+
 // The UTF-16 bytes of a wide text, for RegSetValueExW.
 std::string WideBytes(const std::wstring& text) {
     return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));

@@ -1,0 +1,28 @@
+// The questions a test driver may ask the running window, and their answers, carried by
+// WM_COPYDATA: the driver sends {kAutomationQuery, text} with its reply window in wParam; the
+// window answers, before that SendMessage returns, with {kAutomationReply, text} sent to the
+// reply window. Texts are ANSI without a terminating zero.
+//
+//   "step"                   WizardStep
+//   "scanning"               1 while ScanInProgress, else 0
+//   "pages"                  the shown pages' names, separated by ","
+//   "rows lstFound"          the number of rows (also "rows lstCustomSearching")
+//   "cell lstFound R C"      the text of row R, column C (both from 1); column 1 gives the
+//                            row's icon key
+//   "cellbox lstFound R C"   "left top width height" of the cell in the grid's client area
+//   "chooser"                "shown|item1|item2..." or "hidden"
+//   "counter N"              the text of summary counter N (scan::Counter order, from 0)
+//   "backup"                 the path of the last repair's backup file, or empty
+//
+// An unknown question gets the answer "?".
+#pragma once
+
+namespace hivewarden::ui::win32 {
+
+inline constexpr unsigned long kAutomationQuery = 0x48574151;  // "HWAQ"
+inline constexpr unsigned long kAutomationReply = 0x48574152;  // "HWAR"
+
+// The main window's class name and caption, for FindWindow.
+inline constexpr const char* kMainWindowClass = "KestovarHivewardenMain";
+
+}  // namespace hivewarden::ui::win32

@@ -1,0 +1,92 @@
+// The window's answers to a test driver's questions (see automation.h).
+#include <sstream>
+
+#include "ui/win32/automation.h"
+#include "ui/win32/main_frame.h"
+
+namespace hivewarden::ui::win32 {
+namespace {
+
+constexpr const char* kPageNames[kPageCount] = {
+    "FrameStart",   "FrameAdvanced",      "FrameScanSettings",    "FrameScan",
+    "FrameFixPrev", "FrameFixing",        "FrameRestore",         "FrameBackUped",
+    "FrameOptions", "FrameCustomStrings", "FrameCustomSearching", "FrameWaitCustomFix",
+};
+
+}  // namespace
+
+LRESULT MainFrame::OnCopyData(HWND reply, const COPYDATASTRUCT& data) {
+    if (data.dwData != kAutomationQuery || reply == nullptr) return FALSE;
+    const std::string question(static_cast<const char*>(data.lpData), data.cbData);
+    const std::string answer = Answer(question);
+    COPYDATASTRUCT response{};
+    response.dwData = kAutomationReply;
+    response.cbData = static_cast<DWORD>(answer.size());
+    response.lpData = const_cast<char*>(answer.data());
+    SendMessageA(reply, WM_COPYDATA, reinterpret_cast<WPARAM>(window_),
+                 reinterpret_cast<LPARAM>(&response));
+    return TRUE;
+}
+
+std::string MainFrame::Answer(const std::string& question) {
+    std::istringstream words(question);
+    std::string verb;
+    std::string grid;
+    words >> verb;
+    if (verb == "step") return std::to_string(logic_.WizardStep);
+    if (verb == "scanning") return logic_.ScanInProgress ? "1" : "0";
+    if (verb == "backup") return logic_.Session().State.BackupPath;
+    if (verb == "pages") {
+        std::string names;
+        for (int page = 0; page < kPageCount; ++page) {
+            if (!pagesShown_[static_cast<std::size_t>(page)]) continue;
+            if (!names.empty()) names += ",";
+            names += kPageNames[page];
+        }
+        return names;
+    }
+    if (verb == "chooser") {
+        HWND combo = Item(Control::cmbAction);
+        if (!IsWindowVisible(combo)) return "hidden";
+        std::string text = "shown";
+        const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            char item[64] = {};
+            if (SendMessageA(combo, CB_GETLBTEXTLEN, i, 0) < 63) {
+                SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+            }
+            text += std::string("|") + item;
+        }
+        return text;
+    }
+    if (verb == "counter") {
+        std::size_t counter = 0;
+        if (!(words >> counter) || counter >= scan::kCounterTable.size()) return "?";
+        return logic_.Results.Counters.Text(static_cast<scan::Counter>(counter));
+    }
+    words >> grid;
+    if (verb == "rows" && grid == "lstFound") return std::to_string(logic_.Results.RowCount());
+    if (verb == "rows" && grid == "lstCustomSearching") {
+        return std::to_string(logic_.CustomHits.RowCount());
+    }
+    std::int32_t row = 0;
+    std::int32_t column = 0;
+    if (grid != "lstFound" || !(words >> row >> column) || row < 1 ||
+        row > logic_.Results.RowCount() || column < 1 || column > scan::kColumnCount) {
+        return "?";
+    }
+    if (verb == "cell") {
+        if (column == scan::kColumnImg) return logic_.Results.Row(row).IconKey;
+        return scan::CellText(logic_.Results.Row(row), column);
+    }
+    if (verb == "cellbox" && resultsGrid_ != nullptr) {
+        RECT cell = resultsGrid_->CellRect(row, column);
+        MapWindowPoints(window_, resultsGrid_->Window(), reinterpret_cast<POINT*>(&cell), 2);
+        return std::to_string(cell.left) + " " + std::to_string(cell.top) + " " +
+               std::to_string(cell.right - cell.left) + " " +
+               std::to_string(cell.bottom - cell.top);
+    }
+    return "?";
+}
+
+}  // namespace hivewarden::ui::win32

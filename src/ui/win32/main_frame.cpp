@@ -1,0 +1,406 @@
+// The main window's creation and its message handling: controls from the page table, fonts,
+// pictures, the results grid, and every message turned into a handler of the logic.
+#include "ui/win32/main_frame.h"
+
+#include "ui/win32/automation.h"
+#include "ui/win32/control_ids.h"
+#include "ui/win32/resource_ids.h"
+
+namespace hivewarden::ui::win32 {
+namespace {
+
+constexpr UINT_PTR kTimerIds[] = {1, 2, 3};  // tmrAutoScan, tmrCheckForNew, tmrPrg
+
+std::optional<Timer> TimerOfId(UINT_PTR id) {
+    for (std::size_t i = 0; i < std::size(kTimerIds); ++i) {
+        if (kTimerIds[i] == id) return static_cast<Timer>(i);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* frame = reinterpret_cast<MainFrame*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (frame == nullptr || frame->window_ == nullptr) {
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    return frame->Handle(message, wParam, lParam);
+}
+
+MainFrame::MainFrame(HINSTANCE instance, WindowServices services, ProgramInfo program)
+    : instance_(instance), logic_(*this, std::move(services), std::move(program)) {}
+
+MainFrame::~MainFrame() {
+    for (HFONT font : fonts_) {
+        if (font) DeleteObject(font);
+    }
+    for (HBITMAP bitmap : bitmaps_) DeleteObject(bitmap);
+    for (HIMAGELIST list : {gridIcons_, customIcons_, animation_}) {
+        if (list) ImageList_Destroy(list);
+    }
+}
+
+int MainFrame::Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
+
+bool MainFrame::Create() {
+    if (!RegisterGridControl(instance_)) return false;
+    icon_ =
+        static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDI_HIVEWARDEN), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+    smallIcon_ = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDI_HIVEWARDEN),
+                                               IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), 0));
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.hInstance = instance_;
+    windowClass.hIcon = icon_;
+    windowClass.hIconSm = smallIcon_;
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kMainWindowClass;
+    if (!RegisterClassExA(&windowClass)) return false;
+
+    HDC screen = GetDC(nullptr);
+    dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+
+    constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    RECT outer{0, 0, Scale(kClientWidth), Scale(100)};
+    AdjustWindowRect(&outer, kStyle, FALSE);
+    HWND created =
+        CreateWindowExA(WS_EX_CONTROLPARENT, kMainWindowClass, std::string(kProductName).c_str(),
+                        kStyle, CW_USEDEFAULT, CW_USEDEFAULT, outer.right - outer.left,
+                        Scale(kCompactLayout.WindowHeight), nullptr, nullptr, instance_, this);
+    if (created == nullptr) return false;
+    window_ = created;
+    CreateFonts();
+    CreateControls();
+    CreateSummaryCounters();
+    LoadPictures();
+    SetUpGrids();
+    SetUpLists();
+    for (const Control checked : kCheckedAtStart) SetChecked(checked, true);
+    SetLayout(Layout::Compact);
+    return true;
+}
+
+void MainFrame::CreateFonts() {
+    struct FontSpec {
+        const char* Face;
+        int Points;
+        int Weight;
+    };
+    const FontSpec specs[] = {
+        {"Verdana", 8, FW_NORMAL},  // Label
+        {"Verdana", 8, FW_BOLD},    // Bold
+        {"Verdana", 12, FW_BOLD},   // Title
+        {"Tahoma", 7, FW_NORMAL},   // Small
+        {"Tahoma", 8, FW_BOLD},     // Counter
+    };
+    for (std::size_t i = 0; i < fonts_.size(); ++i) {
+        fonts_[i] =
+            CreateFontA(-MulDiv(specs[i].Points, dpi_, 72), 0, 0, 0, specs[i].Weight, FALSE, FALSE,
+                        FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                        CLEARTYPE_QUALITY, DEFAULT_PITCH, specs[i].Face);
+    }
+}
+
+HFONT MainFrame::FontOf(FontKind kind) const { return fonts_[static_cast<std::size_t>(kind)]; }
+
+void MainFrame::CreateControls() {
+    for (const ControlSpec& spec : MainWindowControls()) {
+        HWND control =
+            CreateWindowExA(0, spec.Class, spec.Text, spec.Style, Scale(spec.X), Scale(spec.Y),
+                            Scale(spec.Width), Scale(spec.Height), window_,
+                            reinterpret_cast<HMENU>(INT_PTR{spec.Id}), instance_, nullptr);
+        if (control == nullptr) continue;
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(spec.Font)), FALSE);
+        switch (spec.Where) {
+            case Placement::OnPage:
+                pageOf_[spec.Id] = spec.OnPage;
+                break;
+            case Placement::SummaryBox:
+                summaryControls_.push_back(control);
+                break;
+            case Placement::ButtonRow:
+                buttonRow_.push_back(control);
+                break;
+            case Placement::Separator:
+                separator_ = control;
+                break;
+            case Placement::Always:
+                break;
+        }
+    }
+}
+
+void MainFrame::CreateSummaryCounters() {
+    constexpr int kColumns = 4;
+    constexpr int kColumnWidth = 144;
+    constexpr int kTop = 352;
+    constexpr int kRowStep = 26;
+    int n = 0;
+    for (const scan::CounterInfo& info : scan::kCounterTable) {
+        const int x = 18 + (n % kColumns) * kColumnWidth;
+        const int y = kTop + (n / kColumns) * kRowStep;
+        HWND caption = CreateWindowExA(0, "STATIC", std::string(info.Caption).c_str(),
+                                       WS_CHILD | SS_LEFT | SS_NOPREFIX, Scale(x), Scale(y),
+                                       Scale(104), Scale(16), window_, nullptr, instance_, nullptr);
+        HWND counter = CreateWindowExA(
+            0, "STATIC", "0", WS_CHILD | SS_RIGHT, Scale(x + 104), Scale(y), Scale(30), Scale(16),
+            window_, reinterpret_cast<HMENU>(INT_PTR{CounterId(info.Id)}), instance_, nullptr);
+        SendMessageA(caption, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(FontKind::Small)), FALSE);
+        SendMessageA(counter, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(FontKind::Counter)),
+                     FALSE);
+        summaryControls_.push_back(caption);
+        summaryControls_.push_back(counter);
+        ++n;
+    }
+}
+
+void MainFrame::LoadPictures() {
+    const std::pair<int, int> pictures[] = {{kFirstPlainId + 0, IDB_START_PAGE},
+                                            {kFirstPlainId + 5, IDB_ADVANCED_PAGE}};
+    for (const auto& [id, resource] : pictures) {
+        auto bitmap = static_cast<HBITMAP>(
+            LoadImageA(instance_, MAKEINTRESOURCEA(resource), IMAGE_BITMAP, 0, 0, 0));
+        if (bitmap == nullptr) continue;
+        bitmaps_.push_back(bitmap);
+        SendDlgItemMessageA(window_, id, STM_SETIMAGE, IMAGE_BITMAP,
+                            reinterpret_cast<LPARAM>(bitmap));
+    }
+}
+
+namespace {
+
+// An image list of `count` square images from a 32-bit strip with alpha.
+HIMAGELIST LoadIconStrip(HINSTANCE instance, int resource, int size, int count) {
+    HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32, count, 0);
+    if (auto strip = static_cast<HBITMAP>(LoadImageA(instance, MAKEINTRESOURCEA(resource),
+                                                     IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))) {
+        ImageList_Add(list, strip, nullptr);
+        DeleteObject(strip);
+    }
+    return list;
+}
+
+}  // namespace
+
+void MainFrame::SetUpGrids() {
+    gridIcons_ = LoadIconStrip(instance_, IDB_GRID_ICONS, kGridIconSize, kGridIconCount);
+    customIcons_ = LoadIconStrip(instance_, IDB_CUSTOM_ICONS, kCustomIconSize, kCustomIconCount);
+    animation_ = ImageList_Create(kSearchAnimFrameSize, kSearchAnimFrameSize,
+                                  ILC_COLOR24 | ILC_MASK, kSearchAnimFrames, 0);
+    if (auto strip = static_cast<HBITMAP>(
+            LoadImageA(instance_, MAKEINTRESOURCEA(IDB_SEARCH_ANIM), IMAGE_BITMAP, 0, 0, 0))) {
+        ImageList_AddMasked(animation_, strip, kTransparentColour);
+        DeleteObject(strip);
+    }
+    // The drop-downs cover a cell exactly.
+    RECT combo{};
+    GetWindowRect(Item(Control::cmbAction), &combo);
+    const int rowHeight = combo.bottom - combo.top;
+    RECT grid{};
+    GetClientRect(Item(Control::lstFound), &grid);
+
+    resultsGrid_ = GridControl::FromWindow(Item(Control::lstFound));
+    if (resultsGrid_ != nullptr) {
+        resultsSource_ = std::make_unique<ResultGridSource>(logic_.Results, grid.right);
+        resultsGrid_->SuspendRedraw();
+        resultsGrid_->SetImageList(gridIcons_);
+        resultsGrid_->SetSource(resultsSource_.get());
+        resultsGrid_->SetStandardRowHeight(rowHeight);
+        resultsGrid_->ResumeRedraw();
+    }
+    customGrid_ = GridControl::FromWindow(Item(Control::lstCustomSearching));
+    if (customGrid_ != nullptr) {
+        customSource_ = std::make_unique<CustomGridSource>(logic_.CustomHits, grid.right);
+        customGrid_->SuspendRedraw();
+        customGrid_->SetImageList(customIcons_);
+        customGrid_->SetSource(customSource_.get());
+        customGrid_->SetStandardRowHeight(rowHeight);
+        customGrid_->ResumeRedraw();
+    }
+}
+
+HWND MainFrame::Item(Control control) const { return GetDlgItem(window_, ControlId(control)); }
+
+GridControl* MainFrame::Grid(Control grid) const {
+    if (grid == Control::lstFound) return resultsGrid_;
+    if (grid == Control::lstCustomSearching) return customGrid_;
+    return nullptr;
+}
+
+LRESULT MainFrame::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+            return 0;
+        case WM_NOTIFY:
+            return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+        case WM_TIMER:
+            if (const std::optional<Timer> timer = TimerOfId(wParam)) logic_.OnTimer(*timer);
+            return 0;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) != WA_INACTIVE) logic_.Activated();
+            break;
+        case WM_SIZE:
+            logic_.Resized();
+            return 0;
+        case WM_MOUSEMOVE:
+            // The notification-area icon reports its mouse messages here, as the x coordinate.
+            if (!IsWindowVisible(window_)) logic_.TrayIconMessage(GET_X_LPARAM(lParam));
+            return 0;
+        case WM_CLOSE:
+            // Never closes by itself; Exit decides.
+            logic_.CloseRequested();
+            return 0;
+        case WM_COPYDATA:
+            return OnCopyData(reinterpret_cast<HWND>(wParam),
+                              *reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+        case WM_DRAWITEM:
+            if (wParam == static_cast<WPARAM>(ControlId(Control::picCustomAnim))) {
+                DrawAnimation(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+                return TRUE;
+            }
+            break;
+        case WM_CTLCOLORSTATIC:
+            if (reinterpret_cast<HWND>(lParam) == Item(Control::lblErrorsFix)) {
+                SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+            }
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcA(window_, message, wParam, lParam);
+}
+
+void MainFrame::OnCommand(int id, int code, HWND /*control*/) {
+    if (id == IDCANCEL) {  // Escape presses Exit
+        logic_.Exit();
+        return;
+    }
+    const auto is = [id](Control control) { return id == ControlId(control); };
+    if (is(Control::txtBackUpName)) {
+        if (code == EN_CHANGE) logic_.BackupNameChanged();
+        if (code == EN_KILLFOCUS) logic_.BackupNameLostFocus();
+        return;
+    }
+    if (is(Control::txtCustomBackUpName)) {
+        if (code == EN_CHANGE) logic_.CustomBackupNameChanged();
+        if (code == EN_KILLFOCUS) logic_.CustomBackupNameLostFocus();
+        return;
+    }
+    if (is(Control::cmbAction)) {
+        if (code == CBN_SELCHANGE) logic_.ActionChosen();
+        if (code == CBN_KILLFOCUS) logic_.ActionChooserLostFocus();
+        return;
+    }
+    if (is(Control::cmbCustomRplAction)) {
+        if (code == CBN_SELCHANGE) logic_.CustomActionChosen();
+        if (code == CBN_KILLFOCUS) logic_.CustomChooserLostFocus();
+        return;
+    }
+    if (code != BN_CLICKED) return;
+    if (is(Control::cmdNext)) {
+        logic_.Next();
+    } else if (is(Control::cmdBack)) {
+        logic_.Back();
+    } else if (is(Control::cmdExit)) {
+        logic_.Exit();
+    } else if (is(Control::cmdAbout)) {
+        logic_.About();
+    } else if (is(Control::cmdHelp)) {
+        logic_.Help();
+    } else if (is(Control::CmdAdvanced)) {
+        logic_.AdvancedOptions();
+    } else if (is(Control::cmdCancelScan)) {
+        logic_.CancelScan();
+    } else if (is(Control::cmdSelect)) {
+        logic_.DeleteAllClicked();
+    } else if (is(Control::cmdDeselect)) {
+        logic_.IgnoreAllClicked();
+    } else if (is(Control::chkDisableStartup)) {
+        logic_.DisableStartupClicked();
+    } else if (is(Control::chkMinizeToTray)) {
+        logic_.MinimizeToTrayClicked();
+    } else if (is(Control::cmdSaveResults)) {
+        logic_.SaveResultsClicked();
+    } else if (is(Control::cmdSaveCustom)) {
+        logic_.SaveCustomClicked();
+    } else if (is(Control::cmdRemoveBck)) {
+        logic_.RemoveBackupClicked();
+    } else if (is(Control::cmdAddFile)) {
+        logic_.AddFileClicked();
+    } else if (is(Control::cmdAddFolder)) {
+        logic_.AddFolderClicked();
+    } else if (is(Control::cmdDeleteEntry)) {
+        logic_.DeleteEntryClicked();
+    } else if (is(Control::cmdCustomChange)) {
+        logic_.CustomChangeClicked();
+    } else if (is(Control::cmdCustomDelete)) {
+        logic_.CustomDeleteClicked();
+    } else if (is(Control::cmdCustomSelect)) {
+        logic_.CustomIgnoreAllClicked();
+    } else if (is(Control::cmdCustomDeselect)) {
+        logic_.CustomReplaceAllClicked();
+    } else if (is(Control::cmdCustomCancel)) {
+        logic_.CustomCancelClicked();
+    }
+}
+
+LRESULT MainFrame::OnNotify(const NMHDR& header) {
+    const auto from = static_cast<int>(header.idFrom);
+    if (from == ControlId(Control::lstFound) || from == ControlId(Control::lstCustomSearching)) {
+        return OnGridNotify(header);
+    }
+    if (from == ControlId(Control::lsvBackups) && header.code == LVN_ITEMCHANGED) {
+        const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+        // A check box is the item's state image.
+        if ((change.uChanged & LVIF_STATE) != 0 &&
+            ((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK) != 0) {
+            logic_.BackupCheckChanged();
+        }
+    }
+    if (from == ControlId(Control::lstExcludeMain) && header.code == NM_CLICK) {
+        logic_.ExclusionListClicked();
+    }
+    return 0;
+}
+
+LRESULT MainFrame::OnGridNotify(const NMHDR& header) {
+    const auto& notify = reinterpret_cast<const GridNotify&>(header);
+    const bool results = static_cast<int>(header.idFrom) == ControlId(Control::lstFound);
+    switch (header.code) {
+        case kGridHeaderClicked:
+            // The custom grid is not sorted by its header.
+            if (results) logic_.HeaderClicked(notify.Column);
+            break;
+        case kGridEditRequested:
+            if (results) {
+                logic_.EditRequested(notify.Row, notify.Column);
+            } else {
+                logic_.CustomEditRequested(notify.Row, notify.Column);
+            }
+            break;
+        case kGridEditCancelled:
+            if (results) {
+                logic_.EditCancelled();
+            } else {
+                logic_.CustomEditCancelled();
+            }
+            break;
+        default:
+            break;
+    }
+    return 0;
+}
+
+}  // namespace hivewarden::ui::win32

@@ -1,0 +1,77 @@
+// hw_e2e_driver: runs the main window's end-to-end scenarios against HivewardenGui.exe in the
+// same Wine prefix (or on Windows) and prints one check line each.
+//   hw_e2e_driver --app C:\Hivewarden\HivewardenGui.exe [--shots EXCHANGE] [--only NAME]
+// NAME is main, startup, cancel or exit. The exit code is 0 only when every check passed.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "e2e/app_session.h"
+#include "e2e/scenarios.h"
+
+namespace {
+
+using namespace hivewarden::e2e;
+
+struct Arguments {
+    std::string App;
+    std::string Shots;
+    std::string Only;
+};
+
+bool Parse(int argc, char** argv, Arguments& arguments) {
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--app") == 0) {
+            arguments.App = argv[i + 1];
+        } else if (std::strcmp(argv[i], "--shots") == 0) {
+            arguments.Shots = argv[i + 1];
+        } else if (std::strcmp(argv[i], "--only") == 0) {
+            arguments.Only = argv[i + 1];
+        } else {
+            return false;
+        }
+    }
+    return argc % 2 == 1 && !arguments.App.empty();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Arguments arguments;
+    if (!Parse(argc, argv, arguments)) {
+        std::fprintf(stderr, "usage: hw_e2e_driver --app PATH [--shots FOLDER] [--only NAME]\n");
+        return 2;
+    }
+    Checks checks;
+    if (GetFileAttributesA(arguments.App.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        checks.Check(false, "the program file exists", arguments.App);
+        return 1;
+    }
+    Screenshots shots(arguments.Shots);
+    AutomationClient automation;
+    if (!checks.Check(automation.Ready(), "the driver's reply window is created")) return 1;
+    DriverContext context{arguments.App, checks, shots, automation};
+
+    struct Scenario {
+        const char* Name;
+        void (*Run)(DriverContext&);
+    };
+    constexpr Scenario kScenarios[] = {
+        {"main", RunMainPath},
+        {"startup", RunStartupPrompt},
+        {"cancel", RunCancelScan},
+        {"exit", RunExitDuringScan},
+    };
+    for (const Scenario& scenario : kScenarios) {
+        if (!arguments.Only.empty() && arguments.Only != scenario.Name) continue;
+        const ULONGLONG start = GetTickCount64();
+        checks.Note(std::string("scenario ") + scenario.Name);
+        scenario.Run(context);
+        char took[32];
+        std::snprintf(took, sizeof(took), "%.1f", (GetTickCount64() - start) / 1000.0);
+        checks.Note(std::string("scenario ") + scenario.Name + " took " + took + " s");
+    }
+    std::printf("# e2e: %d checks, %d failed\n", checks.Count(), checks.Failures());
+    std::fflush(stdout);
+    return checks.Failures() == 0 && checks.Count() > 0 ? 0 : 1;
+}

@@ -1,0 +1,21 @@
+// The driver's own registry reads and writes (the 64-bit view, as the program sees it): seeds
+// stale entries before a scenario and checks the registry after a repair.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "e2e/e2e_headers.h"
+
+namespace hivewarden::e2e {
+
+// Creates the key if needed; false when the value cannot be written.
+bool WriteText(HKEY root, const std::string& key, const std::string& name, const std::string& text);
+bool WriteNumber(HKEY root, const std::string& key, const std::string& name, DWORD number);
+// A text value's data; nullopt when the key or value does not exist (or is not text).
+std::optional<std::string> ReadText(HKEY root, const std::string& key, const std::string& name);
+bool ValueExists(HKEY root, const std::string& key, const std::string& name);
+void DeleteTree(HKEY root, const std::string& key);
+void DeleteValue(HKEY root, const std::string& key, const std::string& name);
+
+}  // namespace hivewarden::e2e

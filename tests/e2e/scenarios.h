@@ -1,0 +1,20 @@
+// The end-to-end scenarios of the main window. Each starts its own run of the program, prints
+// its check lines and leaves no process behind.
+#pragma once
+
+#include "e2e/app_session.h"
+
+namespace hivewarden::e2e {
+
+// Scan with stale entries seeded, set actions in the grid, repair with a named backup, check
+// the registry and the backup, Finish, Exit.
+void RunMainPath(DriverContext& context);
+// Start with "-X": the start-up prompt, "&No" to the tray, the single-instance rule, the tray
+// icon's double-click, Exit.
+void RunStartupPrompt(DriverContext& context);
+// A whole-registry scan cancelled while it runs, "No errors to fix!", the advanced page, Exit.
+void RunCancelScan(DriverContext& context);
+// Exit while a scan runs: the question, and Yes ends the program once the scan has stopped.
+void RunExitDuringScan(DriverContext& context);
+
+}  // namespace hivewarden::e2e
