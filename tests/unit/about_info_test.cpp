@@ -1,12 +1,13 @@
 // The about box's logic over an in-memory registry and file system: its texts, the system's
 // name and family pictures per Windows version, the registry value read and System Info.
+#include "ui/about_info.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "support/fake_machine.h"
-#include "ui/about_info.h"
 
 namespace hivewarden::testing {
 namespace {
@@ -50,10 +51,11 @@ struct OsCase {
     OsVersion Version;
     const char* RegistryName;  // ProductName as the system writes it
     Stored Where;
-    const char* Shown;         // Label9
+    const char* Shown;  // Label9
     OsPictures Pictures;
 };
 
+// clang-format off
 const OsCase kOsCases[] = {
     {"Win32s", {0, 3, 10, 0}, "Microsoft Windows 3.1", Stored::OwnKey, "Microsoft Windows 3.1",
      kLater9x},
@@ -258,7 +260,7 @@ TEST(AboutInfo, SysInfoWithNeitherEntryUsesTheSystemFolderOrIsUnavailable) {
         m.File(kSystemTool);
         Launcher launcher;
         EXPECT_TRUE(ui::StartSysInfo(m.Access, launcher.Starter()));
-        EXPECT_EQ(launcher.Started, std::vector<std::string>{"C:\\Windows\\System32\\msinfo32.exe"});
+        EXPECT_EQ(launcher.Started, std::vector<std::string>{kSystemTool});
     }
 }
 

@@ -265,6 +265,16 @@ TEST_F(CustomPages, CancelDuringTheSearchKeepsTheHitsSoFarAndEnablesBack) {
     EXPECT_TRUE(m.View.Enabled(Control::cmdNext));
 }
 
+TEST(UiCustomAnimation, TheAnimationRunsThroughItsTwentyTwoFramesAndStartsAgain) {
+    WindowMachine m;
+    m.Start();
+    for (int tick = 0; tick < 23; ++tick) m.Window.OnTimer(ui::Timer::tmrCustomAnim);
+    ASSERT_EQ(m.View.AnimationFrames.size(), 23u);
+    for (int i = 0; i < 22; ++i) EXPECT_EQ(m.View.AnimationFrames[i], i + 1);
+    EXPECT_EQ(m.View.AnimationFrames[22], 1);
+    EXPECT_FALSE(m.View.HiddenControls.count(Control::picCustomAnim));
+}
+
 TEST(UiReports, SaveWritesTheGridAsItStandsAndReportsFailures) {
     WindowMachine m;
     m.Text("HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\g.exe", "",

@@ -44,6 +44,10 @@ constexpr short kLinkGap = 14;      // between the two links
 constexpr int kIconPixels = 32;
 constexpr int kPictureGapPixels = 6;
 
+// The links' text colour: the system's hot-tracking colour is not a link colour in every
+// colour scheme (some make it a pale grey).
+constexpr COLORREF kLinkColour = RGB(0, 102, 204);
+
 constexpr std::array<WORD, 3> kPictureIds{kPicture2Id, kPicture3Id, kPicture6Id};
 
 // The art of each picture: Picture2 the Windows logo of every later Windows, Picture3 the
@@ -117,8 +121,8 @@ DialogTemplate BuildTemplate(const AboutContent& content) {
     constexpr DWORD kLink = SS_LEFT | SS_NOTIFY | SS_NOPREFIX;
     DialogTemplate box(content.Caption, kBoxWidth, kBoxHeight);
     box.Add(ItemKind::Static, kIconId, kPicture, kMargin, kMargin, 22, 20);
-    box.Add(ItemKind::Static, kTitleId, kLabel, kTextLeft, 8,
-            kBoxWidth - kMargin - kTextLeft, 16, content.Title);
+    box.Add(ItemKind::Static, kTitleId, kLabel, kTextLeft, 8, kBoxWidth - kMargin - kTextLeft, 16,
+            content.Title);
     box.Add(ItemKind::Static, kVersionId, kLabel, kTextLeft, 26, kTextWidth, 9, content.Version);
     box.Add(ItemKind::Static, kOsCaptionId, kLabel, kTextLeft, 44, kTextWidth, 9,
             std::string(kOsCaption));
@@ -127,12 +131,11 @@ DialogTemplate BuildTemplate(const AboutContent& content) {
         box.Add(ItemKind::Static, id, kPicture, kBoxWidth - kMargin - 32, kPicturesTop, 32, 30);
     }
     box.Add(ItemKind::Static, kRuleId, SS_ETCHEDHORZ, kMargin, 80, kBoxWidth - 2 * kMargin, 1);
-    box.Add(ItemKind::Static, kNoticeId, SS_LEFT, kMargin, 88, 170, 36,
-            std::string(kLegalNotice));
+    box.Add(ItemKind::Static, kNoticeId, SS_LEFT, kMargin, 88, 170, 36, std::string(kLegalNotice));
     box.Add(ItemKind::Button, IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP,
             kBoxWidth - kMargin - 64, 88, 64, 14, "OK");
-    box.Add(ItemKind::Button, kSysInfoId, BS_PUSHBUTTON | WS_TABSTOP, kBoxWidth - kMargin - 64,
-            106, 64, 14, std::string(kSysInfoCaption));
+    box.Add(ItemKind::Button, kSysInfoId, BS_PUSHBUTTON | WS_TABSTOP, kBoxWidth - kMargin - 64, 106,
+            64, 14, std::string(kSysInfoCaption));
     box.Add(ItemKind::Static, kSupportLinkId, kLink, kMargin, 130, 80, 9,
             std::string(kSupportLink.Caption));
     box.Add(ItemKind::Static, kHomePageLinkId, kLink, kMargin + 90, 130, 80, 9,
@@ -215,19 +218,18 @@ void InitDialog(HWND dialog, AboutState& state) {
     RECT support{};
     GetWindowRect(GetDlgItem(dialog, kSupportLinkId), &support);
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&support), 2);
-    FitToText(dialog, kHomePageLinkId, linkFont,
-              support.right + (linkLeft.right - linkLeft.left));
+    FitToText(dialog, kHomePageLinkId, linkFont, support.right + (linkLeft.right - linkLeft.left));
 
     const int iconSize = Scaled(state, kIconPixels);
     state.Icon = static_cast<HICON>(LoadImageA(state.Instance, MAKEINTRESOURCEA(kIconHivewarden),
                                                IMAGE_ICON, iconSize, iconSize, 0));
     const RECT iconAt = DialogRect(dialog, kMargin, kMargin, 0, 0);
-    SetWindowPos(GetDlgItem(dialog, kIconId), nullptr, iconAt.left, iconAt.top, iconSize,
-                 iconSize, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(GetDlgItem(dialog, kIconId), nullptr, iconAt.left, iconAt.top, iconSize, iconSize,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     for (std::size_t i = 0; i < kPictureIds.size(); ++i) {
-        state.Bitmaps[i] = static_cast<HBITMAP>(
-            LoadImageA(state.Instance, MAKEINTRESOURCEA(ArtOf(kPictureIds[i])), IMAGE_BITMAP, 0,
-                       0, LR_CREATEDIBSECTION));
+        state.Bitmaps[i] =
+            static_cast<HBITMAP>(LoadImageA(state.Instance, MAKEINTRESOURCEA(ArtOf(kPictureIds[i])),
+                                            IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     }
     PlacePictures(dialog, state);
     SetFocus(GetDlgItem(dialog, IDOK));
@@ -301,7 +303,7 @@ INT_PTR OnCommand(HWND dialog, AboutState& state, int id, int code) {
 
 INT_PTR LinkColours(HDC dc, HWND label) {
     if (!IsLink(GetDlgCtrlID(label))) return FALSE;
-    SetTextColor(dc, GetSysColor(COLOR_HOTLIGHT));
+    SetTextColor(dc, kLinkColour);
     SetBkMode(dc, TRANSPARENT);
     return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_3DFACE));
 }
@@ -354,9 +356,8 @@ OsVersion RunningOsVersion() {
     info.dwOSVersionInfoSize = sizeof info;
     if (GetVersionExA(&info) == FALSE) return {~0u, 0, 0, 0};  // no platform the box knows
     // Windows 95/98/Me keep the major and minor version in the build number's high word.
-    const DWORD build = info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS
-                            ? LOWORD(info.dwBuildNumber)
-                            : info.dwBuildNumber;
+    const DWORD build = info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS ? LOWORD(info.dwBuildNumber)
+                                                                        : info.dwBuildNumber;
     return {info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion, build};
 }
 

@@ -6,11 +6,14 @@
 //   "step"                   WizardStep
 //   "scanning"               1 while ScanInProgress, else 0
 //   "pages"                  the shown pages' names, separated by ","
-//   "rows lstFound"          the number of rows (also "rows lstCustomSearching")
-//   "cell lstFound R C"      the text of row R, column C (both from 1); column 1 gives the
-//                            row's icon key
-//   "cellbox lstFound R C"   "left top width height" of the cell in the grid's client area
-//   "chooser"                "shown|item1|item2..." or "hidden"
+//   "rows G"                 the number of rows of grid G (lstFound or lstCustomSearching)
+//   "cell G R C"             the text of row R, column C (both from 1); column 1 gives the
+//                            row's icon or image key
+//   "cellbox G R C"          "left top width height" of the cell in the grid's client area
+//   "chooser [C]"            "shown|item1|item2..." or "hidden" for cmbAction, or for the
+//                            chooser C (cmbCustomRplAction)
+//   "list L"                 the items of list L (lsvBackups, lstExcludeMain,
+//                            lstCustomsStrs) joined by "|"
 //   "counter N"              the text of summary counter N (scan::Counter order, from 0)
 //   "backup"                 the path of the last repair's backup file, or empty
 //

@@ -13,6 +13,13 @@ constexpr const char* kPageNames[kPageCount] = {
     "FrameOptions", "FrameCustomStrings", "FrameCustomSearching", "FrameWaitCustomFix",
 };
 
+std::optional<Control> ListNamed(const std::string& name) {
+    if (name == "lsvBackups") return Control::lsvBackups;
+    if (name == "lstExcludeMain") return Control::lstExcludeMain;
+    if (name == "lstCustomsStrs") return Control::lstCustomsStrs;
+    return std::nullopt;
+}
+
 }  // namespace
 
 LRESULT MainFrame::OnCopyData(HWND reply, const COPYDATASTRUCT& data) {
@@ -46,7 +53,10 @@ std::string MainFrame::Answer(const std::string& question) {
         return names;
     }
     if (verb == "chooser") {
-        HWND combo = Item(Control::cmbAction);
+        std::string which;
+        words >> which;
+        HWND combo = Item(which == "cmbCustomRplAction" ? Control::cmbCustomRplAction
+                                                        : Control::cmbAction);
         if (!IsWindowVisible(combo)) return "hidden";
         std::string text = "shown";
         const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
@@ -65,23 +75,38 @@ std::string MainFrame::Answer(const std::string& question) {
         return logic_.Results.Counters.Text(static_cast<scan::Counter>(counter));
     }
     words >> grid;
-    if (verb == "rows" && grid == "lstFound") return std::to_string(logic_.Results.RowCount());
-    if (verb == "rows" && grid == "lstCustomSearching") {
-        return std::to_string(logic_.CustomHits.RowCount());
+    if (verb == "list") {
+        const std::optional<Control> list = ListNamed(grid);
+        if (!list) return "?";
+        std::string items;
+        for (std::int32_t i = 0; i < ListCount(*list); ++i) {
+            if (i > 0) items += "|";
+            items += ListText(*list, i);
+        }
+        return items;
     }
+    const bool results = grid == "lstFound";
+    if (!results && grid != "lstCustomSearching") return "?";
+    const std::int32_t rows = results ? logic_.Results.RowCount() : logic_.CustomHits.RowCount();
+    const std::int32_t columns = results ? scan::kColumnCount : custom::kCustomColumnCount;
+    if (verb == "rows") return std::to_string(rows);
     std::int32_t row = 0;
     std::int32_t column = 0;
-    if (grid != "lstFound" || !(words >> row >> column) || row < 1 ||
-        row > logic_.Results.RowCount() || column < 1 || column > scan::kColumnCount) {
+    if (!(words >> row >> column) || row < 1 || row > rows || column < 1 || column > columns) {
         return "?";
     }
     if (verb == "cell") {
-        if (column == scan::kColumnImg) return logic_.Results.Row(row).IconKey;
-        return scan::CellText(logic_.Results.Row(row), column);
+        if (results) {
+            if (column == scan::kColumnImg) return logic_.Results.Row(row).IconKey;
+            return scan::CellText(logic_.Results.Row(row), column);
+        }
+        if (column == custom::kCustomColumnImg) return logic_.CustomHits.Row(row).ImageKey;
+        return custom::CustomCellText(logic_.CustomHits.Row(row), column);
     }
-    if (verb == "cellbox" && resultsGrid_ != nullptr) {
-        RECT cell = resultsGrid_->CellRect(row, column);
-        MapWindowPoints(window_, resultsGrid_->Window(), reinterpret_cast<POINT*>(&cell), 2);
+    GridControl* control = Grid(results ? Control::lstFound : Control::lstCustomSearching);
+    if (verb == "cellbox" && control != nullptr) {
+        RECT cell = control->CellRect(row, column);
+        MapWindowPoints(window_, control->Window(), reinterpret_cast<POINT*>(&cell), 2);
         return std::to_string(cell.left) + " " + std::to_string(cell.top) + " " +
                std::to_string(cell.right - cell.left) + " " +
                std::to_string(cell.bottom - cell.top);

@@ -124,11 +124,11 @@ constexpr auto kControls = std::to_array<ControlSpec>({
      Label},
     {Id(Control::cmdSaveResults), "BUTTON", "Save", kButton, 500, 253, 90, 24, OnPage, FrameScan,
      Label},
-    {Plain(13), "STATIC", kInstruction, kLabel, 10, 282, 580, 44, OnPage, FrameScan, Small},
+    {Plain(13), "STATIC", kInstruction, kLabel, 10, 282, 572, 44, OnPage, FrameScan, Small},
     // FrameFixPrev
     {Id(Control::lblErrorsFix), "STATIC", "Kestovar Hivewarden will repair XXX errors found.",
      kLabel, 20, 22, 560, 24, OnPage, FrameFixPrev, Title},
-    {Plain(14), "STATIC", kFixPrevText, kLabel, 20, 62, 560, 64, OnPage, FrameFixPrev, Label},
+    {Plain(14), "STATIC", kFixPrevText, kLabel, 20, 62, 548, 64, OnPage, FrameFixPrev, Label},
     {Plain(15), "STATIC", "Enter a name for the backup:", kLabel, 20, 148, 560, 18, OnPage,
      FrameFixPrev, Bold},
     {Id(Control::txtBackUpName), "EDIT", "", kChild | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 20,
@@ -199,7 +199,7 @@ constexpr auto kControls = std::to_array<ControlSpec>({
     // FrameWaitCustomFix
     {Id(Control::lblCustomErrorsFix), "STATIC", "", kLabel, 20, 22, 560, 24, OnPage,
      FrameWaitCustomFix, Title},
-    {Plain(26), "STATIC", kCustomFixText, kLabel, 20, 62, 560, 48, OnPage, FrameWaitCustomFix,
+    {Plain(26), "STATIC", kCustomFixText, kLabel, 20, 62, 548, 48, OnPage, FrameWaitCustomFix,
      Label},
     {Plain(27), "STATIC", "Enter a name for the backup:", kLabel, 20, 128, 560, 18, OnPage,
      FrameWaitCustomFix, Bold},
