@@ -2,7 +2,8 @@
 // 1,000,000 values over the in-memory store and a mapped drive, beside a bare walk of the same
 // tree (every key and value listed and read as text, nothing checked). Prints values per
 // second of both, the ratio scan/bare (target: at most 3), probes per path-like value, and the
-// cost of a yield hook. Bare walk and scan are medians of a few rounds taken in turns.
+// cost of a yield hook. Bare walk and scan are medians of a few rounds each, in processor
+// seconds.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_timing.h"
 #include "engine/scan_state.h"
 #include "registry/access.h"
 #include "registry/mapped_files.h"
@@ -36,12 +38,6 @@ public:
     void ShortcutFound(const scan::ShortcutEntry&) override {}
     void ScanFinished() override {}
 };
-
-double Seconds(const std::function<void()>& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 // Every key opened once for its values (read as text) and its subkeys, as the walker does.
 std::uint64_t BareWalk(registry::RegistryAccess& access, registry::RootKey root,
@@ -83,7 +79,7 @@ ScanFigures TimeScan(registry::RegistryStore& store, registry::FileProbes& mappe
         };
     }
     ScanFigures figures;
-    figures.Seconds = Seconds([&] { scan::RunScan(session, frontEnd, scan::ScanAll); });
+    figures.Seconds = CpuSeconds([&] { scan::RunScan(session, frontEnd, scan::ScanAll); });
     figures.Findings = state.ScanResults.Count();
     figures.Probes = cached.Probes();
     figures.Questions = cached.Questions();
@@ -107,25 +103,26 @@ int main(int argc, char** argv) {
     registry::AddStandardEnvironment(config);
     registry::MappedFiles mapped(config);
 
-    // Bare walk and scan take turns, so that both meet the same load; each figure is the
-    // median of the rounds.
+    // Each figure is the median of a few rounds. The bare walks go first: after a scan the heap
+    // is strewn with its freed strings, and a bare walk then would take a fifth longer.
     std::vector<double> bareTimes;
     std::vector<bench::ScanFigures> scans;
     std::uint64_t bareValues = 0;
     for (int round = 0; round < bench::kRounds; ++round) {
         engine::ScanState bareState;
         registry::RegistryAccess bareAccess(store, mapped, bareState);
-        bareTimes.push_back(bench::Seconds([&] {
+        bareTimes.push_back(bench::CpuSeconds([&] {
             bareValues = bench::BareWalk(bareAccess, registry::kCurrentUser, "") +
                          bench::BareWalk(bareAccess, registry::kLocalMachine, "");
         }));
+    }
+    for (int round = 0; round < bench::kRounds; ++round) {
         scans.push_back(bench::TimeScan(store, mapped, false));
     }
-    std::sort(bareTimes.begin(), bareTimes.end());
     std::sort(scans.begin(), scans.end(),
               [](const auto& a, const auto& b) { return a.Seconds < b.Seconds; });
-    const double bare = bareTimes[bench::kRounds / 2];
-    const bench::ScanFigures& plain = scans[bench::kRounds / 2];
+    const double bare = bench::Median(bareTimes);
+    const bench::ScanFigures& plain = scans[scans.size() / 2];
     const bench::ScanFigures hooked = bench::TimeScan(store, mapped, true);
 
     std::printf("synthetic registry: %llu keys, %llu values, %llu path-like, %llu missing\n",

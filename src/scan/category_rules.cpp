@@ -17,12 +17,26 @@ void YieldIfAsked(registry::EngineSignals* signals) {
 
 // The Uninstall and App Paths rules: data that names a path, under one of two key paths.
 bool PathUnderKey(std::string_view keyPath, std::string_view data, PathContext& context,
-                  std::string_view windowsKey, std::string_view windowsNtKey) {
+                  std::optional<std::int32_t> dataKind, std::string_view windowsKey,
+                  std::string_view windowsNtKey) {
     if (data.empty()) return false;
     YieldIfAsked(context.Signals);
-    return PathKindOf(data, context) != 0 &&
+    if (dataKind) {
+        YieldIfAsked(context.Signals);  // where cutting the path out would have yielded
+    } else {
+        dataKind = PathKindOf(data, context);
+    }
+    return *dataKind != 0 &&
            (ContainsNoCase(keyPath, windowsKey) || ContainsNoCase(keyPath, windowsNtKey));
 }
+
+constexpr std::string_view kUninstallKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+constexpr std::string_view kUninstallNtKey =
+    "Software\\Microsoft\\Windows NT\\CurrentVersion\\Uninstall";
+constexpr std::string_view kAppPathsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths";
+constexpr std::string_view kAppPathsNtKey =
+    "Software\\Microsoft\\Windows NT\\CurrentVersion\\App Paths";
 
 }  // namespace
 
@@ -40,16 +54,14 @@ bool IsHelpEntry(std::string_view data, std::string_view keyPath,
     return ContainsNoCase(data, ".HLP");
 }
 
-bool IsUninstallEntry(std::string_view keyPath, std::string_view data, PathContext& context) {
-    return PathUnderKey(keyPath, data, context,
-                        "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
-                        "Software\\Microsoft\\Windows NT\\CurrentVersion\\Uninstall");
+bool IsUninstallEntry(std::string_view keyPath, std::string_view data, PathContext& context,
+                      std::optional<std::int32_t> dataKind) {
+    return PathUnderKey(keyPath, data, context, dataKind, kUninstallKey, kUninstallNtKey);
 }
 
-bool IsAppPathEntry(std::string_view keyPath, std::string_view data, PathContext& context) {
-    return PathUnderKey(keyPath, data, context,
-                        "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths",
-                        "Software\\Microsoft\\Windows NT\\CurrentVersion\\App Paths");
+bool IsAppPathEntry(std::string_view keyPath, std::string_view data, PathContext& context,
+                    std::optional<std::int32_t> dataKind) {
+    return PathUnderKey(keyPath, data, context, dataKind, kAppPathsKey, kAppPathsNtKey);
 }
 
 bool IsDriverEntry(std::string_view data, registry::EngineSignals* signals) {

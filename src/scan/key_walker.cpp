@@ -110,24 +110,26 @@ std::vector<std::string> KeyWalker::VisitKey(registry::RootKey root, const std::
     return key.Subkeys();
 }
 
-std::int32_t KeyWalker::CategoryMask(std::string_view data, std::string_view keyPath) {
+std::int32_t KeyWalker::CategoryMask(std::string_view data, std::string_view keyPath,
+                                     std::optional<std::int32_t> dataKind) {
     PathContext& paths = session_.Paths;
     std::int32_t mask = 0;
     if (!session_.Trojans.TrojanNameFor(data).empty()) mask |= ScanTrojans;
     if (IsFontEntry(keyPath, data)) mask |= ScanFonts;
     if (IsAutoRunEntry(keyPath, data)) mask |= ScanAutoRun;
-    if (IsUninstallEntry(keyPath, data, paths)) mask |= ScanUninstall;
+    if (IsUninstallEntry(keyPath, data, paths, dataKind)) mask |= ScanUninstall;
     if (IsSoundEntry(keyPath, data)) mask |= ScanSounds;
-    if (IsAppPathEntry(keyPath, data, paths)) mask |= ScanAppPaths;
+    if (IsAppPathEntry(keyPath, data, paths, dataKind)) mask |= ScanAppPaths;
     if (IsHelpEntry(data, keyPath)) mask |= ScanHelp;
     if (IsSharedDllEntry(data, keyPath)) mask |= ScanSharedDlls;
     if (IsDriverEntry(data)) mask |= ScanDrivers;
     return mask;
 }
 
-bool KeyWalker::CategoryDecision(std::string_view data, std::string_view keyPath) {
+bool KeyWalker::CategoryDecision(std::string_view data, std::string_view keyPath,
+                                 std::optional<std::int32_t> dataKind) {
     const std::int32_t options = session_.State.ActiveScanOptions;
-    if (CategoryMask(data, keyPath) & options) return true;
+    if (CategoryMask(data, keyPath, dataKind) & options) return true;
     return (options & ScanAll) != 0;
 }
 
@@ -163,7 +165,8 @@ void KeyWalker::CheckValue(registry::RootKey root, const std::string& path,
         keyPath = JoinKeyPath(root, slash == std::string::npos ? std::string_view{}
                                                                : std::string_view(path).substr(0, slash));
     }
-    if (!CategoryDecision(data, keyPath)) return;
+    // The data's path kind is known: the rules that ask it need not cut the path out again.
+    if (!CategoryDecision(data, keyPath, kind)) return;
 
     Yield();
     engine::ErrorEntry entry;
@@ -175,7 +178,7 @@ void KeyWalker::CheckValue(registry::RootKey root, const std::string& path,
         entry.EntryKind = engine::kValueEntry;
         entry.IsSharedDll = IsSharedDllEntry(data, keyPath);
         entry.IsHelp = IsHelpEntry(data, keyPath);
-        entry.IsUninstall = IsUninstallEntry(keyPath, data, paths);
+        entry.IsUninstall = IsUninstallEntry(keyPath, data, paths, kind);
         entry.ItemName = value.Name;
         entry.ValueType = value.Type;
     }
@@ -184,7 +187,7 @@ void KeyWalker::CheckValue(registry::RootKey root, const std::string& path,
     entry.ItemData = data;
     entry.PathKind = kind;
     entry.RootKey = root;
-    entry.IsAppPath = IsAppPathEntry(keyPath, data, paths);
+    entry.IsAppPath = IsAppPathEntry(keyPath, data, paths, kind);
     entry.IsSound = IsSoundEntry(keyPath, data);
     entry.IsDriver = driver;
     entry.IsFont = IsFontEntry(keyPath, data);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,7 +34,9 @@ public:
     void WalkKey(registry::RootKey root, const std::string& path);
 
     // The category mask of a value's data at a key path, tested against ActiveScanOptions.
-    bool CategoryDecision(std::string_view data, std::string_view keyPath);
+    // `dataKind`: PathKindOf(data) where the caller knows it already.
+    bool CategoryDecision(std::string_view data, std::string_view keyPath,
+                          std::optional<std::int32_t> dataKind = std::nullopt);
 
 private:
     void Walk(registry::RootKey root, const std::string& path, int depth);
@@ -42,7 +45,8 @@ private:
     void CheckValue(registry::RootKey root, const std::string& path,
                     const std::string& valueKeyPath, const registry::ValueRecord& value);
     void CheckEmptyKey(registry::RootKey root, const std::string& path, registry::KeyReader& key);
-    std::int32_t CategoryMask(std::string_view data, std::string_view keyPath);
+    std::int32_t CategoryMask(std::string_view data, std::string_view keyPath,
+                              std::optional<std::int32_t> dataKind);
     void Yield() { session_.State.Yield(); }
     bool Stopped() const { return session_.State.StopRequested; }
 

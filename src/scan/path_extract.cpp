@@ -2,6 +2,7 @@
 // Asks the file system only through the probes of the context; keeps no state between calls.
 #include "scan/path_extract.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <string>
@@ -53,9 +54,7 @@ bool StandsAfter(std::size_t pos, std::size_t anchor) {
 
 // s.rfind(c); a text without c (most value data holds no "\", ":" or "-") is ruled out by one
 // fast forward search instead of a walk from its end over every character.
-std::size_t LastOf(std::string_view s, char c) {
-    return s.find(c) == kNone ? kNone : s.rfind(c);
-}
+std::size_t LastOf(std::string_view s, char c) { return s.find(c) == kNone ? kNone : s.rfind(c); }
 
 bool StartsWithUpper(std::string_view text, std::string_view upperPrefix) {
     return text.size() >= upperPrefix.size() &&
@@ -278,11 +277,34 @@ void CutAtSemicolonAfterExistingFile(std::string& s, FileProbes& probes) {
     if (probes.FileExists(std::string_view(s).substr(0, semicolon))) s.resize(semicolon);
 }
 
-std::string FontsPath(const PathContext& context, std::string_view name) {
-    std::string path = context.WindowsDir + "Fonts\\";
-    path += name;
-    return path;
-}
+// The path of `name` in the fonts folder, for the one question asked about it. Most value data
+// is asked this way, so the path is built on the stack when it fits.
+class FontsPath {
+  public:
+    FontsPath(const PathContext& context, std::string_view name) {
+        static constexpr std::string_view kFonts = "Fonts\\";
+        const std::string_view folder = context.WindowsDir;
+        const std::size_t size = folder.size() + kFonts.size() + name.size();
+        if (size > sizeof(buffer_)) {
+            long_ = std::string(folder) + std::string(kFonts) + std::string(name);
+            path_ = long_;
+            return;
+        }
+        char* end = std::copy(folder.begin(), folder.end(), buffer_);
+        end = std::copy(kFonts.begin(), kFonts.end(), end);
+        std::copy(name.begin(), name.end(), end);
+        path_ = std::string_view(buffer_, size);
+    }
+    FontsPath(const FontsPath&) = delete;
+    FontsPath& operator=(const FontsPath&) = delete;
+
+    std::string_view Path() const { return path_; }
+
+  private:
+    char buffer_[512];
+    std::string long_;
+    std::string_view path_;
+};
 
 // The whole extraction; empty text when a limit is reached.
 std::string Extract(std::string_view text, FileProbes& probes) {
@@ -317,8 +339,8 @@ std::int32_t PathKindOfPath(std::string_view s, PathContext& context) {
     if (s.find('\\', 2) != kNone && s.find("\\\\") != kNone) return engine::kNetworkPath;
     if (s.find(":\\") == kNone) {
         // A bare name counts as a file when the fonts folder holds it.
-        return context.Probes.FileExists(FontsPath(context, s)) ? engine::kFilePath
-                                                                : engine::kNotAPath;
+        return context.Probes.FileExists(FontsPath(context, s).Path()) ? engine::kFilePath
+                                                                       : engine::kNotAPath;
     }
     if (EndsWith(s, ":\\")) return engine::kDriveRoot;
     if (StandsAfter(LastOf(s, '.'), LastOf(s, '\\'))) {
@@ -345,7 +367,7 @@ bool IsMissingPath(std::string_view s, std::int32_t kind, PathContext& context) 
             // C:\App\app.exe, so it is missing only when nothing of that name exists.
             return !probes.IsNetworkPath(s) && !probes.FileExists(s);
         default:
-            if (probes.FileExists(FontsPath(context, s))) return false;
+            if (probes.FileExists(FontsPath(context, s).Path())) return false;
             return !probes.FileExists(s);
     }
 }

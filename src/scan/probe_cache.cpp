@@ -48,17 +48,16 @@ bool CachingProbes::IsPlainPath(std::string_view path) {
     if (path.size() < 4 || path.size() > kMaxPlainPath) return false;
     const char drive = AnsiUpper(path[0]);
     if (drive < 'A' || drive > 'Z' || path[1] != ':' || path[2] != '\\') return false;
-    std::size_t start = 3;
-    while (start <= path.size()) {
-        const std::size_t end = std::min(path.find('\\', start), path.size());
-        const std::string_view name = path.substr(start, end - start);
-        if (name.empty() || name.back() == '.' || name.back() == ' ') return false;
-        for (char c : name) {
-            if (IsBadNameChar(c)) return false;
-        }
-        start = end + 1;
+    // One pass: every name is ended by a "\" or by the end of the path, and the character
+    // before that end must close a name (not "\", which leaves a name empty; not "." or " ").
+    auto endsAName = [](char c) { return c != '\\' && c != '.' && c != ' '; };
+    char before = '\\';
+    for (std::size_t i = 3; i < path.size(); ++i) {
+        const char c = path[i];
+        if (c == '\\' ? !endsAName(before) : IsBadNameChar(c)) return false;
+        before = c;
     }
-    return true;
+    return endsAName(before);
 }
 
 void CachingProbes::UpperInto(std::string& buffer, std::string_view text) {
@@ -115,6 +114,15 @@ CachingProbes::Presence CachingProbes::FromListing(std::string_view path, int de
     return it->second ? Presence::Directory : Presence::File;
 }
 
+CachingProbes::Presence CachingProbes::ListedPresence(std::string_view path) {
+    // A value's path is asked about twice in a row: its kind, then whether it is missing.
+    if (haveLastPath_ && path == lastPath_) return lastPresence_;
+    lastPresence_ = IsPlainPath(path) ? FromListing(path, 0) : Presence::Unknown;
+    lastPath_.assign(path);
+    haveLastPath_ = true;
+    return lastPresence_;
+}
+
 bool CachingProbes::Cached(Kind kind, std::string_view path) {
     ++questions_;
     // A name without a drive or server is never looked up in the folder the program happens
@@ -123,14 +131,12 @@ bool CachingProbes::Cached(Kind kind, std::string_view path) {
     if (kind != kNetwork && (!IsFullPath(path) || path.find(':', 2) != std::string_view::npos)) {
         return false;
     }
-    // Binary data shown as hex pairs ends in a space: such names are common and each would
-    // otherwise cost a real probe.
-    if (const std::string_view read = WithoutTrailingDotsAndSpaces(path);
-        kind != kNetwork && IsPlainPath(read)) {
-        const Presence presence = FromListing(read, 0);
+    if (kind != kNetwork) {
+        // Binary data shown as hex pairs ends in a space: such names are common and each would
+        // otherwise cost a real probe.
+        const Presence presence = ListedPresence(WithoutTrailingDotsAndSpaces(path));
         if (presence != Presence::Unknown) {
-            return kind == kExists ? presence != Presence::Absent
-                                   : presence == Presence::Directory;
+            return kind == kExists ? presence != Presence::Absent : presence == Presence::Directory;
         }
     }
     UpperInto(folderKey_, path);
@@ -184,6 +190,7 @@ bool CachingProbes::DeleteFile(std::string_view path) {
 
 void CachingProbes::Clear() {
     recent_[0] = recent_[1] = nullptr;
+    haveLastPath_ = false;
     for (auto& answers : answers_) answers.clear();
     folders_.clear();
     expansions_.clear();

@@ -56,6 +56,9 @@ private:
     enum class Presence { Absent, File, Directory, Unknown };
 
     bool Cached(Kind kind, std::string_view path);
+    // What the listings say of a full path without a second ":"; Unknown where they cannot
+    // tell (the path is not plain, or its folder cannot be listed).
+    Presence ListedPresence(std::string_view path);
     Presence FromListing(std::string_view plainPath, int depth);
     const Folder& ListingOf(std::string_view folder);
     const Folder& LoadListing(std::string_view folder);
@@ -71,6 +74,10 @@ private:
     // the more recent first; the pointers point into folders_.
     std::string recentNames_[2];
     const Folder* recent_[2] = {nullptr, nullptr};
+    // The path ListedPresence answered last, and its answer.
+    std::string lastPath_;
+    Presence lastPresence_ = Presence::Unknown;
+    bool haveLastPath_ = false;
     std::string folderKey_;
     std::string nameKey_;
     std::string windowsDir_;

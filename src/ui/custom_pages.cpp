@@ -63,6 +63,8 @@ void MainWindow::StartCustomSearch() {
     view_.SetEnabled(Control::cmdBack, false);
     view_.SetEnabled(Control::cmdNext, false);
     view_.SetEnabled(Control::cmdCustomCancel, true);
+    // The report is offered once the search has ended.
+    view_.SetVisible(Control::cmdSaveCustom, false);
     ScanInProgress = true;
     custom::CustomSearch search(Session().State, Session().Access);
     custom::RunCustomSearch(search, *this, terms);

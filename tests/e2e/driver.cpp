@@ -1,7 +1,8 @@
 // hw_e2e_driver: runs the main window's end-to-end scenarios against HivewardenGui.exe in the
 // same Wine prefix (or on Windows) and prints one check line each.
 //   hw_e2e_driver --app C:\Hivewarden\HivewardenGui.exe [--shots EXCHANGE] [--only NAME]
-// NAME is main, startup, cancel or exit. The exit code is 0 only when every check passed.
+// NAME is main, startup, cancel, exit, restore, options (with the results report), custom (with
+// the custom report) or about. The exit code is 0 only when every check passed.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -61,6 +62,12 @@ int main(int argc, char** argv) {
         {"startup", RunStartupPrompt},
         {"cancel", RunCancelScan},
         {"exit", RunExitDuringScan},
+        // These clean up after themselves, but leave their backups and reports in the
+        // program folder.
+        {"restore", RunRestore},
+        {"options", RunExclusionList},
+        {"custom", RunCustomSearch},
+        {"about", RunAboutBox},
     };
     for (const Scenario& scenario : kScenarios) {
         if (!arguments.Only.empty() && arguments.Only != scenario.Name) continue;

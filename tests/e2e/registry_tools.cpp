@@ -39,6 +39,15 @@ bool WriteText(HKEY root, const std::string& key, const std::string& name,
                           static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
 }
 
+bool WriteExpandText(HKEY root, const std::string& key, const std::string& name,
+                     const std::string& text) {
+    const Key open(root, key, KEY_SET_VALUE, true);
+    return open.Get() != nullptr &&
+           RegSetValueExA(open.Get(), NameOrDefault(name), 0, REG_EXPAND_SZ,
+                          reinterpret_cast<const BYTE*>(text.c_str()),
+                          static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+}
+
 bool WriteNumber(HKEY root, const std::string& key, const std::string& name, DWORD number) {
     const Key open(root, key, KEY_SET_VALUE, true);
     return open.Get() != nullptr &&
@@ -70,6 +79,21 @@ bool ValueExists(HKEY root, const std::string& key, const std::string& name) {
     const Key open(root, key, KEY_QUERY_VALUE, false);
     return open.Get() != nullptr && RegQueryValueExA(open.Get(), NameOrDefault(name), nullptr,
                                                      nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+std::optional<DWORD> ValueType(HKEY root, const std::string& key, const std::string& name) {
+    const Key open(root, key, KEY_QUERY_VALUE, false);
+    DWORD type = 0;
+    if (open.Get() == nullptr || RegQueryValueExA(open.Get(), NameOrDefault(name), nullptr, &type,
+                                                  nullptr, nullptr) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return type;
+}
+
+bool KeyExists(HKEY root, const std::string& key) {
+    const Key open(root, key, KEY_QUERY_VALUE, false);
+    return open.Get() != nullptr;
 }
 
 void DeleteTree(HKEY root, const std::string& key) {

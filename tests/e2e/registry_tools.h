@@ -12,9 +12,15 @@ namespace hivewarden::e2e {
 // Creates the key if needed; false when the value cannot be written.
 bool WriteText(HKEY root, const std::string& key, const std::string& name, const std::string& text);
 bool WriteNumber(HKEY root, const std::string& key, const std::string& name, DWORD number);
+// A REG_EXPAND_SZ value.
+bool WriteExpandText(HKEY root, const std::string& key, const std::string& name,
+                     const std::string& text);
 // A text value's data; nullopt when the key or value does not exist (or is not text).
 std::optional<std::string> ReadText(HKEY root, const std::string& key, const std::string& name);
 bool ValueExists(HKEY root, const std::string& key, const std::string& name);
+// The value's registry type (REG_SZ, ...); nullopt when it does not exist.
+std::optional<DWORD> ValueType(HKEY root, const std::string& key, const std::string& name);
+bool KeyExists(HKEY root, const std::string& key);
 void DeleteTree(HKEY root, const std::string& key);
 void DeleteValue(HKEY root, const std::string& key, const std::string& name);
 

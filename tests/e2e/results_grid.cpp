@@ -27,13 +27,27 @@ std::vector<std::string> SplitBars(const std::string& text) {
 
 }  // namespace
 
-HWND ResultsGrid::Window() const { return app_.Item(ui::Control::lstFound); }
+ResultsGrid::ResultsGrid(AppSession& app, ui::Control grid)
+    : app_(app),
+      grid_(grid),
+      chooser_(grid == ui::Control::lstCustomSearching ? ui::Control::cmbCustomRplAction
+                                                       : ui::Control::cmbAction),
+      gridName_(grid == ui::Control::lstCustomSearching ? "lstCustomSearching" : "lstFound") {}
 
-int ResultsGrid::Rows() { return app_.AskNumber("rows lstFound", -1); }
+HWND ResultsGrid::Window() const { return app_.Item(grid_); }
+
+int ResultsGrid::Rows() { return app_.AskNumber("rows " + gridName_, -1); }
 
 std::string ResultsGrid::Cell(int row, int column) {
-    return app_.Ask("cell lstFound " + std::to_string(row) + " " + std::to_string(column))
+    return app_.Ask("cell " + gridName_ + " " + std::to_string(row) + " " + std::to_string(column))
         .value_or("?");
+}
+
+std::string ResultsGrid::Chooser() {
+    return app_
+        .Ask(chooser_ == ui::Control::cmbAction ? std::string("chooser")
+                                                : std::string("chooser cmbCustomRplAction"))
+        .value_or("hidden");
 }
 
 RowTexts ResultsGrid::Read(int row) {
@@ -47,7 +61,7 @@ RowTexts ResultsGrid::Read(int row) {
 
 std::optional<CellBox> ResultsGrid::Box(int row, int column) {
     const std::optional<std::string> answer =
-        app_.Ask("cellbox lstFound " + std::to_string(row) + " " + std::to_string(column));
+        app_.Ask("cellbox " + gridName_ + " " + std::to_string(row) + " " + std::to_string(column));
     if (!answer) return std::nullopt;
     std::istringstream in(*answer);
     CellBox box;
@@ -111,14 +125,12 @@ bool ResultsGrid::OpenChooser(int row) {
 }
 
 std::vector<std::string> ResultsGrid::ChooserItems() {
-    const std::vector<std::string> parts = SplitBars(app_.Ask("chooser").value_or("hidden"));
+    const std::vector<std::string> parts = SplitBars(Chooser());
     if (parts.empty() || parts.front() != "shown") return {};
     return std::vector<std::string>(parts.begin() + 1, parts.end());
 }
 
-bool ResultsGrid::ChooserShown() {
-    return app_.Ask("chooser").value_or("hidden").rfind("shown", 0) == 0;
-}
+bool ResultsGrid::ChooserShown() { return Chooser().rfind("shown", 0) == 0; }
 
 bool ResultsGrid::ChooseItem(const std::string& action) {
     const std::vector<std::string> items = ChooserItems();
@@ -127,12 +139,12 @@ bool ResultsGrid::ChooseItem(const std::string& action) {
         if (items[i] == action) index = static_cast<int>(i);
     }
     if (index < 0) return false;
-    const HWND combo = app_.Item(ui::Control::cmbAction);
+    const HWND combo = app_.Item(chooser_);
     DWORD_PTR result = 0;
     SendMessageTimeoutA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0, SMTO_ABORTIFHUNG,
                         kMessageTimeoutMs, &result);
     if (static_cast<int>(result) != index) return false;
-    const int id = ui::win32::ControlId(ui::Control::cmbAction);
+    const int id = ui::win32::ControlId(chooser_);
     return PostMessageA(app_.Main(), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
                         reinterpret_cast<LPARAM>(combo));
 }
@@ -140,7 +152,7 @@ bool ResultsGrid::ChooseItem(const std::string& action) {
 bool ResultsGrid::ChooserCoversCell(int row, std::string& detail) {
     const std::optional<CellBox> box = Box(row, kColumnCorrection);
     RECT combo{};
-    if (!box || !GetWindowRect(app_.Item(ui::Control::cmbAction), &combo)) {
+    if (!box || !GetWindowRect(app_.Item(chooser_), &combo)) {
         detail = "no cell box or no drop-down";
         return false;
     }

@@ -1,6 +1,7 @@
 // The results grid as the driver handles it: rows and cells read through the automation
 // questions, clicks posted at a cell's centre, and the action drop-down laid over the
-// Correction cell. Rows and columns count from 1, as the window counts them.
+// Correction cell. Rows and columns count from 1, as the window counts them. The custom
+// search's grid is handled the same way (its Action column is column 2 too).
 #pragma once
 
 #include <functional>
@@ -37,7 +38,9 @@ struct RowTexts {
 
 class ResultsGrid {
   public:
-    explicit ResultsGrid(AppSession& app) : app_(app) {}
+    explicit ResultsGrid(AppSession& app) : ResultsGrid(app, ui::Control::lstFound) {}
+    // lstFound with cmbAction, or lstCustomSearching with cmbCustomRplAction.
+    ResultsGrid(AppSession& app, ui::Control grid);
 
     HWND Window() const;
     int Rows();
@@ -64,7 +67,12 @@ class ResultsGrid {
     bool Click(const CellBox& box);
     int HeaderBottom();
 
+    std::string Chooser();
+
     AppSession& app_;
+    ui::Control grid_;
+    ui::Control chooser_;
+    std::string gridName_;
     int headerBottom_ = -1;
 };
 

@@ -101,9 +101,13 @@ SERVER_UP=1
 wineserver -p </dev/null >/dev/null 2>&1
 
 # No window manager: unmanaged windows close without a 2 s wait; a crash ends the process
-# instead of waiting behind the crash dialog.
+# instead of waiting behind the crash dialog. A restore hands a backup to the default action
+# for .reg files, which a fresh prefix lacks: the registry editor's import, as on Windows.
 printf '%s\r\n' 'REGEDIT4' '' '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' '' \
     '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' '"ShowCrashDialog"=dword:00000000' '' \
+    '[HKEY_CLASSES_ROOT\.reg]' '@="regfile"' '' \
+    '[HKEY_CLASSES_ROOT\regfile\shell\open\command]' \
+    '@="\"C:\\windows\\regedit.exe\" \"%1\""' '' \
     >"$PREFIX/drive_c/e2e-settings.reg"
 timeout 60 "$WINE" regedit /s 'C:\e2e-settings.reg' </dev/null >/dev/null 2>&1
 

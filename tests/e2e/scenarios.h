@@ -16,5 +16,15 @@ void RunStartupPrompt(DriverContext& context);
 void RunCancelScan(DriverContext& context);
 // Exit while a scan runs: the question, and Yes ends the program once the scan has stopped.
 void RunExitDuringScan(DriverContext& context);
+// A repair into a named backup, the restore page (its list, Remove Selected Backup, a checked
+// backup), the restore and the registry afterwards.
+void RunRestore(DriverContext& context);
+// The exclusion list page (folder picker, open-file dialog), Ignore.ini, a scan that shows an
+// excluded finding as ignored, and the results report saved twice.
+void RunExclusionList(DriverContext& context);
+// The custom search from its texts to its repair, with the custom report.
+void RunCustomSearch(DriverContext& context);
+// The about box, closed with OK and with Escape.
+void RunAboutBox(DriverContext& context);
 
 }  // namespace hivewarden::e2e

@@ -1,6 +1,7 @@
-// The access-operation contract suite runs against every store backend. A backend registers a
-// factory that gives a fresh store and a scratch key (root + base path) the test may fill;
-// the factory's cleanup removes the scratch key.
+// The contract suite of the store calls and the access operations (tests/unit/
+// access_contract_test.cpp) runs against every store backend. A backend registers a factory
+// that gives a fresh store and a scratch key (root + base path) the test may fill; the
+// factory's cleanup removes the scratch key.
 #pragma once
 
 #include <functional>

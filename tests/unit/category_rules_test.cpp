@@ -174,6 +174,32 @@ TEST(CategoryRules, RulesPastTheirFirstTestYieldOnce) {
     }
 }
 
+TEST(CategoryRules, PathRulesGivenTheKindAnswerAndYieldAsWhenTheyCutThePathThemselves) {
+    FakeProbes probes;
+    probes.AddFile("C:\\Windows\\Fonts\\tool.ttf");
+    registry::EngineSignals signals;
+    int yields = 0;
+    signals.YieldHook = [&] { ++yields; };
+    PathContext paths{probes, "C:\\Windows\\", &signals};
+    for (const Case& c : kCases) {
+        if (c.rule != Rule::Uninstall && c.rule != Rule::AppPath) continue;
+        SCOPED_TRACE(c.name);
+        const std::int32_t kind = PathKindOf(c.data, paths);
+        yields = 0;
+        const bool cutting = Apply(c.rule, c.keyPath, c.data, paths);
+        const int cuttingYields = yields;
+        const int probesBefore = probes.ProbeCount();
+        yields = 0;
+        const bool given = c.rule == Rule::Uninstall
+                               ? IsUninstallEntry(c.keyPath, c.data, paths, kind)
+                               : IsAppPathEntry(c.keyPath, c.data, paths, kind);
+        EXPECT_EQ(given, cutting);
+        EXPECT_EQ(given, c.expected);
+        EXPECT_EQ(yields, cuttingYields);
+        EXPECT_EQ(probes.ProbeCount(), probesBefore);  // the path is not cut out again
+    }
+}
+
 TEST(CategoryRules, PathRulesAskThePathKindOnlyWhenTheDataIsNotEmpty) {
     FakeProbes probes;
     PathContext paths{probes, "C:\\Windows\\"};

@@ -25,8 +25,11 @@ constexpr std::int32_t kFile = engine::kFilePath;
 constexpr std::int32_t kRoot = engine::kDriveRoot;
 constexpr std::int32_t kNetwork = engine::kNetworkPath;
 
+// A font whose path in the fonts folder is longer than most.
+const std::string kLongFont = std::string(600, 'f') + ".ttf";
+
 // Drive C: with a few programs, libraries, documents and folders; C:\Windows\Fonts holds
-// arial.ttf. Nothing else exists (no drive D:).
+// arial.ttf and kLongFont. Nothing else exists (no drive D:).
 FakeProbes MakeMachine() {
     FakeProbes probes;
     probes.AddFile(R"(C:\Program Files\App\app.exe)")
@@ -36,6 +39,7 @@ FakeProbes MakeMachine() {
         .AddFile(R"(C:\Windows\system32\shell32.dll)")
         .AddFile(R"(C:\Windows\system32\x.dll)")
         .AddFile(R"(C:\Windows\Fonts\arial.ttf)")
+        .AddFile("C:\\Windows\\Fonts\\" + kLongFont)
         .AddFile(R"(C:\Docs\a.htm)")
         .AddFile(R"(C:\Tools\run.exe)")
         .AddFile(R"(C:\Apps\my-tool.exe)")
@@ -146,6 +150,7 @@ const Case kCases[] = {
     // Fonts, environment, empty text.
     {"font in the fonts folder", "arial.ttf", "arial.ttf", kFile, false},
     {"font not in the fonts folder", "times.ttf", "times.ttf", kNone, true},
+    {"long font name in the fonts folder", kLongFont, kLongFont, kFile, false},
     {"environment reference left unexpanded", R"(%SystemRoot%\system32\x.dll)",
      R"(%SystemRoot%\system32\x.dll)", kNone, true},
     {"expanded environment reference", R"(C:\Windows\system32\x.dll)",

@@ -253,6 +253,8 @@ TEST_F(CustomPages, CancelDuringTheSearchKeepsTheHitsSoFarAndEnablesBack) {
     m.View.OnYield = [&] {
         tick();
         if (!cancelled && m.Window.ScanInProgress) {
+            // No report of a half-finished search.
+            EXPECT_TRUE(m.View.HiddenControls.count(Control::cmdSaveCustom));
             cancelled = true;
             m.Window.CustomCancelClicked();
             EXPECT_FALSE(m.View.Enabled(Control::cmdCustomCancel));

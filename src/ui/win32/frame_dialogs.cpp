@@ -142,7 +142,8 @@ std::optional<std::string> MainFrame::OpenFileDialog(const std::string& title,
     open.lpstrFilter = filters.c_str();
     open.lpstrFile = path;
     open.nMaxFile = MAX_PATH;
-    open.lpstrTitle = title.c_str();
+    // An empty title leaves the dialog its own ("Open").
+    open.lpstrTitle = title.empty() ? nullptr : title.c_str();
     open.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
     if (!GetOpenFileNameA(&open)) return std::nullopt;
     return std::string(path);

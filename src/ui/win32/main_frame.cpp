@@ -9,13 +9,12 @@
 namespace hivewarden::ui::win32 {
 namespace {
 
-constexpr UINT_PTR kTimerIds[] = {1, 2, 3};  // tmrAutoScan, tmrCheckForNew, tmrPrg
+// A timer's id is its position in ui::Timer plus one (StartTimer sets it so).
+constexpr UINT_PTR kTimerCount = static_cast<UINT_PTR>(Timer::tmrCustomAnim) + 1;
 
 std::optional<Timer> TimerOfId(UINT_PTR id) {
-    for (std::size_t i = 0; i < std::size(kTimerIds); ++i) {
-        if (kTimerIds[i] == id) return static_cast<Timer>(i);
-    }
-    return std::nullopt;
+    if (id < 1 || id > kTimerCount) return std::nullopt;
+    return static_cast<Timer>(id - 1);
 }
 
 }  // namespace
