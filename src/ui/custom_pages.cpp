@@ -163,18 +163,12 @@ void MainWindow::RunCustomRepair() {
         [this](bool canceled, std::int32_t task) { Done(canceled, task); },
         {}};
     repair::RepairResult result = custom::RunCustomRepairStep(CustomHits, context);
-    if (result.Error) {
-        view_.ShowMessage(
-            "The backup could not be written, so nothing was changed.\n\n" + result.Error->Message,
-            MessageIcon::Critical, MessageButtons::Ok);
-    }
+    ReportRepairFailure(result);
     LastRepair = std::move(result);
 }
 
 void MainWindow::CustomBackupNameChanged() {
-    const std::string name = view_.Text(Control::txtCustomBackUpName);
-    view_.SetEnabled(Control::cmdNext,
-                     !name.empty() && !repair::ValidateBackupName(name).has_value());
+    EnableNextForBackupName(Control::txtCustomBackUpName);
 }
 
 void MainWindow::CustomBackupNameLostFocus() { CheckBackupName(Control::txtCustomBackUpName); }

@@ -177,6 +177,8 @@ class MainWindow final : public scan::ScanFrontEnd, public custom::SearchFrontEn
     std::optional<std::string> AskForNewValue(const engine::ErrorEntry& entry);
     void ChangeValue(std::int32_t row);
     void CheckBackupName(Control box);
+    void EnableNextForBackupName(Control box);
+    void ReportRepairFailure(const repair::RepairResult& result);
     // Restore, options and custom pages.
     void FillRestorePage();
     void RestoreCheckedBackups();

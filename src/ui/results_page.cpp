@@ -126,10 +126,20 @@ void MainWindow::PrepareFixPrevPage() {
 }
 
 // Next only for a name that can be a backup file's name; the lost-focus check says why not.
-void MainWindow::BackupNameChanged() {
-    const std::string name = view_.Text(Control::txtBackUpName);
+void MainWindow::BackupNameChanged() { EnableNextForBackupName(Control::txtBackUpName); }
+
+void MainWindow::EnableNextForBackupName(Control box) {
+    const std::string name = view_.Text(box);
     view_.SetEnabled(Control::cmdNext,
                      !name.empty() && !repair::ValidateBackupName(name).has_value());
+}
+
+// A repair whose backup could not be written changed nothing; the user learns why.
+void MainWindow::ReportRepairFailure(const repair::RepairResult& result) {
+    if (!result.Error) return;
+    view_.ShowMessage(
+        "The backup could not be written, so nothing was changed.\n\n" + result.Error->Message,
+        MessageIcon::Critical, MessageButtons::Ok);
 }
 
 void MainWindow::BackupNameLostFocus() { CheckBackupName(Control::txtBackUpName); }
@@ -173,11 +183,7 @@ void MainWindow::RunRepairStep() {
     repair::RepairStepResult result = repair::RunRepairStep(context);
     view_.GridRowsReset(Control::lstFound);
     view_.GridResumeRedraw(Control::lstFound);
-    if (result.Repair.Error) {
-        view_.ShowMessage("The backup could not be written, so nothing was changed.\n\n" +
-                              result.Repair.Error->Message,
-                          MessageIcon::Critical, MessageButtons::Ok);
-    }
+    ReportRepairFailure(result.Repair);
     LastRepair = std::move(result.Repair);
 }
 

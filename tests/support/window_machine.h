@@ -8,22 +8,14 @@
 #include "scan/scan_session.h"
 #include "support/fake_machine.h"
 #include "support/fake_view.h"
+#include "support/local_time.h"
 #include "support/temp_folder.h"
 #include "ui/main_window.h"
 
 namespace hivewarden::testing {
 
 // 4 December 2026, 21:05:09.
-inline std::tm FixedNow() {
-    std::tm now{};
-    now.tm_mday = 4;
-    now.tm_mon = 11;
-    now.tm_year = 126;
-    now.tm_hour = 21;
-    now.tm_min = 5;
-    now.tm_sec = 9;
-    return now;
-}
+inline std::tm FixedNow() { return LocalTime(4, 12, 2026, 21, 5, 9); }
 
 class WindowMachine : public FakeMachine {
   public:

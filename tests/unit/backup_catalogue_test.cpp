@@ -15,6 +15,7 @@
 #include "registry/memory_store.h"
 #include "registry/shell_open.h"
 #include "repair/backup_restore.h"
+#include "support/local_time.h"
 #include "support/temp_folder.h"
 
 namespace hivewarden::testing {
@@ -25,17 +26,6 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
-std::tm Time(int day, int month, int year, int hour, int minute, int second) {
-    std::tm t{};
-    t.tm_mday = day;
-    t.tm_mon = month - 1;
-    t.tm_year = year - 1900;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    return t;
-}
-
 TEST(BackupCatalogue, ProposedNamesAreDateAndTimeWithoutLeadingZeros) {
     struct Case {
         const char* Name;
@@ -44,11 +34,11 @@ TEST(BackupCatalogue, ProposedNamesAreDateAndTimeWithoutLeadingZeros) {
         const char* Custom;
     };
     const Case kCases[] = {
-        {"evening", Time(4, 12, 2026, 21, 5, 3), "4-12-2026-21-5-3", "4-12-2026-21-5"},
-        {"midnight of new year", Time(1, 1, 2000, 0, 0, 0), "1-1-2000-0-0-0", "1-1-2000-0-0"},
-        {"last second of a year", Time(31, 12, 1999, 23, 59, 59), "31-12-1999-23-59-59",
+        {"evening", LocalTime(4, 12, 2026, 21, 5, 3), "4-12-2026-21-5-3", "4-12-2026-21-5"},
+        {"midnight of new year", LocalTime(1, 1, 2000, 0, 0, 0), "1-1-2000-0-0-0", "1-1-2000-0-0"},
+        {"last second of a year", LocalTime(31, 12, 1999, 23, 59, 59), "31-12-1999-23-59-59",
          "31-12-1999-23-59"},
-        {"two-digit fields", Time(10, 10, 2010, 10, 10, 10), "10-10-2010-10-10-10",
+        {"two-digit fields", LocalTime(10, 10, 2010, 10, 10, 10), "10-10-2010-10-10-10",
          "10-10-2010-10-10"},
     };
     for (const Case& c : kCases) {

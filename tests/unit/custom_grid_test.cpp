@@ -13,6 +13,7 @@
 #include "custom/custom_search.h"
 #include "engine/scan_state.h"
 #include "support/fake_machine.h"
+#include "support/local_time.h"
 #include "support/temp_folder.h"
 
 namespace hivewarden::testing {
@@ -254,20 +255,9 @@ TEST(CustomGrid, MarksFindTheirHitByIndexWhateverTheRowOrder) {
     EXPECT_EQ(list.Count(), 2);
 }
 
-std::tm MakeTime(int day, int month, int year, int hour, int minute, int second) {
-    std::tm t{};
-    t.tm_mday = day;
-    t.tm_mon = month - 1;
-    t.tm_year = year - 1900;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    return t;
-}
-
 TEST(CustomRepairPage, ProposedNameIsDayMonthYearHourMinuteWithoutLeadingZeros) {
-    EXPECT_EQ(custom::ProposedCustomBackupName(MakeTime(4, 12, 2026, 21, 5, 3)), "4-12-2026-21-5");
-    EXPECT_EQ(custom::ProposedCustomBackupName(MakeTime(31, 1, 2027, 0, 0, 59)), "31-1-2027-0-0");
+    EXPECT_EQ(custom::ProposedCustomBackupName(LocalTime(4, 12, 2026, 21, 5, 3)), "4-12-2026-21-5");
+    EXPECT_EQ(custom::ProposedCustomBackupName(LocalTime(31, 1, 2027, 0, 0, 59)), "31-1-2027-0-0");
 }
 
 TEST(CustomRepairPage, SetUpCountsRowsAndProposesAName) {
@@ -275,7 +265,7 @@ TEST(CustomRepairPage, SetUpCountsRowsAndProposesAName) {
     grid.ChooseAction(3, "Ignore", "", nullptr);
 
     const custom::CustomRepairPreview preview =
-        custom::PrepareCustomRepairPage(grid, MakeTime(1, 2, 2026, 3, 4, 5));
+        custom::PrepareCustomRepairPage(grid, LocalTime(1, 2, 2026, 3, 4, 5));
 
     EXPECT_EQ(preview.Count, 2);
     EXPECT_EQ(preview.Caption, "Kestovar Hivewarden will repair 2 errors.");
@@ -283,7 +273,7 @@ TEST(CustomRepairPage, SetUpCountsRowsAndProposesAName) {
 
     grid.IgnoreAll();
     const custom::CustomRepairPreview none =
-        custom::PrepareCustomRepairPage(grid, MakeTime(1, 2, 2026, 3, 4, 5));
+        custom::PrepareCustomRepairPage(grid, LocalTime(1, 2, 2026, 3, 4, 5));
     EXPECT_EQ(none.Count, 0);
     EXPECT_EQ(none.Caption, "");
     EXPECT_EQ(none.BackupName, "");
@@ -385,7 +375,7 @@ TEST_F(CustomRepairRun, ReplaceRowsWithoutTextAndKeyRowsLeftAtReplaceChangeNothi
     for (CustomRow& row : grid_.Rows) {
         if (row.ImageKey == custom::kImageKey) row.Fixed = "text on a key";
     }
-    EXPECT_EQ(custom::PrepareCustomRepairPage(grid_, MakeTime(1, 2, 2026, 3, 4, 5)).Count, 7);
+    EXPECT_EQ(custom::PrepareCustomRepairPage(grid_, LocalTime(1, 2, 2026, 3, 4, 5)).Count, 7);
 
     const repair::RepairResult result = Repair();
 
