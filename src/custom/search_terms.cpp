@@ -16,8 +16,7 @@ SearchTermMatcher::SearchTermMatcher(SearchTerms terms) : terms_(std::move(terms
 
 std::int32_t SearchTermMatcher::Find(std::string_view text) {
     if (text.empty() || needles_.empty()) return -1;
-    upper_.resize(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) upper_[i] = AnsiUpper(text[i]);
+    ToUpperInto(text, upper_);
     const std::string_view haystack(upper_);
     for (const Needle& needle : needles_) {
         if (haystack.find(needle.Upper) != std::string_view::npos) return needle.Position;

@@ -1,5 +1,5 @@
 // The texts of a custom search and the test that picks the first of them a text contains.
-// Pure text work over the ANSI code page; knows nothing of the registry or the search walk.
+// Pure text work over UTF-8 text; knows nothing of the registry or the search walk.
 #pragma once
 
 #include <cstdint>

@@ -7,6 +7,8 @@
 #include <optional>
 #include <utility>
 
+#include "registry/unicode.h"
+
 namespace hivewarden::registry {
 namespace {
 
@@ -15,11 +17,14 @@ constexpr int kMaxKeyDepth = 512;
 // The text form of a binary value shows at most this many bytes (plus the final extra pair).
 constexpr std::size_t kMaxHexBytes = 256;
 
-// String data as RegQueryValueExA hands it over, without its terminating zero. Data that
-// lacks the terminator loses nothing.
-std::string WithoutTerminator(const std::string& bytes) {
-    if (!bytes.empty() && bytes.back() == '\0') return bytes.substr(0, bytes.size() - 1);
-    return bytes;
+// String data (UTF-16LE as the registry stores it) as text, without its one terminating
+// NUL. Data that lacks the terminator loses nothing; an odd final byte is not text.
+std::string StringDataText(const std::string& bytes) {
+    std::string_view units(bytes.data(), bytes.size() & ~std::size_t{1});
+    if (units.size() >= 2 && units[units.size() - 1] == '\0' && units[units.size() - 2] == '\0') {
+        units.remove_suffix(2);
+    }
+    return Utf8FromUtf16Le(units);
 }
 
 std::int32_t LittleEndian32(const std::string& bytes) {
@@ -95,9 +100,9 @@ ValueText ConvertValueToText(const RawValue& raw, FileProbes& probes) {
     switch (raw.Type) {
         case kRegSz:
         case kRegMultiSz:
-            return {WithoutTerminator(raw.Bytes), kTextType};
+            return {StringDataText(raw.Bytes), kTextType};
         case kRegExpandSz:
-            return {probes.ExpandEnvironment(WithoutTerminator(raw.Bytes)), kTextType};
+            return {probes.ExpandEnvironment(StringDataText(raw.Bytes)), kTextType};
         case kRegDword:
             // A number longer than 4 bytes does not fit the 4-byte read: empty text.
             if (raw.Bytes.size() > 4) return {{}, kNumberType};
@@ -126,7 +131,8 @@ void RegistryAccess::SetValue(RootKey root, std::string_view path, std::string_v
     RawValue raw;
     if (kind == kTextKind) {
         raw.Type = kRegSz;
-        raw.Bytes = std::string(data) + '\0';
+        raw.Bytes = Utf16LeFromUtf8(data);
+        raw.Bytes.append(2, '\0');
     } else {
         std::int32_t number = 0;
         if (!ParseNumber(data, number)) {
@@ -144,7 +150,7 @@ std::string RegistryAccess::QueryValue(RootKey root, std::string_view path,
     if (kind != kTextKind) return std::to_string(QueryNumber(root, path, name));
     RawValue raw;
     if (!ReadRaw(root, path, name, raw)) return {};
-    return WithoutTerminator(raw.Bytes);
+    return StringDataText(raw.Bytes);
 }
 
 std::int32_t RegistryAccess::QueryNumber(RootKey root, std::string_view path,

@@ -1,6 +1,7 @@
 // The registry store seam: keys and raw values (type and bytes), nothing more. The access
 // operations (access.h) are written once on top of it. Backends: memory_store (portable) and
-// win32_store (advapi32, Windows builds only). No text conversion happens here.
+// win32_store (advapi32 wide calls, Windows builds only). Value bytes are never converted
+// here; names are UTF-8 (converted to UTF-16 by a backend that needs it).
 #pragma once
 
 #include <cstdint>
@@ -24,8 +25,10 @@ inline constexpr std::uint32_t kRegLink = 6;
 inline constexpr std::uint32_t kRegMultiSz = 7;
 inline constexpr std::uint32_t kRegQword = 11;
 
-// One value as the store holds it. Strings are ANSI bytes including their terminating zero,
-// exactly as RegQueryValueExA returns them.
+// One value as the store holds it: the bytes exactly as Windows stores them. String types
+// (1, 2, 7) are UTF-16LE with their terminating NUL unit as RegQueryValueExW returns them;
+// odd lengths and missing terminators are kept as they are. Nothing converts them on the
+// way through a store; text views are the access layer's business.
 struct RawValue {
     std::uint32_t Type = kRegNone;
     std::string Bytes;
@@ -45,7 +48,9 @@ struct KeyCounts {
 };
 
 // Contract for every backend:
-// - Key names compare case-insensitively; a key keeps the spelling it was created with.
+// - Key and value names are the program's UTF-8 text; a backend converts them at its edge.
+// - Key names compare case-insensitively (text.h); a key keeps the spelling it was created
+//   with.
 // - Subkeys enumerate in case-insensitive name order; values in the store's own order
 //   (the memory store: insertion order, as Windows NT; Wine: alphabetical).
 // - "Not found" and "access denied" are answers (0 handle, false), never exceptions.

@@ -1,43 +1,34 @@
-// Small text helpers shared by every layer: ANSI upper case and case-insensitive comparison
-// as the program's comparisons need them. Pure functions; no platform code.
+// Case-insensitive comparison of the program's UTF-8 text, the way Windows compares registry
+// and file names: each UTF-16 unit is upper-cased on its own by its simple upper-case mapping
+// (characters outside the Basic Multilingual Plane are compared as they are). Every
+// case-insensitive comparison of the program goes through here. Pure; no platform code.
 #pragma once
 
-#include <array>
 #include <string>
 #include <string_view>
 
 namespace hivewarden {
 
-namespace detail {
-constexpr std::array<unsigned char, 256> MakeAnsiUpperTable() {
-    std::array<unsigned char, 256> table{};
-    for (int i = 0; i < 256; ++i) table[i] = static_cast<unsigned char>(i);
-    for (int i = 'a'; i <= 'z'; ++i) table[i] = static_cast<unsigned char>(i - 32);
-    for (int i = 0xE0; i <= 0xFE; ++i) {
-        if (i != 0xF7) table[i] = static_cast<unsigned char>(i - 32);
-    }
-    table[0x9A] = 0x8A;  // s caron
-    table[0x9C] = 0x8C;  // oe
-    table[0x9E] = 0x8E;  // z caron
-    table[0xFF] = 0x9F;  // y diaeresis
-    return table;
-}
-// Inline: every case-insensitive comparison of a scan goes through it, once per character.
-inline constexpr std::array<unsigned char, 256> kAnsiUpper = MakeAnsiUpperTable();
-}  // namespace detail
+// The upper case of one UTF-16 unit as the registry and NTFS use it.
+char16_t UpcaseUnit(char16_t unit);
+// The upper case of one code point (code points above U+FFFF are their own upper case).
+char32_t UpcaseCodePoint(char32_t codePoint);
 
-// Upper case of one byte of the ANSI code page (Windows-1252): ASCII letters, and the
-// accented letters 0xE0-0xFE except 0xF7 (division sign); 0xFF (y diaeresis) maps to 0x9F,
-// 0x9A/0x9C/0x9E map to 0x8A/0x8C/0x8E as the code page's own upper-case table does.
-inline char AnsiUpper(char c) {
-    return static_cast<char>(detail::kAnsiUpper[static_cast<unsigned char>(c)]);
-}
+// ASCII letters only: for drive letters and format tokens.
+inline char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+
+// The text with every character upper-cased. The result may differ in length from the input
+// (some upper-case letters take fewer or more UTF-8 bytes), so positions do not carry over.
 std::string ToUpper(std::string_view text);
+// ToUpper written into `out` (reusing its storage).
+void ToUpperInto(std::string_view text, std::string& out);
 
-// Case-insensitive equality and ordering under AnsiUpper.
+// Case-insensitive equality and ordering. The ordering is that of the upper-cased UTF-16
+// units, as the registry sorts subkeys.
 bool EqualsNoCase(std::string_view a, std::string_view b);
 int CompareNoCase(std::string_view a, std::string_view b);
 bool ContainsNoCase(std::string_view haystack, std::string_view needle);
+bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 
 struct LessNoCase {
     bool operator()(std::string_view a, std::string_view b) const {

@@ -38,7 +38,7 @@ std::string_view WithoutTrailingDotsAndSpaces(std::string_view path) {
 bool IsFullPath(std::string_view path) {
     if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') return true;
     if (path.size() < 3 || path[1] != ':' || (path[2] != '\\' && path[2] != '/')) return false;
-    const char drive = AnsiUpper(path[0]);
+    const char drive = AsciiUpper(path[0]);
     return drive >= 'A' && drive <= 'Z';
 }
 
@@ -46,7 +46,7 @@ bool IsFullPath(std::string_view path) {
 
 bool CachingProbes::IsPlainPath(std::string_view path) {
     if (path.size() < 4 || path.size() > kMaxPlainPath) return false;
-    const char drive = AnsiUpper(path[0]);
+    const char drive = AsciiUpper(path[0]);
     if (drive < 'A' || drive > 'Z' || path[1] != ':' || path[2] != '\\') return false;
     // One pass: every name is ended by a "\" or by the end of the path, and the character
     // before that end must close a name (not "\", which leaves a name empty; not "." or " ").
@@ -61,8 +61,7 @@ bool CachingProbes::IsPlainPath(std::string_view path) {
 }
 
 void CachingProbes::UpperInto(std::string& buffer, std::string_view text) {
-    buffer.resize(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) buffer[i] = AnsiUpper(text[i]);
+    ToUpperInto(text, buffer);
 }
 
 const CachingProbes::Folder& CachingProbes::ListingOf(std::string_view folder) {

@@ -1,6 +1,8 @@
 // FakeMachine builder.
 #include "support/fake_machine.h"
 
+#include "support/raw_values.h"
+
 #include <stdexcept>
 
 namespace hivewarden::testing {
@@ -32,7 +34,7 @@ FakeMachine& FakeMachine::Raw(std::string_view fullKey, std::string_view name,
 
 FakeMachine& FakeMachine::Text(std::string_view fullKey, std::string_view name,
                                std::string_view data) {
-    return Raw(fullKey, name, registry::kRegSz, std::string(data) + '\0');
+    return Raw(fullKey, name, registry::kRegSz, SzBytes(data));
 }
 
 FakeMachine& FakeMachine::Number(std::string_view fullKey, std::string_view name,
