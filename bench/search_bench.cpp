@@ -14,6 +14,7 @@
 
 #include "bench_timing.h"
 #include "custom/custom_search.h"
+#include "registry/unicode.h"
 #include "engine/scan_state.h"
 #include "registry/access.h"
 #include "registry/mapped_files.h"
@@ -72,7 +73,7 @@ std::uint64_t BuildSearchRegistry(const SearchShape& shape, registry::RegistrySt
             registry::RawValue value;
             const std::uint32_t kind = random() % 10;
             if (kind < 6) {
-                value = {registry::kRegSz, RandomText(random) + '\0'};
+                value = {registry::kRegSz, Utf16LeFromUtf8(RandomText(random)) + std::string(2, '\0')};
             } else if (kind < 8) {
                 const std::uint32_t n = static_cast<std::uint32_t>(random());
                 std::string bytes(4, '\0');

@@ -5,10 +5,17 @@
 #include <random>
 #include <vector>
 
+#include "registry/unicode.h"
+
 namespace hivewarden::bench {
 namespace {
 
-std::string Utf(const std::string& text) { return text + '\0'; }
+// String data as the registry stores it: UTF-16LE with a terminating NUL unit.
+std::string Utf(const std::string& text) {
+    std::string bytes = Utf16LeFromUtf8(text);
+    bytes.append(2, '\0');
+    return bytes;
+}
 
 std::string TargetPath(std::uint32_t target) {
     return "C:\\Program Files\\Vendor" + std::to_string(target % 97) + "\\App" +

@@ -4,11 +4,18 @@
 #   --stop   stops it
 #   --init   only creates the prefix (for a base copy), leaving no server behind
 # The prefix is created once, under a lock, with crash dialogs off and unmanaged windows.
+# HW_WINE_ARCH=win32 runs 32-bit programs with the 32-bit loader (Wine's WoW64; it needs
+# wine32:i386); anything else runs 64-bit programs with wine64.
 : "${WINEPREFIX:=${HW_WINE_PREFIX:?set WINEPREFIX or HW_WINE_PREFIX}}"
 : "${WINEDEBUG:=-all}"
 : "${WINEDLLOVERRIDES:=mscoree,mshtml=}"
 export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
-WINE=/usr/lib/wine/wine64; [ -x "$WINE" ] || WINE=wine
+if [ "${HW_WINE_ARCH:-win64}" = win32 ]; then
+  WINE=/usr/lib/wine/wine
+else
+  WINE=/usr/lib/wine/wine64
+fi
+[ -x "$WINE" ] || WINE=wine
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$(dirname "$WINEPREFIX")"
   ( flock 9

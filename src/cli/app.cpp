@@ -8,10 +8,10 @@
 
 namespace hivewarden::cli {
 
-int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
+int Run(int argc, char** argv, std::ostream& out, std::ostream& err, bool outIsTerminal) {
     CLI::App app{"Kestovar Hivewarden - registry cleaner", "hivewarden"};
     app.require_subcommand(1);
-    CommandContext context{out, err};
+    CommandContext context{out, err, outIsTerminal};
     AddPathCommand(app, context);
     AddScanCommand(app, context);
     AddSearchCommand(app, context);

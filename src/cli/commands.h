@@ -13,6 +13,7 @@ namespace hivewarden::cli {
 struct CommandContext {
     std::ostream& Out;
     std::ostream& Err;
+    bool OutIsTerminal = false;  // see Run in app.h
     int ExitCode = 0;
 };
 

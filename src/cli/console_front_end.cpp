@@ -4,7 +4,6 @@
 #include <ostream>
 
 #include "cli/platform_system.h"
-#include "cli/terminal_text.h"
 #include "scan/scan_controller.h"
 
 namespace hivewarden::cli {
@@ -35,7 +34,7 @@ void ConsoleScanFrontEnd::ShowMessage(const std::string& text) {
     for (char& c : line) {
         if (c == '\n' || c == '\r') c = ' ';
     }
-    err_ << "hivewarden: warning: " << ToTerminal(line) << "\n";
+    err_ << "hivewarden: warning: " << line << "\n";
 }
 
 void ConsoleScanFrontEnd::ResetResults() {

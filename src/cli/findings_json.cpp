@@ -5,7 +5,6 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 
-#include "registry/code_page.h"
 #include "registry/roots.h"
 #include "registry/text.h"
 #include "scan/result_rows.h"
@@ -84,7 +83,7 @@ class EntryReader {
         return field->get<std::int64_t>();
     }
 
-    // The text in the program's code page.
+    // The text (UTF-8, as JSON carries it and the program holds it).
     std::optional<std::string> Text(const char* name) {
         const Json* field = Field(name);
         if (field == nullptr) return std::nullopt;
@@ -92,7 +91,7 @@ class EntryReader {
             Fail(std::string("\"") + name + "\" is not a text");
             return std::nullopt;
         }
-        return Utf8ToAnsi(field->get<std::string>());
+        return field->get<std::string>();
     }
 
     std::optional<bool> Flag(const char* name) {

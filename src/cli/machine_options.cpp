@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "cli/platform_probes.h"
-#include "cli/terminal_text.h"
+#include "registry/host_path.h"
 #include "registry/mapped_files.h"
 #include "registry/windows_path.h"
 
@@ -43,7 +43,8 @@ std::string CheckDrive(const std::string& value) {
         return "'" + std::string(split->Name) + "' is not a drive letter";
     }
     std::error_code ec;
-    if (split->Value.empty() || !std::filesystem::is_directory(split->Value, ec)) {
+    if (split->Value.empty() ||
+        !std::filesystem::is_directory(registry::ToHostPath(split->Value), ec)) {
         return "'" + std::string(split->Value) + "' is not a folder";
     }
     return {};
@@ -55,8 +56,7 @@ std::string CheckEnvironment(const std::string& value) {
 }
 
 std::string CheckWindowsDir(const std::string& value) {
-    const std::string path = FromTerminal(value);
-    if (registry::IsUncPath(path) || !registry::ParseLocalPath(path)) {
+    if (registry::IsUncPath(value) || !registry::ParseLocalPath(value)) {
         return "'" + value + "' is not a full Windows path (as in C:\\Windows)";
     }
     return {};
@@ -102,19 +102,19 @@ std::unique_ptr<registry::FileProbes> MakeProbes(const MachineOptions& options,
             error = "'" + mapping + "' is not LETTER=FOLDER";
             return nullptr;
         }
-        if (!config.Drives.emplace(letter, std::filesystem::path(split->Value)).second) {
+        if (!config.Drives.emplace(letter, registry::ToHostPath(split->Value)).second) {
             error = std::string("drive ") + letter + ": is mapped twice";
             return nullptr;
         }
     }
-    config.WindowsDir = FromTerminal(options.WindowsDir);
+    config.WindowsDir = options.WindowsDir;
     for (const std::string& assignment : options.Environment) {
         const std::optional<Split> split = SplitAssignment(assignment);
         if (!split) {
             error = "'" + assignment + "' is not NAME=VALUE";
             return nullptr;
         }
-        config.Environment[FromTerminal(split->Name)] = FromTerminal(split->Value);
+        config.Environment[std::string(split->Name)] = std::string(split->Value);
     }
     registry::AddStandardEnvironment(config);
     return std::make_unique<registry::MappedFiles>(std::move(config));

@@ -1,6 +1,4 @@
 // Entry point of the hivewarden command.
-#include <iostream>
+#include "cli/console.h"
 
-#include "cli/app.h"
-
-int main(int argc, char** argv) { return hivewarden::cli::Run(argc, argv, std::cout, std::cerr); }
+int main(int argc, char** argv) { return hivewarden::cli::RunConsoleProgram(argc, argv); }

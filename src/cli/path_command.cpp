@@ -11,10 +11,9 @@
 
 #include "cli/app.h"
 #include "cli/commands.h"
+#include "cli/json_text.h"
 #include "cli/machine_options.h"
-#include "cli/terminal_text.h"
 #include "engine/error_entry.h"
-#include "registry/code_page.h"
 #include "scan/path_extract.h"
 
 namespace hivewarden::cli {
@@ -46,7 +45,7 @@ int RunPath(const PathOptions& options, CommandContext& context) {
         context.Err << "hivewarden path: " << warning << "\n";
     }
 
-    const std::string text = FromTerminal(options.Text);
+    const std::string text = options.Text;
     scan::PathContext paths{*probes, probes->WindowsDirectory()};
     const std::string path = scan::ExtractPath(text, paths);
     const std::int32_t kind = scan::PathKindOf(text, paths);
@@ -54,13 +53,13 @@ int RunPath(const PathOptions& options, CommandContext& context) {
 
     if (options.Json) {
         nlohmann::ordered_json result;
-        result["path"] = AnsiToUtf8(path);
+        result["path"] = path;
         result["kind"] = kind;
         result["missing"] = missing;
-        context.Out << result.dump() << "\n";
+        context.Out << JsonText(result) << "\n";
     } else {
-        context.Out << "Text:    " << ToTerminal(text) << "\n"
-                    << "Path:    " << ToTerminal(path) << "\n"
+        context.Out << "Text:    " << text << "\n"
+                    << "Path:    " << path << "\n"
                     << "Kind:    " << kind << " (" << KindName(kind) << ")\n"
                     << "Missing: " << (missing ? "yes" : "no") << "\n";
     }

@@ -1,6 +1,6 @@
 // Where the live file probes come from: the Windows shell and kernel functions on Windows
-// builds, nowhere on other hosts (they map drive letters to folders instead). The only file of
-// the command line that knows which platform it was built for, apart from terminal_text.
+// builds, nowhere on other hosts (they map drive letters to folders instead). Implemented with
+// the rest of the platform's facts in win32_platform.cpp and posix_platform.cpp.
 #pragma once
 
 #include <memory>

@@ -1,7 +1,7 @@
 // What the command line needs of the system it runs on, apart from file probes: the live
 // registry (Windows builds only), the folder of the program file, the local time, whether
-// standard error is a terminal, and Ctrl+C. The only files of the command line that know the
-// platform are this one, platform_probes and terminal_text.
+// standard error is a terminal, and Ctrl+C. The platform's answers live in win32_platform.cpp
+// and posix_platform.cpp (chosen by the build), Ctrl+C in platform_system.cpp.
 #pragma once
 
 #include <ctime>
@@ -17,7 +17,7 @@ bool HasLiveRegistry();
 // The live registry; null where HasLiveRegistry() is false.
 std::unique_ptr<registry::RegistryStore> MakeLiveStore();
 
-// The folder that holds the program file, with a trailing separator; empty if unknown.
+// The folder that holds the program file (UTF-8), with a trailing separator; empty if unknown.
 std::string ExecutableFolder();
 
 // The local date and time now.

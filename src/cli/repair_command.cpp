@@ -20,6 +20,7 @@
 #include "cli/scan_runner.h"
 #include "engine/scan_state.h"
 #include "registry/access.h"
+#include "registry/host_path.h"
 #include "repair/backup_catalogue.h"
 #include "repair/repair_executor.h"
 #include "scan/shortcut_removal.h"
@@ -39,7 +40,7 @@ struct RepairCommandOptions {
 };
 
 bool ReadFindingsFile(const std::string& path, EditedFindings& findings, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(registry::ToHostPath(path), std::ios::binary);
     if (!in) {
         error = "cannot open " + path + ": " + std::strerror(errno);
         return false;

@@ -5,7 +5,6 @@
 #include <ostream>
 #include <utility>
 
-#include "cli/terminal_text.h"
 #include "registry/durable_file.h"
 #include "registry/regfile_writer.h"
 #include "repair/backup_catalogue.h"
@@ -51,18 +50,18 @@ void PrintNotes(const char* heading, const std::vector<repair::RepairNote>& note
 }
 
 std::string LinkFile(const scan::ShortcutEntry& entry) {
-    return ToTerminal(entry.LinkPath + ".lnk");
+    return entry.LinkPath + ".lnk";
 }
 
 }  // namespace
 
-std::string Printable(std::string_view ansi) {
-    std::string shown(ansi);
+std::string Printable(std::string_view text) {
+    std::string shown(text);
     for (char& c : shown) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte == 0x7F) c = ' ';
     }
-    return ToTerminal(shown);
+    return shown;
 }
 
 bool CheckBackupName(std::string_view name, std::string& error) {

@@ -19,7 +19,7 @@ namespace hivewarden::cli {
 
 // The text of an error entry or note as the terminal shows it: control characters (the
 // zeros between the strings of a multi-string, line breaks) become blanks.
-std::string Printable(std::string_view ansi);
+std::string Printable(std::string_view text);
 
 // False, with a message, when `name` cannot name a backup file ("invalid backup name ...").
 bool CheckBackupName(std::string_view name, std::string& error);
@@ -37,7 +37,8 @@ bool CheckBackupNameFree(const std::string& programFolder, std::string_view name
 bool WriteBackTarget(const RegistryOptions& registry, const std::string& output,
                      std::string& target, std::string& error);
 
-// The whole store, durably, as a REGEDIT4 file at `target`.
+// The whole store, durably, as a .reg file at `target` (the codec chooses REGEDIT4 or
+// version 5 by what the store holds).
 bool WriteRegistryBack(registry::RegistryStore& store, const std::string& target,
                        std::string& error);
 

@@ -4,34 +4,58 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "registry/code_page.h"
+#include "registry/host_path.h"
+#include "registry/text_file.h"
 
 namespace hivewarden::cli {
 namespace {
 
-std::string Failure(const char* what, const std::string& target) {
+std::string Failure(const char* what, const std::string& target, int error) {
     std::string message = std::string("cannot ") + what + " report file " + target;
-    if (errno != 0) message += std::string(": ") + std::strerror(errno);
+    if (error != 0) message += std::string(": ") + std::strerror(error);
     return message;
 }
 
 }  // namespace
 
-bool WriteReportTo(const std::string& target, std::ostream& out,
+std::string ReportFileBytes(const std::string& text) {
+    std::string ignored;
+    const std::unique_ptr<CodePage> system = OpenCodePage(SystemAnsiCodePage(), ignored);
+    return EncodeTextFile(text, system ? *system : Windows1252());
+}
+
+bool WriteReportTo(const std::string& target, std::ostream& out, bool outIsTerminal,
                    const std::function<bool(std::ostream&)>& writeReport, std::string& error) {
-    if (target == "-") return writeReport(out);
-    errno = 0;
-    std::ofstream file(target, std::ios::binary | std::ios::trunc);
-    if (!file) {
-        error = Failure("create", target);
+    std::ostringstream text;
+    if (!writeReport(text)) {
+        error = Failure("write", target, 0);
         return false;
     }
-    if (!writeReport(file) || !file.flush()) {
-        error = Failure("write", target);
+    if (target == "-") {
+        // A person reads a terminal: the text as it is, whatever the code page holds.
+        out << (outIsTerminal ? text.str() : ReportFileBytes(text.str())) << std::flush;
+        if (!out) error = "cannot write the report to standard output";
+        return out.good();
+    }
+    const std::string bytes = ReportFileBytes(text.str());
+    errno = 0;
+    std::ofstream file(registry::ToHostPath(target), std::ios::binary | std::ios::trunc);
+    if (!file) {
+        error = Failure("create", target, errno);
+        return false;
+    }
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!file.flush()) {
+        error = Failure("write", target, errno);
         return false;
     }
     file.close();
     if (file.fail()) {
-        error = Failure("close", target);
+        error = Failure("close", target, errno);
         return false;
     }
     return true;

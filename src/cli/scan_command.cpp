@@ -7,6 +7,7 @@
 
 #include "cli/app.h"
 #include "cli/commands.h"
+#include "cli/json_text.h"
 #include "cli/report_output.h"
 #include "cli/scan_json.h"
 #include "cli/scan_runner.h"
@@ -21,10 +22,10 @@ struct ScanCommandOptions {
     bool Json = false;
 };
 
-bool WriteReport(const scan::ResultGrid& grid, const std::string& target, std::ostream& out,
-                 std::string& error) {
+bool WriteReport(const scan::ResultGrid& grid, const std::string& target,
+                 const CommandContext& context, std::string& error) {
     return WriteReportTo(
-        target, out,
+        target, context.Out, context.OutIsTerminal,
         [&grid](std::ostream& stream) { return scan::WriteResultsReport(grid, stream); }, error);
 }
 
@@ -44,11 +45,12 @@ int RunScanCommand(const ScanCommandOptions& options, CommandContext& context) {
     const scan::ResultGrid& grid = scan.Grid();
     const std::string caption = ScanCaption(grid);
     if (options.Json) {
-        context.Out << ScanToJson(scan.Session(), grid, caption, scan.Canceled()).dump(2) << "\n";
+        context.Out << JsonText(ScanToJson(scan.Session(), grid, caption, scan.Canceled()), 2)
+                    << "\n";
     } else if (options.Report != "-") {
         PrintScanGrid(grid, caption, context.Out);
     }
-    if (!options.Report.empty() && !WriteReport(grid, options.Report, context.Out, error)) {
+    if (!options.Report.empty() && !WriteReport(grid, options.Report, context, error)) {
         context.Err << "hivewarden scan: " << error << "\n";
         return kExitFailed;
     }

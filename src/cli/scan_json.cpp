@@ -3,25 +3,23 @@
 
 #include <map>
 
-#include "registry/code_page.h"
-
 namespace hivewarden::cli {
 
 nlohmann::ordered_json ErrorEntryToJson(const engine::ErrorEntry& e) {
     nlohmann::ordered_json j;
     j["PathKind"] = e.PathKind;
     j["EntryKind"] = e.EntryKind;
-    j["ItemName"] = AnsiToUtf8(e.ItemName);
-    j["ItemData"] = AnsiToUtf8(e.ItemData);
-    j["KeyPath"] = AnsiToUtf8(e.KeyPath);
-    j["TargetPath"] = AnsiToUtf8(e.TargetPath);
+    j["ItemName"] = e.ItemName;
+    j["ItemData"] = e.ItemData;
+    j["KeyPath"] = e.KeyPath;
+    j["TargetPath"] = e.TargetPath;
     j["DeleteMark"] = e.DeleteMark;
     j["ValueType"] = e.ValueType;
     j["RootKey"] = e.RootKey;
     j["IsShell32"] = e.IsShell32;
-    j["FixedValue"] = AnsiToUtf8(e.FixedValue);
+    j["FixedValue"] = e.FixedValue;
     j["Index"] = e.Index;
-    j["TrojanName"] = AnsiToUtf8(e.TrojanName);
+    j["TrojanName"] = e.TrojanName;
     j["IsTrojan"] = e.IsTrojan;
     j["IsLockedTrojan"] = e.IsLockedTrojan;
     j["IsAppPath"] = e.IsAppPath;
@@ -46,15 +44,15 @@ nlohmann::ordered_json ScanToJson(const scan::ScanSession& session, const scan::
     }
     auto withRow = [](nlohmann::ordered_json j, const scan::ResultRow* row) {
         if (row) {
-            j["Action"] = AnsiToUtf8(row->Correction);
-            j["Description"] = AnsiToUtf8(row->ErrorKind);
+            j["Action"] = row->Correction;
+            j["Description"] = row->ErrorKind;
             j["CanChange"] = row->CanChange;
         }
         return j;
     };
 
     nlohmann::ordered_json result;
-    result["caption"] = AnsiToUtf8(caption);
+    result["caption"] = caption;
     result["canceled"] = canceled;
     result["findings"] = nlohmann::ordered_json::array();
     for (const engine::ErrorEntry& entry : session.State.ScanResults) {
@@ -65,8 +63,8 @@ nlohmann::ordered_json ScanToJson(const scan::ScanSession& session, const scan::
     result["shortcuts"] = nlohmann::ordered_json::array();
     for (const scan::ShortcutEntry& entry : session.Shortcuts) {
         nlohmann::ordered_json j;
-        j["LinkPath"] = AnsiToUtf8(entry.LinkPath);
-        j["LinkTarget"] = AnsiToUtf8(entry.LinkTarget);
+        j["LinkPath"] = entry.LinkPath;
+        j["LinkTarget"] = entry.LinkTarget;
         j["LinkIndex"] = entry.LinkIndex;
         j["RemoveMark"] = entry.RemoveMark;
         const auto it = shortcutRows.find(entry.LinkIndex);

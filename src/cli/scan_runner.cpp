@@ -6,7 +6,6 @@
 #include <ostream>
 
 #include "cli/platform_system.h"
-#include "cli/terminal_text.h"
 #include "scan/scan_options.h"
 
 namespace hivewarden::cli {
@@ -92,8 +91,8 @@ void PrintScanGrid(const scan::ResultGrid& grid, const std::string& caption, std
     for (const scan::ResultRow& row : grid.Rows) {
         const std::size_t pad =
             row.Correction.size() < kActionWidth ? kActionWidth - row.Correction.size() : 1;
-        out << row.Correction << std::string(pad, ' ') << ToTerminal(row.ErrorKind) << "\n"
-            << std::string(kActionWidth, ' ') << ToTerminal(row.Body) << "\n";
+        out << row.Correction << std::string(pad, ' ') << row.ErrorKind << "\n"
+            << std::string(kActionWidth, ' ') << row.Body << "\n";
     }
     if (!grid.Rows.empty()) out << "\n";
     for (const scan::CounterInfo& info : scan::kCounterTable) {

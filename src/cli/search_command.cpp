@@ -14,6 +14,7 @@
 #include "cli/app.h"
 #include "cli/commands.h"
 #include "cli/console_search_front_end.h"
+#include "cli/json_text.h"
 #include "cli/machine_options.h"
 #include "cli/platform_system.h"
 #include "cli/registry_options.h"
@@ -21,11 +22,9 @@
 #include "cli/report_output.h"
 #include "cli/scan_runner.h"
 #include "cli/search_json.h"
-#include "cli/terminal_text.h"
 #include "custom/custom_repair_page.h"
 #include "custom/custom_report.h"
 #include "custom/custom_search.h"
-#include "registry/code_page.h"
 #include "registry/durable_file.h"
 #include "registry/regfile_writer.h"
 #include "repair/repair_executor.h"
@@ -66,14 +65,14 @@ void PrintGrid(const custom::CustomGrid& grid, const std::string& caption, std::
     out << caption << "\n";
 }
 
-bool WriteReport(const custom::CustomGrid& grid, const std::string& target, std::ostream& out,
-                 std::string& error) {
+bool WriteReport(const custom::CustomGrid& grid, const std::string& target,
+                 const CommandContext& context, std::string& error) {
     return WriteReportTo(
-        target, out, [&grid](std::ostream& stream) { return custom::WriteCustomReport(grid, stream); }, error);
+        target, context.Out, context.OutIsTerminal,
+        [&grid](std::ostream& stream) { return custom::WriteCustomReport(grid, stream); }, error);
 }
 
-// The texts in the program's code page; a blank text is refused, as the search-text page
-// refuses it.
+// The texts as given; a blank text is refused, as the search-text page refuses it.
 bool ReadTerms(const SearchCommandOptions& options, custom::SearchTerms& terms,
                std::string& error) {
     for (const std::string& text : options.Texts) {
@@ -81,15 +80,14 @@ bool ReadTerms(const SearchCommandOptions& options, custom::SearchTerms& terms,
             error = "a search text must not be empty or blank";
             return false;
         }
-        terms.push_back(FromTerminal(text));
+        terms.push_back(text);
     }
     return true;
 }
 
-// The backup name as the file will carry it: the one given (in the program's code page), else
-// the proposed one.
+// The backup name as the file will carry it: the one given, else the proposed one.
 std::string BackupNameFor(const SearchCommandOptions& options, const std::string& proposed) {
-    return options.BackupGiven ? FromTerminal(options.BackupName) : proposed;
+    return options.BackupGiven ? options.BackupName : proposed;
 }
 
 // The rows' actions for the repair: --delete deletes every hit; --replace keeps the rows as
@@ -122,8 +120,8 @@ nlohmann::ordered_json NotesToJson(const std::vector<repair::RepairNote>& notes)
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
     for (const repair::RepairNote& note : notes) {
         list.push_back({{"Index", note.Index},
-                        {"What", AnsiToUtf8(note.What)},
-                        {"Reason", AnsiToUtf8(note.Reason)}});
+                        {"What", note.What},
+                        {"Reason", note.Reason}});
     }
     return list;
 }
@@ -179,7 +177,7 @@ void PrintRepair(const RepairOutcome& outcome, bool dryRun, const engine::Custom
     }
     out << outcome.Preview.Caption << "\n";
     if (dryRun) {
-        out << "Dry run: the backup would be " << ToTerminal(outcome.BackupPath)
+        out << "Dry run: the backup would be " << outcome.BackupPath
             << "; nothing was changed.\n";
         for (const repair::RepairPreviewItem& item : outcome.DryRunItems) {
             out << "  " << Printable(item.What) << ": "
@@ -191,7 +189,7 @@ void PrintRepair(const RepairOutcome& outcome, bool dryRun, const engine::Custom
     }
     const repair::RepairResult& result = outcome.Result;
     if (!result.Ok()) return;
-    out << "Backup: " << ToTerminal(outcome.BackupPath) << "\n";
+    out << "Backup: " << outcome.BackupPath << "\n";
     PrintNotes("Skipped: ", result.Skipped, out);
     PrintNotes("Failed: ", result.Failed, out);
     PrintNotes("Stored as text: ", result.StoredAsText, out);
@@ -203,22 +201,22 @@ nlohmann::ordered_json RepairToJson(const RepairOutcome& outcome, bool dryRun) {
     nlohmann::ordered_json j;
     j["count"] = outcome.Preview.Count;
     j["dryRun"] = dryRun;
-    j["backup"] = AnsiToUtf8(outcome.BackupPath);
-    if (!outcome.Refusal.empty()) j["error"] = AnsiToUtf8(outcome.Refusal);
+    j["backup"] = outcome.BackupPath;
+    if (!outcome.Refusal.empty()) j["error"] = outcome.Refusal;
     if (!outcome.Ran) return j;
     if (dryRun) {
         j["plan"] = nlohmann::ordered_json::array();
         for (const repair::RepairPreviewItem& item : outcome.DryRunItems) {
             j["plan"].push_back({{"Index", item.Index},
-                                 {"What", AnsiToUtf8(item.What)},
+                                 {"What", item.What},
                                  {"KeysRemoved", item.KeysRemoved},
                                  {"ValuesRemoved", item.ValuesRemoved},
-                                 {"SkipReason", AnsiToUtf8(item.SkipReason)}});
+                                 {"SkipReason", item.SkipReason}});
         }
         return j;
     }
     const repair::RepairResult& result = outcome.Result;
-    j["error"] = result.Ok() ? "" : AnsiToUtf8(result.Error->Message);
+    j["error"] = result.Ok() ? "" : result.Error->Message;
     j["marked"] = result.Marked;
     j["changed"] = result.Changed;
     j["unchanged"] = result.Unchanged;
@@ -271,7 +269,7 @@ int RunSearchCommand(const SearchCommandOptions& options, CommandContext& contex
     registry::RegistryAccess access(*store, *probes, state);
     custom::CustomSearch search(state, access);
     custom::CustomGrid grid;
-    const std::string replaceText = options.ReplaceGiven ? FromTerminal(options.Replace) : "";
+    const std::string replaceText = options.ReplaceGiven ? options.Replace : "";
     ConsoleSearchFrontEnd frontEnd(search, grid, replaceText, context.Err,
                                    StandardErrorIsTerminal());
     state.YieldHook = [&frontEnd] { frontEnd.OnYield(); };
@@ -293,12 +291,12 @@ int RunSearchCommand(const SearchCommandOptions& options, CommandContext& contex
         nlohmann::ordered_json json =
             SearchToJson(state.CustomHits, grid, caption, frontEnd.Canceled());
         if (repairs) json["repair"] = RepairToJson(repairOutcome, options.DryRun);
-        context.Out << json.dump(2) << "\n";
+        context.Out << JsonText(json, 2) << "\n";
     } else if (options.Report != "-") {
         PrintGrid(grid, caption, context.Out);
         if (repairs) PrintRepair(repairOutcome, options.DryRun, state.CustomHits, context.Out);
     }
-    if (!options.Report.empty() && !WriteReport(grid, options.Report, context.Out, error)) {
+    if (!options.Report.empty() && !WriteReport(grid, options.Report, context, error)) {
         context.Err << "hivewarden search: " << error << "\n";
         return kExitFailed;
     }

@@ -1,9 +1,11 @@
-// Paths of the program's own files (the program folder, its backups) between the form the
-// program holds them in and std::filesystem. The program keeps them as the platform's narrow
-// file functions take them. Backends, chosen by the build: posix_host_path (the bytes as they
-// are) and win32_host_path (the ANSI code page, converted through UTF-8).
+// Paths of the program's own files (the program folder, its backups, reports, the exclusion
+// list) between the program's UTF-8 text and the host's file functions. Backends, chosen by
+// the build: posix_host_path (file names are bytes; UTF-8 on the hosts this runs on, taken as
+// they are) and win32_host_path (UTF-16 names of the wide functions, long paths in their
+// "\\?\" form).
 #pragma once
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -12,5 +14,9 @@ namespace hivewarden::registry {
 
 std::filesystem::path ToHostPath(std::string_view path);
 std::string FromHostPath(const std::filesystem::path& path);
+
+// std::fopen of a UTF-8 path (on Windows _wfopen, which the narrow fopen is not: it would read
+// the name in the ANSI code page). Null on failure, with errno set.
+std::FILE* OpenHostFile(std::string_view path, const char* mode);
 
 }  // namespace hivewarden::registry

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "registry/code_page.h"
+#include "registry/unicode.h"
 #include "registry/windows_path.h"
 
 namespace hivewarden::registry {
@@ -29,10 +30,12 @@ fs::path CanonicalRoot(const fs::path& folder) {
     return root;
 }
 
-// A host name as UTF-8 bytes, whatever the host's own encoding of paths.
-std::string Utf8Name(const fs::path& name) {
+// A host name as the Windows name it plays: its UTF-8 text as it is; a name that is not UTF-8
+// (bytes of an old single-byte encoding) is read as Windows-1252.
+std::string WindowsName(const fs::path& name) {
     const std::u8string text = name.u8string();
-    return std::string(text.begin(), text.end());
+    std::string bytes(text.begin(), text.end());
+    return IsStrictUtf8(bytes) ? bytes : Windows1252().ToUtf8(bytes);
 }
 
 bool IsUnder(const fs::path& root, const fs::path& path) {
@@ -87,7 +90,7 @@ const MappedFiles::Listing& MappedFiles::ListHostFolder(const fs::path& folder) 
     for (const fs::directory_entry& item : found) {
         Entry entry;
         entry.HostName = item.path().filename();
-        std::string name = Utf8ToAnsi(Utf8Name(entry.HostName));
+        std::string name = WindowsName(entry.HostName);
         if (!IsLegalName(name)) continue;
         entry.IsLink = item.is_symlink(ec);
         if (!entry.IsLink) {

@@ -36,8 +36,9 @@ void AddStandardEnvironment(MappedFilesConfig& config);
 //   for the Win32 file functions); anything else answers false. A trailing separator only
 //   matches a folder. "\\server\share" paths are network paths and never exist here: the
 //   network is not asked.
-// - Host names are taken as UTF-8 when they are valid UTF-8 and as ANSI bytes otherwise.
-//   Names Windows could not hold (forbidden characters, characters outside the code page) and
+// - Paths and names are UTF-8. Host names are taken as they are when they are UTF-8 and as
+//   Windows-1252 bytes otherwise. Components compare by the registry's and NTFS's case rule
+//   (text.h), in every script. Names Windows could not hold (forbidden characters) and
 //   entries that are neither files nor folders (sockets, pipes, devices) are invisible. When
 //   two names differ only in case, the first in byte order is the one seen.
 // - A symbolic link is followed only when its target lies inside a mapped drive's folder;
@@ -73,8 +74,8 @@ class MappedFiles final : public FileProbes {
         bool IsDirectory = false;
         bool IsLink = false;
     };
-    // One host folder: its entries by their ANSI names; Listed is false when it could not be
-    // read.
+    // One host folder: its entries by their Windows names; Listed is false when it could not
+    // be read.
     struct Listing {
         bool Listed = false;
         std::map<std::string, Entry, LessNoCase> Entries;

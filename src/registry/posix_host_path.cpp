@@ -8,4 +8,8 @@ std::filesystem::path ToHostPath(std::string_view path) { return std::filesystem
 
 std::string FromHostPath(const std::filesystem::path& path) { return path.string(); }
 
+std::FILE* OpenHostFile(std::string_view path, const char* mode) {
+    return std::fopen(std::string(path).c_str(), mode);
+}
+
 }  // namespace hivewarden::registry

@@ -1,5 +1,5 @@
-// The strict .reg reader: bytes to a list of operations, line by line. The whole file is
-// checked before anything is returned. No registry access and no I/O here (regfile_apply.cpp
+// The strict .reg reader: bytes to UTF-8 text, then to a list of operations, line by line.
+// The whole file is checked before anything is returned. No registry access and no I/O here (regfile_apply.cpp
 // does both).
 #include "registry/regfile.h"
 
@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "registry/regfile_syntax.h"
-#include "registry/utf16_ansi.h"
+#include "registry/unicode.h"
 
 namespace hivewarden::registry {
 namespace {
@@ -24,8 +24,8 @@ public:
 
     bool Next(std::string_view& line) {
         if (pos_ >= text_.size()) return false;
-        std::size_t end = text_.find_first_of("\r\n", pos_);
-        if (end == std::string_view::npos) end = text_.size();
+        std::size_t end = pos_;
+        while (end < text_.size() && text_[end] != '\r' && text_[end] != '\n') ++end;
         line = text_.substr(pos_, end - pos_);
         pos_ = end;
         if (pos_ < text_.size()) {
@@ -63,7 +63,8 @@ bool IsStringType(std::uint32_t type) {
 
 class Parser {
 public:
-    Parser(std::string_view sourceName, const RegFileLimits& limits) : limits_(limits) {
+    Parser(std::string_view sourceName, const RegFileLimits& limits, const CodePage& codePage)
+        : limits_(limits), codePage_(codePage) {
         file_.Source = std::string(sourceName);
     }
 
@@ -86,9 +87,8 @@ private:
                      std::to_string(limits_.MaxFileBytes) + " bytes";
             return false;
         }
-        std::string decoded;  // UTF-16 files only; ANSI text is read where it lies
-        std::string_view text;
-        if (!Decode(bytes, decoded, text)) return false;
+        std::string text;
+        if (!Decode(bytes, text)) return false;
         LineCursor lines(text);
         std::string_view line;
         lineNumber_ = 1;
@@ -103,14 +103,13 @@ private:
         return !pending_ || FinishHex();
     }
 
-    // Picks the encoding by the byte order mark and gives the text as ANSI bytes.
-    bool Decode(std::string_view bytes, std::string& decoded, std::string_view& text) {
+    // Picks the encoding by the byte order mark and gives the text as UTF-8.
+    bool Decode(std::string_view bytes, std::string& text) {
         lineNumber_ = 1;
         if (bytes.starts_with(kUtf16LeBom)) {
             file_.Encoding = RegFileEncoding::Utf16;
             const std::string_view body = bytes.substr(kUtf16LeBom.size());
-            decoded = Utf16LeToAnsi(body);
-            text = decoded;
+            text = Utf8FromUtf16Le(body);
             if (body.size() % 2 != 0) {
                 lineNumber_ = LastLineNumber(text);
                 return Fail("UTF-16 text ends in the middle of a character (odd byte count)");
@@ -126,7 +125,7 @@ private:
         if (bytes.size() >= 2 && bytes[0] != '\0' && bytes[1] == '\0') {
             return Fail("bad header: UTF-16 text without byte order mark FF FE");
         }
-        text = bytes;
+        text = codePage_.ToUtf8(bytes);
         return true;
     }
 
@@ -223,7 +222,8 @@ private:
             std::size_t end = path.find('\\', start);
             if (end == std::string_view::npos) end = path.size();
             if (end == start) return Fail("empty key name component in " + QuoteSnippet(name));
-            if (end - start > kMaxRegKeyNameLength) {
+            if (end - start > kMaxRegKeyNameLength &&
+                Utf16UnitCount(path.substr(start, end - start)) > kMaxRegKeyNameLength) {
                 return Fail("key name longer than " + std::to_string(kMaxRegKeyNameLength) +
                             " characters: " + QuoteSnippet(path.substr(start, end - start)));
             }
@@ -249,7 +249,8 @@ private:
             ++pos;
             std::string error;
             if (!UnescapeRegString(line, pos, name, error)) return Fail("value name: " + error);
-            if (name.size() > kMaxRegValueNameLength) {
+            if (name.size() > kMaxRegValueNameLength &&
+                Utf16UnitCount(name) > kMaxRegValueNameLength) {
                 return Fail("value name longer than " + std::to_string(kMaxRegValueNameLength) +
                             " characters");
             }
@@ -296,12 +297,16 @@ private:
         std::string error;
         if (!UnescapeRegString(line, pos, text, error)) return Fail(error);
         if (!ExpectLineEnd(line, pos, "after the closing quote")) return false;
-        if (text.size() + 1 > limits_.MaxValueBytes) {
-            return Fail("value data longer than " + std::to_string(limits_.MaxValueBytes) +
-                        " bytes");
-        }
-        text += '\0';  // stored with its terminator, as Windows stores REG_SZ
-        return AddValue(RegOperationKind::SetValue, std::move(name), {kRegSz, std::move(text)});
+        // Stored as Windows stores REG_SZ: UTF-16LE with its terminating NUL unit.
+        std::string bytes = Utf16LeOf(text);
+        bytes.append(2, '\0');
+        if (!CheckValueSize(bytes)) return false;
+        return AddValue(RegOperationKind::SetValue, std::move(name), {kRegSz, std::move(bytes)});
+    }
+
+    bool CheckValueSize(const std::string& bytes) {
+        if (bytes.size() <= limits_.MaxValueBytes) return true;
+        return Fail("value data longer than " + std::to_string(limits_.MaxValueBytes) + " bytes");
     }
 
     bool StartHex(std::string name, std::uint32_t type, std::string_view list) {
@@ -342,16 +347,13 @@ private:
         pending_.reset();
         std::string& bytes = op.Value.Bytes;
         if (IsStringType(op.Value.Type)) {
-            if (file_.Encoding == RegFileEncoding::Utf16) {
-                if (bytes.size() % 2 != 0) {
-                    lineNumber_ = op.Line;
-                    return Fail("odd number of bytes in UTF-16 string data");
-                }
-                bytes = Utf16LeToAnsi(bytes);
+            // An ANSI file's string bytes are code-page text, stored as UTF-16LE the way
+            // regedit on Windows NT converts them; a UTF-16 file's bytes are stored as they are.
+            if (file_.Encoding == RegFileEncoding::Ansi && !bytes.empty()) {
+                bytes = Utf16LeOf(codePage_.ToUtf8(bytes));
             }
-            // The importer terminates string data that lacks a terminator; a REG_MULTI_SZ
-            // gets no second NUL.
-            if (bytes.empty() || bytes.back() != '\0') bytes += '\0';
+            TerminateStringData(bytes);
+            if (!CheckValueSize(bytes)) return false;
         }
         return Add(std::move(op));
     }
@@ -383,6 +385,7 @@ private:
     }
 
     const RegFileLimits& limits_;
+    const CodePage& codePage_;
     RegFile file_;
     std::size_t lineNumber_ = 0;
     std::optional<KeyRef> key_;            // the key that value lines go to
@@ -395,8 +398,8 @@ private:
 }  // namespace
 
 RegFileParse ParseRegFile(std::string_view bytes, std::string_view sourceName,
-                          const RegFileLimits& limits) {
-    return Parser(sourceName, limits).Run(bytes);
+                          const RegFileLimits& limits, const CodePage& codePage) {
+    return Parser(sourceName, limits, codePage).Run(bytes);
 }
 
 }  // namespace hivewarden::registry

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "registry/code_page.h"
 #include "registry/roots.h"
 #include "registry/store.h"
 
@@ -17,7 +18,8 @@ namespace hivewarden::registry {
 class RegistryAccess;
 
 // Windows' own limits: a key name component is at most 255 characters, keys nest at most
-// 512 levels, a value name is at most 16383 characters.
+// 512 levels, a value name is at most 16383 characters (characters are UTF-16 units, as
+// Windows counts them).
 inline constexpr std::size_t kMaxRegKeyNameLength = 255;
 inline constexpr std::size_t kMaxRegKeyDepth = 512;
 inline constexpr std::size_t kMaxRegValueNameLength = 16383;
@@ -89,21 +91,27 @@ struct RegFileParse {
 // Reads a whole .reg file from memory. Strict: anything regedit would reject, skip or
 // silently change is an error, and then no operation is returned at all.
 // - The first line is exactly "REGEDIT4" or "Windows Registry Editor Version 5.00" (leading
-//   blanks allowed, nothing after it).
-// - UTF-16LE files (BOM FF FE) are converted to code page 1252; characters it lacks become
-//   '?'. Their hex(1)/hex(2)/hex(7) data is UTF-16LE and converted the same way; in an ANSI
-//   file that data is ANSI bytes already.
-// - Quoted strings become REG_SZ bytes plus a terminating NUL; hex(1)/hex(2)/hex(7) data gets
-//   a NUL appended when it does not end in one (never a second one for REG_MULTI_SZ).
+//   blanks allowed, nothing after it). Either header may stand in either encoding.
+// - The byte order mark alone chooses the encoding: FF FE means UTF-16LE (lone surrogates are
+//   kept), anything else is ANSI text in `codePage`. Key and value names become the program's
+//   UTF-8 text; nothing is turned into '?'.
+// - Quoted strings become REG_SZ data as Windows stores it: UTF-16LE plus a NUL unit.
+// - hex(1)/hex(2)/hex(7) data: in an ANSI file the bytes are code-page text and become
+//   UTF-16LE, as regedit on Windows NT converts them; in a UTF-16 file they are kept exactly,
+//   odd byte counts and lone surrogates included. Non-empty data of even length that does not
+//   end in a NUL unit gains one (never a second one for REG_MULTI_SZ); empty data stays empty.
+//   The bytes of every other type are never converted.
 // - Lines may end in CR LF, LF or CR. Blank lines and lines starting with ';' or '#' are
 //   comments; after data only a ';' comment may follow. Any other line is an error (regedit
 //   ignores it, which hides mistakes such as a hex list continued without a backslash).
 // - Root names are the full names of the root table, in any case.
 RegFileParse ParseRegFile(std::string_view bytes, std::string_view sourceName,
-                          const RegFileLimits& limits = {});
+                          const RegFileLimits& limits = {},
+                          const CodePage& codePage = Windows1252());
 
 // Reads and parses a file from disk; errors name the path as given.
-RegFileParse ReadRegFile(const std::string& path, const RegFileLimits& limits = {});
+RegFileParse ReadRegFile(const std::string& path, const RegFileLimits& limits = {},
+                         const CodePage& codePage = Windows1252());
 
 // Applies the operations in order: keys are created, [-key] deletes the whole subtree, values
 // are written with their exact type and bytes, deleting something missing is no failure.
@@ -114,6 +122,7 @@ RegFileStatus ApplyRegFile(const RegFile& file, RegistryStore& store);
 
 // Reads, parses and applies a file. Nothing is applied unless the whole file parsed.
 RegFileStatus LoadRegFile(const std::string& path, RegistryStore& store,
-                          const RegFileLimits& limits = {});
+                          const RegFileLimits& limits = {},
+                          const CodePage& codePage = Windows1252());
 
 }  // namespace hivewarden::registry

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "registry/access.h"
+#include "registry/host_path.h"
 #include "registry/regfile.h"
 
 namespace hivewarden::registry {
@@ -46,7 +47,7 @@ struct FileCloser {
 
 RegFileStatus ReadFileBytes(const std::string& path, std::size_t maxBytes, std::string& bytes) {
     errno = 0;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    std::unique_ptr<std::FILE, FileCloser> file(OpenHostFile(path, "rb"));
     if (!file) return RegFileStatus::Failure(path + ": cannot open file: " + SystemMessage(errno));
     bytes.clear();
     std::string chunk(kReadChunkBytes, '\0');
@@ -95,7 +96,8 @@ std::string ApplyOne(const RegOperation& op, RegistryAccess& access) {
 
 }  // namespace
 
-RegFileParse ReadRegFile(const std::string& path, const RegFileLimits& limits) {
+RegFileParse ReadRegFile(const std::string& path, const RegFileLimits& limits,
+                         const CodePage& codePage) {
     std::string bytes;
     RegFileStatus status = ReadFileBytes(path, limits.MaxFileBytes, bytes);
     if (!status) {
@@ -104,7 +106,7 @@ RegFileParse ReadRegFile(const std::string& path, const RegFileLimits& limits) {
         result.File.Source = path;
         return result;
     }
-    return ParseRegFile(bytes, path, limits);
+    return ParseRegFile(bytes, path, limits, codePage);
 }
 
 RegFileStatus ApplyRegFile(const RegFile& file, RegistryAccess& access) {
@@ -131,8 +133,8 @@ RegFileStatus ApplyRegFile(const RegFile& file, RegistryStore& store) {
 }
 
 RegFileStatus LoadRegFile(const std::string& path, RegistryStore& store,
-                          const RegFileLimits& limits) {
-    RegFileParse parsed = ReadRegFile(path, limits);
+                          const RegFileLimits& limits, const CodePage& codePage) {
+    RegFileParse parsed = ReadRegFile(path, limits, codePage);
     if (!parsed.Status) return parsed.Status;
     return ApplyRegFile(parsed.File, store);
 }

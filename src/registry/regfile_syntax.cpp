@@ -2,10 +2,14 @@
 // the offending input; the caller adds file and line.
 #include "registry/regfile_syntax.h"
 
+#include <algorithm>
+
+#include "registry/unicode.h"
+
 namespace hivewarden::registry {
 namespace {
 
-// Error snippets show at most this many characters of the input.
+// Error snippets show at most this many bytes of the input.
 constexpr std::size_t kMaxSnippetLength = 40;
 
 int HexValue(char c) {
@@ -46,8 +50,14 @@ std::size_t SkipBlanks(std::string_view text, std::size_t pos) {
 
 std::string QuoteSnippet(std::string_view text) {
     static constexpr char kDigits[] = "0123456789abcdef";
+    std::size_t shown = std::min(text.size(), kMaxSnippetLength);
+    // Back off to the start of a character: a continuation byte is 10xxxxxx.
+    while (shown < text.size() && shown > 0 &&
+           (static_cast<unsigned char>(text[shown]) & 0xC0) == 0x80) {
+        --shown;
+    }
     std::string quoted = "\"";
-    for (std::size_t i = 0; i < text.size() && i < kMaxSnippetLength; ++i) {
+    for (std::size_t i = 0; i < shown; ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (c < 0x20 || c == 0x7F) {
             quoted += "\\x";
@@ -57,8 +67,39 @@ std::string QuoteSnippet(std::string_view text) {
             quoted += static_cast<char>(c);
         }
     }
-    if (text.size() > kMaxSnippetLength) quoted += "...";
+    if (text.size() > shown) quoted += "...";
     return quoted + "\"";
+}
+
+std::size_t Utf16UnitCount(std::string_view text) {
+    std::size_t units = 0;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[pos]);
+        if (lead < 0x80) {  // the common case, without decoding
+            ++pos;
+            ++units;
+            continue;
+        }
+        units += NextCodePoint(text, pos) >= 0x10000 ? 2 : 1;
+    }
+    return units;
+}
+
+std::string Utf16LeOf(std::string_view text) {
+    std::string bytes(text.size() * 2, '\0');
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (static_cast<unsigned char>(text[i]) >= 0x80) return Utf16LeFromUtf8(text);
+        bytes[2 * i] = text[i];
+    }
+    return bytes;
+}
+
+void TerminateStringData(std::string& bytes) {
+    const std::size_t size = bytes.size();
+    if (size == 0 || size % 2 != 0) return;
+    if (bytes[size - 2] == '\0' && bytes[size - 1] == '\0') return;
+    bytes.append(2, '\0');
 }
 
 std::string EscapeRegString(std::string_view text) {
@@ -75,14 +116,15 @@ bool UnescapeRegString(std::string_view line, std::size_t& pos, std::string& tex
                        std::string& error) {
     text.clear();
     for (std::size_t i = pos; i < line.size(); ++i) {
-        const char c = line[i];
-        if (c == '"') {
+        // Plain characters up to the next quote or backslash go over in one piece.
+        std::size_t end = i;
+        while (end < line.size() && line[end] != '"' && line[end] != '\\') ++end;
+        text.append(line.substr(i, end - i));
+        if (end == line.size()) break;
+        i = end;
+        if (line[i] == '"') {
             pos = i + 1;
             return true;
-        }
-        if (c != '\\') {
-            text += c;
-            continue;
         }
         if (++i == line.size()) break;  // a backslash does not continue a string
         switch (line[i]) {

@@ -1,6 +1,7 @@
 // Token-level pieces of the .reg text format, shared by the reader and the writer: header
-// lines, quoted-string escapes, dword numbers, hex(N) type tags and hex byte lists. Pure
-// functions over ANSI text; they know nothing of lines, files or the registry.
+// lines, quoted-string escapes, dword numbers, hex(N) type tags, hex byte lists and the
+// terminator rule of string data. Pure functions over the program's UTF-8 text; they know
+// nothing of lines, files or the registry.
 #pragma once
 
 #include <cstddef>
@@ -26,8 +27,21 @@ bool IsHexDigit(char c);
 std::size_t SkipBlanks(std::string_view text, std::size_t pos);
 
 // A snippet of input for error messages: in double quotes, control bytes shown as \xNN, cut
-// after a few dozen characters.
+// after a few dozen bytes (never inside a character).
 std::string QuoteSnippet(std::string_view text);
+
+// The number of UTF-16 units of UTF-8 text: how Windows counts the characters of a name, and
+// how regedit counts the columns of a line it wraps.
+std::size_t Utf16UnitCount(std::string_view text);
+
+// UTF-8 text as UTF-16LE bytes (Utf16LeFromUtf8, with a quick path for ASCII text, which is
+// most of what .reg files hold).
+std::string Utf16LeOf(std::string_view text);
+
+// String data (UTF-16LE) as every importer stores it: non-empty data of even length that does
+// not end in a NUL unit gains one. Empty data and odd byte counts stay as they are. A
+// REG_MULTI_SZ never gains its second NUL this way.
+void TerminateStringData(std::string& bytes);
 
 // Writer side of quoted strings: "\" becomes "\\" and a double quote becomes "\"". Nothing
 // else is escaped (control characters stay raw, as Windows regedit writes them).

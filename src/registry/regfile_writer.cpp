@@ -1,11 +1,9 @@
-// REGEDIT4 lines, hex lists and the whole-store export. Every line written here reads back
-// through ParseRegFile to the same keys and values.
+// Key and value lines of both .reg forms, hex lists, the choice of form and the encoding of a
+// file. Every line written here reads back through ParseRegFile to the same keys and values.
 #include "registry/regfile_writer.h"
 
-#include <vector>
-
-#include "registry/regfile.h"
 #include "registry/regfile_syntax.h"
+#include "registry/unicode.h"
 
 namespace hivewarden::registry {
 namespace {
@@ -17,69 +15,64 @@ bool IsStringType(std::uint32_t type) {
     return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
 }
 
+bool IsAscii(std::string_view text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    }
+    return true;
+}
+
 void AppendByte(std::string& text, unsigned char byte, const char* digits) {
     text += digits[byte >> 4];
     text += digits[byte & 0x0F];
 }
 
-std::string WithoutTerminator(std::string_view bytes) {
-    if (!bytes.empty() && bytes.back() == '\0') bytes.remove_suffix(1);
-    return std::string(bytes);
-}
-
 bool HasLineBreakOrNul(std::string_view text) {
-    return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+    for (char c : text) {
+        if (c == '\r' || c == '\n' || c == '\0') return true;
+    }
+    return false;
 }
 
-// Store walking for the export: bounded by the registry's own nesting limit.
-bool ExportKey(RegistryStore& store, RootKey root, const std::string& path, std::size_t depth,
-               std::string& text, std::string& error);
-
-bool ExportValues(RegistryStore& store, StoreHandle key, std::string& lines, std::string& error) {
-    std::string name;
-    for (std::uint32_t i = 0; store.ValueName(key, i, name); ++i) {
-        RawValue value;
-        if (!store.Read(key, name, value)) continue;  // gone since it was listed
-        std::string line;
-        if (!FormatRawValueLine(name, value, line, error)) return false;
-        lines += line;
-        lines += kRegLineEnd;
-    }
-    return true;
+bool EndsInNulUnit(std::string_view bytes) {
+    const std::size_t size = bytes.size();
+    return size >= 2 && size % 2 == 0 && bytes[size - 2] == '\0' && bytes[size - 1] == '\0';
 }
 
-bool ExportKey(RegistryStore& store, RootKey root, const std::string& path, std::size_t depth,
-               std::string& text, std::string& error) {
-    if (depth > kMaxRegKeyDepth) {
-        error = FullKeyPath(root, path) + ": keys nested deeper than " +
-                std::to_string(kMaxRegKeyDepth) + " levels";
-        return false;
-    }
-    const StoreHandle key = store.Open(root, path);
-    if (key == 0) return true;  // vanished or unreadable: nothing to export
-    std::string values;
-    std::vector<std::string> children;
-    bool ok = ExportValues(store, key, values, error);
-    std::string name;
-    for (std::uint32_t i = 0; ok && store.SubkeyName(key, i, name); ++i) children.push_back(name);
-    store.Close(key);
-    if (!ok) return false;
-    if (!path.empty() || !values.empty()) {
-        std::string section;
-        if (!FormatSectionLine(FullKeyPath(root, path), section, error)) return false;
-        text += kRegLineEnd;
-        text += section;
-        text += kRegLineEnd;
-        text += values;
-    }
-    for (const std::string& child : children) {
-        const std::string childPath = path.empty() ? child : path + "\\" + child;
-        if (!ExportKey(store, root, childPath, depth + 1, text, error)) return false;
-    }
-    return true;
+// The text of REG_SZ data that can stand between quotes: well-formed UTF-16 ending in one NUL
+// unit, with no NUL, CR or LF before it. Importing the quoted text gives the same bytes back.
+bool QuotableStringText(std::string_view bytes, std::string& text) {
+    if (!EndsInNulUnit(bytes) || !IsWellFormedUtf16Le(bytes)) return false;
+    text = Utf8FromUtf16Le(bytes.substr(0, bytes.size() - 2));
+    return IsQuotableText(text);
+}
+
+// The bytes of string data as a REGEDIT4 file of `codePage` holds them.
+std::string AnsiStringBytes(std::string_view utf16, const CodePage& codePage) {
+    std::string bytes;
+    codePage.FromUtf8(Utf8FromUtf16Le(utf16), bytes);
+    return bytes;
 }
 
 }  // namespace
+
+bool CodePageHoldsExactly(const CodePage& codePage, std::string_view text) {
+    // Every ANSI code page of Windows holds ASCII as it is.
+    if (IsAscii(text)) return true;
+    std::string bytes;
+    return codePage.FromUtf8(text, bytes) && codePage.ToUtf8(bytes) == text;
+}
+
+bool KeyFitsRegedit4(std::string_view fullKeyPath, const CodePage& codePage) {
+    return CodePageHoldsExactly(codePage, fullKeyPath);
+}
+
+bool ValueFitsRegedit4(std::string_view name, const RawValue& value, const CodePage& codePage) {
+    if (!CodePageHoldsExactly(codePage, name)) return false;
+    if (!IsStringType(value.Type)) return true;
+    return IsWellFormedUtf16Le(value.Bytes) &&
+           CodePageHoldsExactly(codePage, Utf8FromUtf16Le(value.Bytes));
+}
 
 std::string FullKeyPath(RootKey root, std::string_view path) {
     std::string full = RootName(root);
@@ -186,17 +179,20 @@ std::string HexTypeTag(std::uint32_t type) {
     return std::string(kHexTypeTag) + digits + "):";
 }
 
-bool FormatRawValueLine(std::string_view name, const RawValue& value, std::string& line,
-                        std::string& error) {
+bool FormatRawValueLine(std::string_view name, const RawValue& value,
+                        const RegWriteFormat& format, std::string& line, std::string& error) {
     std::string part;
     if (!FormatValueNamePart(name, IsStringType(value.Type), part, error)) return false;
+    if (format.IsRegedit4() && !ValueFitsRegedit4(name, value, *format.Ansi)) {
+        error = "value " + QuoteSnippet(name) + " cannot be written to a REGEDIT4 file in code page " +
+                std::to_string(format.Ansi->Number());
+        return false;
+    }
     const std::string_view bytes = value.Bytes;
-    if (value.Type == kRegSz) {
-        const std::string text = WithoutTerminator(bytes);
-        if (IsQuotableText(text)) {
-            line = part + "\"" + EscapeRegString(text) + "\"";
-            return true;
-        }
+    std::string text;
+    if (value.Type == kRegSz && QuotableStringText(bytes, text)) {
+        line = part + "\"" + EscapeRegString(text) + "\"";
+        return true;
     }
     if (value.Type == kRegDword && bytes.size() == 4) {
         std::uint32_t number = 0;
@@ -208,39 +204,96 @@ bool FormatRawValueLine(std::string_view name, const RawValue& value, std::strin
         line = part + std::string(kHexTag) + FormatShortHexList(bytes);
         return true;
     }
-    line = part + HexTypeTag(value.Type);
-    line += FormatWrappedHexList(bytes, line.size());
+    const std::string tag = HexTypeTag(value.Type);
+    const std::size_t column = Utf16UnitCount(part) + tag.size();
+    line = part + tag;
+    if (IsStringType(value.Type) && format.IsRegedit4()) {
+        line += FormatWrappedHexList(AnsiStringBytes(bytes, *format.Ansi), column);
+    } else {
+        line += FormatWrappedHexList(bytes, column);
+    }
     return true;
 }
 
 RawValue ImportedValue(const RawValue& value) {
     RawValue imported = value;
-    if (IsStringType(value.Type) && (value.Bytes.empty() || value.Bytes.back() != '\0')) {
-        imported.Bytes += '\0';
-    }
+    if (IsStringType(value.Type)) TerminateStringData(imported.Bytes);
     return imported;
 }
 
-bool ExportStoreText(RegistryStore& store, std::string& text, std::string& error) {
-    text = std::string(kRegedit4Header) + std::string(kRegLineEnd);
-    for (const RootInfo& root : kRootTable) {
-        if (!ExportKey(store, root.Handle, "", 0, text, error)) return false;
-    }
-    text += kRegLineEnd;
+void RegLines::AddEmpty() { lines_.push_back({}); }
+
+bool RegLines::AddKey(std::string_view fullKeyPath, std::string& error) {
+    std::string line;
+    if (!FormatSectionLine(fullKeyPath, line, error)) return false;
+    lines_.push_back({RegLine::Kind::Key, std::string(fullKeyPath), {}});
     return true;
 }
 
-FileStatus ExportStoreToFile(RegistryStore& store, const std::string& path, DurableFile& file) {
+bool RegLines::AddValue(std::string_view name, RawValue value, std::string& error) {
+    std::string part;
+    if (!FormatValueNamePart(name, false, part, error)) return false;
+    lines_.push_back({RegLine::Kind::Value, std::string(name), std::move(value)});
+    return true;
+}
+
+void RegLines::Append(RegLines&& other) {
+    if (lines_.empty()) {
+        lines_ = std::move(other.lines_);
+    } else {
+        lines_.insert(lines_.end(), std::make_move_iterator(other.lines_.begin()),
+                      std::make_move_iterator(other.lines_.end()));
+    }
+    other.lines_.clear();
+}
+
+RegWriteFormat ChooseFormat(const RegLines& lines, const CodePage& codePage) {
+    for (const RegLine& line : lines.Lines()) {
+        const bool fits = line.LineKind == RegLine::Kind::Key
+                              ? KeyFitsRegedit4(line.Name, codePage)
+                              : line.LineKind != RegLine::Kind::Value ||
+                                    ValueFitsRegedit4(line.Name, line.Value, codePage);
+        if (!fits) return RegWriteFormat::Version5();
+    }
+    return RegWriteFormat::Regedit4(codePage);
+}
+
+std::string FormatRegLine(const RegLine& line, const RegWriteFormat& format) {
     std::string text;
     std::string error;
-    if (!ExportStoreText(store, text, error)) {
-        return FileStatus::Failure("cannot export the registry to " + path + ": " + error);
+    switch (line.LineKind) {
+        case RegLine::Kind::Empty:
+            break;
+        case RegLine::Kind::Key:
+            FormatSectionLine(line.Name, text, error);
+            break;
+        case RegLine::Kind::Value:
+            FormatRawValueLine(line.Name, line.Value, format, text, error);
+            break;
     }
-    FileStatus status = file.Begin(path);
-    if (status) status = file.Write(text);
-    if (status) status = file.Commit();
-    if (!status) file.Abandon();
-    return status;
+    return text;
+}
+
+std::string FormatRegLines(const RegLines& lines, const RegWriteFormat& format) {
+    std::string text;
+    for (const RegLine& line : lines.Lines()) {
+        text += FormatRegLine(line, format);
+        text += kRegLineEnd;
+    }
+    return text;
+}
+
+std::string EncodeRegText(std::string_view text, const RegWriteFormat& format) {
+    if (!format.IsRegedit4()) return Utf16LeFromUtf8(text);
+    std::string bytes;
+    format.Ansi->FromUtf8(text, bytes);
+    return bytes;
+}
+
+std::string RegFileStart(const RegWriteFormat& format) {
+    const std::string_view header = format.IsRegedit4() ? kRegedit4Header : kVersion5Header;
+    std::string start = format.IsRegedit4() ? std::string() : std::string("\xFF\xFE");
+    return start + EncodeRegText(std::string(header) + std::string(kRegLineEnd), format);
 }
 
 }  // namespace hivewarden::registry

@@ -1,6 +1,6 @@
 // Opening a file with the system's default action for its type, as the shell does on a
 // double click (for a .reg file: the registry editor's import, which asks and reports by
-// itself). Backends, chosen by the build: win32_shell_open (ShellExecuteA) and
+// itself). Backends, chosen by the build: win32_shell_open (ShellExecuteW) and
 // posix_shell_open (there is no such action: every call fails).
 #pragma once
 

@@ -1,36 +1,39 @@
-// The durable-file seam over kernel32: a unique temporary file beside the target
-// (GetTempFileNameA), WriteFile, FlushFileBuffers, CloseHandle, then MoveFileExA with
-// write-through. Windows builds only; posix_durable_file.cpp serves everywhere else.
+// The durable-file seam over kernel32's wide functions: a new temporary file beside the target
+// (CreateFileW with CREATE_NEW), WriteFile, FlushFileBuffers, CloseHandle, then MoveFileExW
+// with write-through. Paths are UTF-8 and may be longer than MAX_PATH. Windows builds only;
+// posix_durable_file.cpp serves everywhere else.
 #include <windows.h>
 
+#include <cstdio>
 #include <vector>
 
 #include "registry/durable_file.h"
+#include "registry/win32_system.h"
 
 namespace hivewarden::registry {
 namespace {
 
-// The system's text for an error code, without the line break it ends with.
-std::string Reason(DWORD error) {
-    char* text = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message =
-        length != 0 && text ? std::string(text, length) : "error " + std::to_string(error);
-    if (text) LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
-                                message.back() == ' ' || message.back() == '.')) {
-        message.pop_back();
-    }
-    return message;
-}
+using win32::ErrorText;
+using win32::LongPathForm;
+
+// Temporary names are tried until one is free; this many tries is far beyond any collision.
+constexpr int kTempNameAttempts = 1000;
 
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.find_last_of("\\/");
     if (slash == std::string::npos) return ".";
     if (slash == 0 || (slash == 2 && path[1] == ':')) return path.substr(0, slash + 1);
     return path.substr(0, slash);
+}
+
+// "<folder>\hwb<process><tick><n>.tmp": a name of the folder that ends in ".tmp", never in
+// ".reg", so a half-written file is never taken for a backup.
+std::string TempName(const std::string& folder, int attempt) {
+    char name[64];
+    std::snprintf(name, sizeof name, "hwb%lx%lx%x.tmp", GetCurrentProcessId(), GetTickCount(),
+                  static_cast<unsigned>(attempt));
+    const char last = folder.empty() ? '\\' : folder.back();
+    return folder + (last == '\\' || last == '/' ? "" : "\\") + name;
 }
 
 class Win32DurableFile final : public DurableFile {
@@ -40,21 +43,27 @@ public:
     FileStatus Begin(const std::string& path) override {
         Abandon();
         path_ = path;
-        // GetTempFileNameA creates the file, so the name cannot be taken by anyone else; its
-        // names end in ".tmp", never in ".reg".
-        std::vector<char> name(MAX_PATH + 1, '\0');
-        if (GetTempFileNameA(FolderOf(path).c_str(), "hwb", 0, name.data()) == 0) {
-            return FileStatus::Failure("cannot create " + path + ": " + Reason(GetLastError()));
+        // CREATE_NEW fails when the name exists, so the file cannot be anybody else's.
+        const std::string folder = FolderOf(path);
+        DWORD error = ERROR_FILE_EXISTS;
+        for (int attempt = 0; attempt < kTempNameAttempts && error == ERROR_FILE_EXISTS;
+             ++attempt) {
+            const std::string temp = TempName(folder, attempt);
+            file_ = CreateFileW(LongPathForm(temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (file_ != INVALID_HANDLE_VALUE) {
+                temp_ = temp;
+                return {};
+            }
+            error = GetLastError();
         }
-        temp_.assign(name.data());
-        file_ = CreateFileA(temp_.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file_ == INVALID_HANDLE_VALUE) {
-            const DWORD error = GetLastError();
-            Abandon();
-            return FileStatus::Failure("cannot create " + path + ": " + Reason(error));
+        // A "folder" that is a file: the system's reason for that, not "path not found".
+        const DWORD attributes = GetFileAttributesW(LongPathForm(folder).c_str());
+        if (error == ERROR_PATH_NOT_FOUND && attributes != INVALID_FILE_ATTRIBUTES &&
+            (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            error = ERROR_DIRECTORY;
         }
-        return {};
+        return FileStatus::Failure("cannot create " + path + ": " + ErrorText(error));
     }
 
     FileStatus Write(std::string_view bytes) override {
@@ -67,11 +76,12 @@ public:
                 static_cast<DWORD>(bytes.size() < (1u << 30) ? bytes.size() : (1u << 30));
             DWORD written = 0;
             if (!WriteFile(file_, bytes.data(), chunk, &written, nullptr)) {
-                return FileStatus::Failure("cannot write " + path_ + ": " + Reason(GetLastError()));
+                return FileStatus::Failure("cannot write " + path_ + ": " +
+                                           ErrorText(GetLastError()));
             }
             if (written == 0) {
                 return FileStatus::Failure("cannot write " + path_ + ": " +
-                                           Reason(ERROR_DISK_FULL));
+                                           ErrorText(ERROR_DISK_FULL));
             }
             bytes.remove_prefix(written);
         }
@@ -84,15 +94,16 @@ public:
         }
         if (!FlushFileBuffers(file_)) {
             return FileStatus::Failure("cannot flush " + path_ +
-                                       " to disk: " + Reason(GetLastError()));
+                                       " to disk: " + ErrorText(GetLastError()));
         }
         const HANDLE file = file_;
         file_ = INVALID_HANDLE_VALUE;
         if (!CloseHandle(file)) {
-            return FileStatus::Failure("cannot close " + path_ + ": " + Reason(GetLastError()));
+            return FileStatus::Failure("cannot close " + path_ + ": " + ErrorText(GetLastError()));
         }
         if (!Replace()) {
-            return FileStatus::Failure("cannot replace " + path_ + ": " + Reason(GetLastError()));
+            return FileStatus::Failure("cannot replace " + path_ + ": " +
+                                       ErrorText(GetLastError()));
         }
         temp_.clear();
         return {};
@@ -101,21 +112,23 @@ public:
     void Abandon() override {
         if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
         file_ = INVALID_HANDLE_VALUE;
-        if (!temp_.empty()) DeleteFileA(temp_.c_str());
+        if (!temp_.empty()) DeleteFileW(LongPathForm(temp_).c_str());
         temp_.clear();
     }
 
 private:
-    // Windows 95/98 have no MoveFileExA (it fails with ERROR_CALL_NOT_IMPLEMENTED); there the
-    // old file is deleted first and the new one moved in its place.
+    // Systems without MoveFileExW (it fails with ERROR_CALL_NOT_IMPLEMENTED) get the old file
+    // deleted first and the new one moved in its place.
     bool Replace() const {
-        if (MoveFileExA(temp_.c_str(), path_.c_str(),
+        const std::wstring temp = LongPathForm(temp_);
+        const std::wstring target = LongPathForm(path_);
+        if (MoveFileExW(temp.c_str(), target.c_str(),
                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             return true;
         }
         if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return false;
-        if (!DeleteFileA(path_.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) return false;
-        return MoveFileA(temp_.c_str(), path_.c_str()) != 0;
+        if (!DeleteFileW(target.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) return false;
+        return MoveFileW(temp.c_str(), target.c_str()) != 0;
     }
 
     std::string path_;

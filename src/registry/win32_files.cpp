@@ -1,12 +1,15 @@
-// The file probes over shlwapi and kernel32. A probe that cannot answer (bad path, no access)
-// answers false; nothing here throws, prints or keeps state beyond two function pointers.
+// The file probes over shlwapi and kernel32, wide functions only. A probe that cannot answer
+// (bad path, no access) answers false; nothing here throws, prints or keeps state beyond two
+// function pointers.
 #include "registry/win32_files.h"
 
 #include <shlwapi.h>
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "registry/win32_system.h"
 
@@ -16,14 +19,22 @@
 namespace hivewarden::registry {
 namespace {
 
+using win32::LongPathForm;
+using win32::Narrow;
+using win32::Wide;
+
 using DisableRedirectionFn = BOOL(WINAPI*)(PVOID*);
 using RevertRedirectionFn = BOOL(WINAPI*)(PVOID);
 
-// The shell's path functions and the ANSI file functions work on paths shorter than MAX_PATH;
-// a longer path names no file for them, and shlwapi copies paths into MAX_PATH buffers.
+// A path the file functions can be asked about: not empty, and no zero character, which
+// would make the system see a shorter path.
 bool Probeable(std::string_view path) {
-    return !path.empty() && path.size() < MAX_PATH && path.find('\0') == std::string_view::npos;
+    return !path.empty() && path.find('\0') == std::string_view::npos;
 }
+
+// The shell's path functions copy paths into MAX_PATH buffers; longer paths (in their long
+// form) are asked about through the file attributes instead.
+bool ShellSized(const std::wstring& path) { return path.size() < MAX_PATH; }
 
 // Expansion gives up on text longer than this (the system's limit for environment strings).
 constexpr DWORD kMaxExpandedChars = 32768;
@@ -48,17 +59,35 @@ class OwnedHandle {
     CloseFn close_;
 };
 
+// No "insert a disk" box while a probe asks about a drive without a medium, as the shell's
+// path functions arrange it for themselves.
+class QuietErrors {
+  public:
+    QuietErrors() : previous_(SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX)) {}
+    ~QuietErrors() { SetErrorMode(previous_); }
+    QuietErrors(const QuietErrors&) = delete;
+    QuietErrors& operator=(const QuietErrors&) = delete;
+
+  private:
+    UINT previous_;
+};
+
+DWORD Attributes(const std::wstring& path) {
+    QuietErrors quiet;
+    return GetFileAttributesW(path.c_str());
+}
+
 // One zero-terminated piece of text with its %NAME% references replaced; names the
 // environment does not know stay as written.
 std::string ExpandPiece(const std::string& text) {
-    DWORD size = ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
+    const std::wstring wide = Wide(text);
+    DWORD size = ExpandEnvironmentStringsW(wide.c_str(), nullptr, 0);
     while (size != 0 && size <= kMaxExpandedChars) {
-        // The ANSI form may need one byte more than it reports.
-        std::vector<char> buffer(size + 1, '\0');
+        std::vector<wchar_t> buffer(size + 1, L'\0');
         const DWORD needed =
-            ExpandEnvironmentStringsA(text.c_str(), buffer.data(), static_cast<DWORD>(size + 1));
+            ExpandEnvironmentStringsW(wide.c_str(), buffer.data(), static_cast<DWORD>(size + 1));
         if (needed == 0) break;
-        if (needed <= size + 1) return std::string(buffer.data());
+        if (needed <= size + 1) return Narrow(std::wstring_view(buffer.data()));
         size = needed;  // the environment changed in between
     }
     return text;
@@ -101,16 +130,19 @@ Win32Files::Win32Files() {
 
 bool Win32Files::FileExists(std::string_view path) {
     if (!Probeable(path)) return false;
-    const std::string text(path);
+    const std::wstring wide = LongPathForm(path);
     RedirectionPause pause(*this);
-    return PathFileExistsA(text.c_str()) != FALSE;
+    if (ShellSized(wide)) return PathFileExistsW(wide.c_str()) != FALSE;
+    return Attributes(wide) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool Win32Files::IsDirectory(std::string_view path) {
     if (!Probeable(path)) return false;
-    const std::string text(path);
+    const std::wstring wide = LongPathForm(path);
     RedirectionPause pause(*this);
-    return PathIsDirectoryA(text.c_str()) != FALSE;
+    if (ShellSized(wide)) return PathIsDirectoryW(wide.c_str()) != FALSE;
+    const DWORD attributes = Attributes(wide);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool Win32Files::IsNetworkPath(std::string_view path) {
@@ -118,9 +150,9 @@ bool Win32Files::IsNetworkPath(std::string_view path) {
     // The answer depends on the start of the path only ("\\" or a mapped drive letter), so a
     // long path is asked about by its first characters. No redirection pause: the question
     // may load the network provider DLLs, which must come from the process's own system folder.
-    std::string text(path.substr(0, std::min<std::size_t>(path.size(), MAX_PATH - 1)));
-    text = text.c_str();  // up to an inner zero, as the function would see it
-    return PathIsNetworkPathA(text.c_str()) != FALSE;
+    std::wstring wide = Wide(path);
+    wide.resize(std::min<std::size_t>(wide.size(), MAX_PATH - 1));
+    return PathIsNetworkPathW(wide.c_str()) != FALSE;  // up to an inner zero, as it sees it
 }
 
 std::string Win32Files::ExpandEnvironment(std::string_view text) {
@@ -138,28 +170,28 @@ std::string Win32Files::ExpandEnvironment(std::string_view text) {
 }
 
 std::string Win32Files::WindowsDirectory() {
-    std::vector<char> buffer(MAX_PATH + 1, '\0');
-    UINT length = GetWindowsDirectoryA(buffer.data(), static_cast<UINT>(buffer.size()));
+    std::vector<wchar_t> buffer(MAX_PATH + 1, L'\0');
+    UINT length = GetWindowsDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
     if (length >= buffer.size()) {
-        buffer.assign(length + 1, '\0');
-        length = GetWindowsDirectoryA(buffer.data(), static_cast<UINT>(buffer.size()));
+        buffer.assign(length + 1, L'\0');
+        length = GetWindowsDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
     }
     if (length == 0 || length >= buffer.size()) return {};
-    std::string dir(buffer.data(), length);
+    std::string dir = Narrow(buffer.data(), length);
     if (dir.back() != '\\') dir += '\\';
     return dir;
 }
 
 bool Win32Files::ListDirectory(std::string_view folder, std::vector<DirEntry>& entries) {
-    if (folder.empty()) return false;  // the pattern "\*" would list the drive root
+    if (!Probeable(folder)) return false;  // the pattern "\*" would list the drive root
     std::string pattern(folder);
     if (pattern.back() != '\\') pattern += '\\';
     pattern += '*';
-    if (!Probeable(pattern)) return false;
+    const std::wstring widePattern = LongPathForm(pattern);
 
     RedirectionPause pause(*this);
-    WIN32_FIND_DATAA found{};
-    OwnedHandle search(FindFirstFileA(pattern.c_str(), &found), FindClose);
+    WIN32_FIND_DATAW found{};
+    OwnedHandle search(FindFirstFileW(widePattern.c_str(), &found), FindClose);
     if (!search.Valid()) {
         // A drive root has no "." entry, so an empty one matches nothing at all.
         if (GetLastError() != ERROR_FILE_NOT_FOUND) return false;
@@ -168,12 +200,11 @@ bool Win32Files::ListDirectory(std::string_view folder, std::vector<DirEntry>& e
     }
     std::vector<DirEntry> listed;
     do {
-        const std::string_view name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        listed.push_back({std::string(name),
-                          (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+        const std::wstring_view name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        listed.push_back({Narrow(name), (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
                           (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
-    } while (FindNextFileA(search.Get(), &found));
+    } while (FindNextFileW(search.Get(), &found));
     if (GetLastError() != ERROR_NO_MORE_FILES) return false;
     entries = std::move(listed);
     return true;
@@ -181,9 +212,9 @@ bool Win32Files::ListDirectory(std::string_view folder, std::vector<DirEntry>& e
 
 bool Win32Files::ReadWholeFile(std::string_view path, std::size_t maxBytes, std::string& bytes) {
     if (!Probeable(path)) return false;
-    const std::string text(path);
+    const std::wstring wide = LongPathForm(path);
     RedirectionPause pause(*this);
-    OwnedHandle file(CreateFileA(text.c_str(), GENERIC_READ,
+    OwnedHandle file(CreateFileW(wide.c_str(), GENERIC_READ,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr),
                      CloseHandle);
@@ -204,9 +235,9 @@ bool Win32Files::ReadWholeFile(std::string_view path, std::size_t maxBytes, std:
 
 bool Win32Files::DeleteFile(std::string_view path) {
     if (!Probeable(path)) return false;
-    const std::string text(path);
+    const std::wstring wide = LongPathForm(path);
     RedirectionPause pause(*this);
-    return DeleteFileA(text.c_str()) != FALSE;
+    return DeleteFileW(wide.c_str()) != FALSE;
 }
 
 }  // namespace hivewarden::registry

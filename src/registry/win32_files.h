@@ -1,5 +1,6 @@
-// The file probes over the Windows shell and kernel functions (shlwapi, kernel32, ANSI forms).
-// Windows builds only; <windows.h> stays inside the .cpp.
+// The file probes over the Windows shell and kernel functions (shlwapi, kernel32, wide forms):
+// paths arrive as UTF-8 and reach the system as UTF-16, names come back as UTF-8. Windows
+// builds only; <windows.h> stays inside the .cpp.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +16,8 @@ namespace hivewarden::registry {
 // 32-bit twin (SysWOW64), which would report real system files as missing. Every probe that
 // touches the file system therefore runs with that redirection switched off, and switched on
 // again before it returns.
+// Paths of MAX_PATH characters and more are handed to the system in their long form ("\\?\",
+// see win32_system.h), so files in deep folders are found, listed, read and deleted.
 class Win32Files final : public FileProbes {
   public:
     Win32Files();

@@ -1,19 +1,23 @@
-// Host paths on Windows: the program holds them in the ANSI code page, as the A file
-// functions take them; std::filesystem is handed UTF-8, which it turns into the system's
-// UTF-16 names. Windows builds only.
-#include "registry/code_page.h"
+// Host paths on Windows: the program holds them as UTF-8; std::filesystem and the C runtime
+// get the system's UTF-16 names (converted here, lone surrogates kept), in the long form where
+// a path is longer than the system's short limit. Windows builds only.
+#include <stdio.h>
+
 #include "registry/host_path.h"
+#include "registry/win32_system.h"
 
 namespace hivewarden::registry {
 
 std::filesystem::path ToHostPath(std::string_view path) {
-    const std::string utf8 = AnsiToUtf8(path);
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+    return std::filesystem::path(win32::LongPathForm(path));
 }
 
 std::string FromHostPath(const std::filesystem::path& path) {
-    const std::u8string utf8 = path.u8string();
-    return Utf8ToAnsi(std::string(utf8.begin(), utf8.end()));
+    return win32::Narrow(path.native());
+}
+
+std::FILE* OpenHostFile(std::string_view path, const char* mode) {
+    return _wfopen(win32::LongPathForm(path).c_str(), win32::Wide(mode).c_str());
 }
 
 }  // namespace hivewarden::registry

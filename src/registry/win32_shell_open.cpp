@@ -1,5 +1,6 @@
-// The default-action hand-over through ShellExecuteA. COM is initialised around the call, as
-// the shell wants it for file types whose action is a shell extension. Windows builds only.
+// The default-action hand-over through ShellExecuteW (the UTF-8 path converted at this edge).
+// COM is initialised around the call, as the shell wants it for file types whose action is a
+// shell extension. Windows builds only.
 #include <objbase.h>
 #include <shellapi.h>
 #include <windows.h>
@@ -8,11 +9,12 @@
 #include <string_view>
 
 #include "registry/shell_open.h"
+#include "registry/win32_system.h"
 
 namespace hivewarden::registry {
 namespace {
 
-// ShellExecuteA reports failure as a number of 32 or less; these are the ones it documents.
+// ShellExecuteW reports failure as a number of 32 or less; these are the ones it documents.
 struct ShellError {
     std::intptr_t Code;
     std::string_view Reason;
@@ -64,7 +66,8 @@ bool HasShellOpen() { return true; }
 
 FileStatus ShellOpen(const std::string& path, void* ownerWindow) {
     ComScope com;
-    const HINSTANCE result = ShellExecuteA(static_cast<HWND>(ownerWindow), nullptr, path.c_str(),
+    const std::wstring file = win32::Wide(path);
+    const HINSTANCE result = ShellExecuteW(static_cast<HWND>(ownerWindow), nullptr, file.c_str(),
                                            nullptr, nullptr, SW_SHOWNORMAL);
     const auto code = reinterpret_cast<std::intptr_t>(result);
     if (code > 32) return {};

@@ -1,4 +1,4 @@
-// The registry store over advapi32's ANSI functions. Every failure is an answer (0 handle,
+// The registry store over advapi32's wide functions. Every failure is an answer (0 handle,
 // false); nothing here throws, prints or keeps state beyond the view flag.
 #include "registry/win32_store.h"
 
@@ -12,10 +12,13 @@
 namespace hivewarden::registry {
 namespace {
 
-// Key names have at most 255 characters, value names at most 16,383; an ANSI name may take
-// two bytes per character. Buffers start small and double up to this limit.
+using win32::Narrow;
+using win32::Wide;
+
+// Key names have at most 255 characters, value names at most 16,383. Name buffers (in UTF-16
+// units, with the terminator) start small and double up to this limit.
 constexpr DWORD kFirstNameBuffer = 256;
-constexpr DWORD kMaxNameBuffer = 2 * 16384;
+constexpr DWORD kMaxNameBuffer = 16384;
 // Values are read straight into a buffer of this size; one that does not fit reports its size
 // and is read again. Most values fit, so most reads take one call instead of a size query and
 // a read: under Wine every registry call is a round trip to the server.
@@ -24,7 +27,7 @@ constexpr DWORD kFirstDataBuffer = 1024;
 // few times at most (HKEY_PERFORMANCE_DATA answers "more data" to every size).
 constexpr int kReadAttempts = 4;
 
-using DeleteKeyExFn = LONG(WINAPI*)(HKEY, LPCSTR, REGSAM, DWORD);
+using DeleteKeyExFn = LONG(WINAPI*)(HKEY, LPCWSTR, REGSAM, DWORD);
 
 HKEY ToKey(StoreHandle handle) { return reinterpret_cast<HKEY>(handle); }
 StoreHandle ToHandle(HKEY key) { return reinterpret_cast<StoreHandle>(key); }
@@ -57,21 +60,25 @@ bool IsPredefined(HKEY key) {
     return false;
 }
 
-// The ANSI functions take zero-terminated names; a name with an inner zero would silently
-// address another key or value, so it addresses nothing.
-bool Expressible(std::string_view text) { return text.find('\0') == std::string_view::npos; }
+// A name as the wide functions take it; nothing when it holds a zero character, which would
+// silently address another key or value.
+bool WideName(std::string_view text, std::wstring& wide) {
+    if (text.find('\0') != std::string_view::npos) return false;
+    wide = Wide(text);
+    return true;
+}
 
 // Calls enumerate(buffer, size) with a growing name buffer. True with the name on success;
 // false on any error other than "more data" (Wine answers some keys with other errors for
 // every index, so no caller may wait for "no more items").
 template <typename Enumerate>
 bool EnumeratedName(Enumerate enumerate, std::string& name) {
-    std::vector<char> buffer(kFirstNameBuffer);
+    std::vector<wchar_t> buffer(kFirstNameBuffer);
     while (true) {
         DWORD size = static_cast<DWORD>(buffer.size());
         const LONG status = enumerate(buffer.data(), &size);
         if (status == ERROR_SUCCESS) {
-            name.assign(buffer.data(), std::min<std::size_t>(size, buffer.size()));
+            name = Narrow(buffer.data(), std::min<std::size_t>(size, buffer.size()));
             return true;
         }
         if (status != ERROR_MORE_DATA || buffer.size() >= kMaxNameBuffer) return false;
@@ -79,44 +86,30 @@ bool EnumeratedName(Enumerate enumerate, std::string& name) {
     }
 }
 
-// Wide text whose ANSI form is the same characters in every code page: ASCII without zeros.
-bool PlainAscii(const wchar_t* text, std::size_t length) {
-    return std::all_of(text, text + length, [](wchar_t c) { return c > 0 && c < 0x80; });
-}
-
-// The ANSI bytes of string data given as UTF-16 bytes, when the conversion cannot depend on the
-// code page: an even byte count and only ASCII characters (zeros included, as in multi-strings).
-bool AnsiOfAsciiData(const wchar_t* data, DWORD size, std::string& bytes) {
-    if (size % sizeof(wchar_t) != 0) return false;
-    const std::size_t count = size / sizeof(wchar_t);
-    if (!std::all_of(data, data + count, [](wchar_t c) { return c < 0x80; })) return false;
-    bytes.assign(count, '\0');
-    std::transform(data, data + count, bytes.begin(),
-                   [](wchar_t c) { return static_cast<char>(c); });
-    return true;
-}
-
-// The ANSI functions convert a key path into a buffer of MAX_PATH characters, on Windows and
-// under Wine, so a longer path fails as a whole even though the registry holds it. Such a path
-// is walked in pieces below that length, each opened relative to the key before it.
+// Key paths are opened in pieces of at most this many characters, each relative to the key
+// before it. The ANSI functions refuse a path longer than MAX_PATH in one piece (on Windows
+// and under Wine) although the registry holds such keys; the pieces keep every call well
+// inside that limit, whichever functions a system routes the call through.
 constexpr std::size_t kLongestPathPiece = 200;
 
-// The path cut at backslashes into pieces of at most kLongestPathPiece bytes; a single name
+// The path cut at backslashes into pieces of at most kLongestPathPiece units; a single name
 // longer than that (key names have up to 255 characters) is a piece of its own.
-std::vector<std::string> PathPieces(std::string_view path) {
-    std::vector<std::string> pieces;
-    std::string piece;
-    while (!path.empty()) {
-        const std::size_t slash = path.find('\\');
-        const std::string_view name = path.substr(0, slash);
+std::vector<std::wstring> PathPieces(const std::wstring& path) {
+    std::vector<std::wstring> pieces;
+    std::wstring piece;
+    std::size_t start = 0;
+    while (start < path.size()) {
+        const std::size_t slash = path.find(L'\\', start);
+        const std::size_t end = slash == std::wstring::npos ? path.size() : slash;
+        const std::wstring_view name(path.data() + start, end - start);
         if (!piece.empty() && piece.size() + 1 + name.size() > kLongestPathPiece) {
             pieces.push_back(std::move(piece));
             piece.clear();
         }
-        if (!piece.empty()) piece += '\\';
+        if (!piece.empty()) piece += L'\\';
         piece += name;
-        if (slash == std::string_view::npos) break;
-        path.remove_prefix(slash + 1);
+        if (slash == std::wstring::npos) break;
+        start = slash + 1;
     }
     if (!piece.empty()) pieces.push_back(std::move(piece));
     return pieces;
@@ -126,8 +119,9 @@ std::vector<std::string> PathPieces(std::string_view path) {
 // time; the keys in between are opened for reading only and closed again. ERROR_SUCCESS with
 // the last key, or the first failure.
 template <typename OpenPiece>
-LONG OpenInPieces(HKEY base, std::string_view path, REGSAM access, OpenPiece open, HKEY& key) {
-    const std::vector<std::string> pieces = PathPieces(path);
+LONG OpenInPieces(HKEY base, const std::wstring& path, REGSAM access, OpenPiece open,
+                  HKEY& key) {
+    const std::vector<std::wstring> pieces = PathPieces(path);
     HKEY current = base;
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         const bool last = i + 1 == pieces.size();
@@ -153,18 +147,19 @@ Win32Store::Win32Store() {
 #else
     if (win32::ProcessIsWow64()) viewFlag_ = KEY_WOW64_64KEY;
 #endif
-    deleteKeyEx_ = win32::SystemFunction<void (*)()>("advapi32.dll", "RegDeleteKeyExA");
+    deleteKeyEx_ = win32::SystemFunction<void (*)()>("advapi32.dll", "RegDeleteKeyExW");
 }
 
 StoreHandle Win32Store::Open(RootKey root, std::string_view path) {
     const HKEY base = PredefinedKey(root);
-    if (base == nullptr || !Expressible(path)) return 0;
-    auto open = [&](HKEY parent, const std::string& piece, REGSAM access, HKEY& key) {
-        return RegOpenKeyExA(parent, piece.c_str(), 0, access | viewFlag_, &key);
+    std::wstring widePath;
+    if (base == nullptr || !WideName(path, widePath)) return 0;
+    auto open = [&](HKEY parent, const std::wstring& piece, REGSAM access, HKEY& key) {
+        return RegOpenKeyExW(parent, piece.c_str(), 0, access | viewFlag_, &key);
     };
     HKEY key = nullptr;
-    LONG status = OpenInPieces(base, path, KEY_READ | KEY_WRITE, open, key);
-    if (status == ERROR_ACCESS_DENIED) status = OpenInPieces(base, path, KEY_READ, open, key);
+    LONG status = OpenInPieces(base, widePath, KEY_READ | KEY_WRITE, open, key);
+    if (status == ERROR_ACCESS_DENIED) status = OpenInPieces(base, widePath, KEY_READ, open, key);
     return status == ERROR_SUCCESS ? ToHandle(key) : 0;
 }
 
@@ -172,15 +167,18 @@ StoreHandle Win32Store::Create(RootKey root, std::string_view path) {
     // A root is never created, only opened.
     if (path.empty()) return Open(root, path);
     const HKEY base = PredefinedKey(root);
-    if (base == nullptr || !Expressible(path)) return 0;
-    auto create = [&](HKEY parent, const std::string& piece, REGSAM access, HKEY& key) {
-        return RegCreateKeyExA(parent, piece.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+    std::wstring widePath;
+    if (base == nullptr || !WideName(path, widePath)) return 0;
+    auto create = [&](HKEY parent, const std::wstring& piece, REGSAM access, HKEY& key) {
+        return RegCreateKeyExW(parent, piece.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                access | viewFlag_, nullptr, &key, nullptr);
     };
     HKEY key = nullptr;
-    LONG status = OpenInPieces(base, path, KEY_READ | KEY_WRITE, create, key);
+    LONG status = OpenInPieces(base, widePath, KEY_READ | KEY_WRITE, create, key);
     // An existing key that may be read but not written still opens.
-    if (status == ERROR_ACCESS_DENIED) status = OpenInPieces(base, path, KEY_READ, create, key);
+    if (status == ERROR_ACCESS_DENIED) {
+        status = OpenInPieces(base, widePath, KEY_READ, create, key);
+    }
     return status == ERROR_SUCCESS ? ToHandle(key) : 0;
 }
 
@@ -191,8 +189,8 @@ void Win32Store::Close(StoreHandle key) {
 bool Win32Store::SubkeyName(StoreHandle key, std::uint32_t index, std::string& name) {
     if (key == 0) return false;
     return EnumeratedName(
-        [&](char* buffer, DWORD* size) {
-            return RegEnumKeyExA(ToKey(key), index, buffer, size, nullptr, nullptr, nullptr,
+        [&](wchar_t* buffer, DWORD* size) {
+            return RegEnumKeyExW(ToKey(key), index, buffer, size, nullptr, nullptr, nullptr,
                                  nullptr);
         },
         name);
@@ -201,8 +199,8 @@ bool Win32Store::SubkeyName(StoreHandle key, std::uint32_t index, std::string& n
 bool Win32Store::ValueName(StoreHandle key, std::uint32_t index, std::string& name) {
     if (key == 0) return false;
     return EnumeratedName(
-        [&](char* buffer, DWORD* size) {
-            return RegEnumValueA(ToKey(key), index, buffer, size, nullptr, nullptr, nullptr,
+        [&](wchar_t* buffer, DWORD* size) {
+            return RegEnumValueW(ToKey(key), index, buffer, size, nullptr, nullptr, nullptr,
                                  nullptr);
         },
         name);
@@ -211,36 +209,29 @@ bool Win32Store::ValueName(StoreHandle key, std::uint32_t index, std::string& na
 bool Win32Store::ValueAt(StoreHandle key, std::uint32_t index, std::string& name,
                          std::optional<RawValue>& value) {
     if (key == 0) return false;
-    // Name and data in one call. The ANSI functions would give the same name and bytes only
-    // where both are plain ASCII; everything else (other characters, a name or data larger
-    // than the buffers, any failure but the end of the list) takes the ANSI path.
+    // Name and data in one call; a name or data larger than the first buffers, or any failure
+    // but the end of the list, takes the two-step path.
     wchar_t nameBuffer[kFirstNameBuffer];
-    wchar_t data[kFirstDataBuffer / sizeof(wchar_t)];
+    std::string data(kFirstDataBuffer, '\0');
     DWORD nameSize = kFirstNameBuffer;
     DWORD type = REG_NONE;
-    DWORD size = sizeof(data);
+    DWORD size = kFirstDataBuffer;
     const LONG status = RegEnumValueW(ToKey(key), index, nameBuffer, &nameSize, nullptr, &type,
-                                      reinterpret_cast<BYTE*>(data), &size);
+                                      reinterpret_cast<BYTE*>(data.data()), &size);
     if (status == ERROR_NO_MORE_ITEMS) return false;
-    if (status == ERROR_SUCCESS && nameSize < kFirstNameBuffer && size <= sizeof(data) &&
-        PlainAscii(nameBuffer, nameSize)) {
-        std::string bytes;
-        if (!IsStringType(type)) {
-            bytes.assign(reinterpret_cast<const char*>(data), size);
-        } else if (!AnsiOfAsciiData(data, size, bytes)) {
-            return RegistryStore::ValueAt(key, index, name, value);
-        }
-        name.assign(nameBuffer, nameBuffer + nameSize);
-        value = RawValue{type, std::move(bytes)};
-        return true;
+    if (status != ERROR_SUCCESS || nameSize >= kFirstNameBuffer || size > kFirstDataBuffer) {
+        return RegistryStore::ValueAt(key, index, name, value);
     }
-    return RegistryStore::ValueAt(key, index, name, value);
+    data.resize(size);
+    name = Narrow(nameBuffer, nameSize);
+    value = RawValue{type, std::move(data)};
+    return true;
 }
 
 bool Win32Store::LongestValueName(StoreHandle key, std::uint32_t& length) {
     if (key == 0) return false;
     DWORD longest = 0;
-    const LONG status = RegQueryInfoKeyA(ToKey(key), nullptr, nullptr, nullptr, nullptr, nullptr,
+    const LONG status = RegQueryInfoKeyW(ToKey(key), nullptr, nullptr, nullptr, nullptr, nullptr,
                                          nullptr, nullptr, &longest, nullptr, nullptr, nullptr);
     if (status != ERROR_SUCCESS) return false;
     length = longest;
@@ -251,7 +242,7 @@ bool Win32Store::QueryKeyCounts(StoreHandle key, KeyCounts& counts) {
     if (key == 0) return false;
     DWORD subkeys = 0;
     DWORD values = 0;
-    const LONG status = RegQueryInfoKeyA(ToKey(key), nullptr, nullptr, nullptr, &subkeys, nullptr,
+    const LONG status = RegQueryInfoKeyW(ToKey(key), nullptr, nullptr, nullptr, &subkeys, nullptr,
                                          nullptr, &values, nullptr, nullptr, nullptr, nullptr);
     if (status != ERROR_SUCCESS) return false;
     counts = KeyCounts{subkeys, values};
@@ -259,18 +250,17 @@ bool Win32Store::QueryKeyCounts(StoreHandle key, KeyCounts& counts) {
 }
 
 bool Win32Store::Read(StoreHandle key, std::string_view name, RawValue& value) {
-    if (key == 0 || !Expressible(name)) return false;
-    const std::string valueName(name);
+    std::wstring valueName;
+    if (key == 0 || !WideName(name, valueName)) return false;
     DWORD size = kFirstDataBuffer;
     // The first read with the starting buffer, then up to kReadAttempts with the reported size.
     for (int attempt = 0; attempt <= kReadAttempts; ++attempt) {
         std::string bytes(size, '\0');
         DWORD type = REG_NONE;
         DWORD got = size;
-        const LONG status = RegQueryValueExA(ToKey(key), valueName.c_str(), nullptr, &type,
+        const LONG status = RegQueryValueExW(ToKey(key), valueName.c_str(), nullptr, &type,
                                              reinterpret_cast<BYTE*>(bytes.data()), &got);
         if (status == ERROR_SUCCESS) {
-            // A string may be reported larger than the read delivers; keep what was delivered.
             bytes.resize(std::min<std::size_t>(got, size));
             value = RawValue{type, std::move(bytes)};
             return true;
@@ -282,31 +272,43 @@ bool Win32Store::Read(StoreHandle key, std::string_view name, RawValue& value) {
 }
 
 bool Win32Store::Write(StoreHandle key, std::string_view name, const RawValue& value) {
-    if (key == 0 || !Expressible(name) || value.Bytes.size() > MAXDWORD) return false;
-    const std::string valueName(name);
-    return RegSetValueExA(ToKey(key), valueName.c_str(), 0, value.Type,
-                          reinterpret_cast<const BYTE*>(value.Bytes.data()),
+    std::wstring valueName;
+    if (key == 0 || !WideName(name, valueName) || value.Bytes.size() > MAXDWORD - 2) return false;
+    // Windows adds a terminator to string data whose last unit is not zero when the unit after
+    // the given bytes is zero ("the caller forgot to count it"), and looks at the unit before
+    // the data when it is a single byte. The bytes are handed over between non-zero units, so
+    // that exactly the given bytes are stored.
+    const char* data = value.Bytes.data();
+    std::string guarded;
+    if (IsStringType(value.Type)) {
+        const std::string guard(2, '\xFF');
+        guarded = guard + value.Bytes + guard;
+        data = guarded.data() + guard.size();
+    }
+    return RegSetValueExW(ToKey(key), valueName.c_str(), 0, value.Type,
+                          reinterpret_cast<const BYTE*>(data),
                           static_cast<DWORD>(value.Bytes.size())) == ERROR_SUCCESS;
 }
 
 bool Win32Store::DeleteValue(StoreHandle key, std::string_view name) {
-    if (key == 0 || !Expressible(name)) return false;
-    const std::string valueName(name);
-    return RegDeleteValueA(ToKey(key), valueName.c_str()) == ERROR_SUCCESS;
+    std::wstring valueName;
+    if (key == 0 || !WideName(name, valueName)) return false;
+    return RegDeleteValueW(ToKey(key), valueName.c_str()) == ERROR_SUCCESS;
 }
 
 bool Win32Store::DeleteLeafKey(RootKey root, std::string_view path) {
     const HKEY base = PredefinedKey(root);
-    if (base == nullptr || path.empty() || !Expressible(path)) return false;
+    std::wstring widePath;
+    if (base == nullptr || path.empty() || !WideName(path, widePath)) return false;
     // A long path: the leaf is deleted relative to its parent, opened in pieces.
     HKEY parent = base;
-    std::string subkey(path);
+    std::wstring subkey = widePath;
     const std::size_t slash = path.rfind('\\');
-    if (path.size() > kLongestPathPiece && slash != std::string_view::npos) {
+    if (widePath.size() > kLongestPathPiece && slash != std::string_view::npos) {
         const StoreHandle opened = Open(root, path.substr(0, slash));
         if (opened == 0) return false;
         parent = ToKey(opened);
-        subkey = std::string(path.substr(slash + 1));
+        subkey = Wide(path.substr(slash + 1));
     }
     // Both refuse a key that has subkeys, as Windows NT does.
     LONG status;
@@ -314,7 +316,7 @@ bool Win32Store::DeleteLeafKey(RootKey root, std::string_view path) {
         const auto deleteKeyEx = reinterpret_cast<DeleteKeyExFn>(deleteKeyEx_);
         status = deleteKeyEx(parent, subkey.c_str(), viewFlag_, 0);
     } else {
-        status = RegDeleteKeyA(parent, subkey.c_str());
+        status = RegDeleteKeyW(parent, subkey.c_str());
     }
     if (parent != base) Close(ToHandle(parent));
     return status == ERROR_SUCCESS;

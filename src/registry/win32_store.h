@@ -1,6 +1,6 @@
-// The registry store over the live Windows registry (advapi32, ANSI functions; one wide
-// function as a shortcut for plain ASCII values). Windows builds only; <windows.h> stays
-// inside the .cpp so that including this header pulls in nothing of it.
+// The registry store over the live Windows registry (advapi32's wide functions). Names cross
+// this edge as UTF-8 on the program's side and UTF-16 on the system's; value bytes cross it
+// untouched. Windows builds only; <windows.h> stays inside the .cpp.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +20,9 @@ namespace hivewarden::registry {
 //   registry (KEY_WOW64_64KEY), so it sees the same registry as the system's own tools.
 // - A StoreHandle is the HKEY itself. Handles of root keys (the empty path) are predefined
 //   handles and are never closed.
+// Values: Read gives the bytes RegQueryValueExW gives (string types as UTF-16LE, odd lengths
+// and missing terminators as stored); Write stores exactly the bytes given, also where the
+// system would add a terminator to a string written without one.
 class Win32Store final : public RegistryStore {
   public:
     Win32Store();
@@ -33,10 +36,10 @@ class Win32Store final : public RegistryStore {
     bool SubkeyName(StoreHandle key, std::uint32_t index, std::string& name) override;
     bool ValueName(StoreHandle key, std::uint32_t index, std::string& name) override;
     bool LongestValueName(StoreHandle key, std::uint32_t& length) override;
-    // One RegQueryInfoKey call.
+    // One RegQueryInfoKeyW call.
     bool QueryKeyCounts(StoreHandle key, KeyCounts& counts) override;
-    // One RegEnumValueW call where the answer is plain ASCII (the same in every code page);
-    // any other value is enumerated and read through the ANSI functions, as ValueName + Read.
+    // One RegEnumValueW call for name and data where both fit the first buffers; a larger
+    // value is enumerated and read as ValueName + Read.
     bool ValueAt(StoreHandle key, std::uint32_t index, std::string& name,
                  std::optional<RawValue>& value) override;
     bool Read(StoreHandle key, std::string_view name, RawValue& value) override;
@@ -50,8 +53,8 @@ class Win32Store final : public RegistryStore {
 
   private:
     std::uint32_t viewFlag_ = 0;
-    // advapi32!RegDeleteKeyExA where the system has it (Windows Vista and 64-bit XP);
-    // otherwise RegDeleteKeyA, which on such systems knows only one view anyway.
+    // advapi32!RegDeleteKeyExW where the system has it (Windows Vista and 64-bit XP);
+    // otherwise RegDeleteKeyW, which on such systems knows only one view anyway.
     void (*deleteKeyEx_)() = nullptr;
 };
 

@@ -31,6 +31,16 @@ Component NormaliseComponent(std::string& name, bool isLast) {
 
 }  // namespace
 
+std::size_t Utf16Length(std::string_view text) {
+    std::size_t units = 0;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte & 0xC0) != 0x80) ++units;  // ASCII or the first byte of a character
+        if (byte >= 0xF0) ++units;           // four bytes: a surrogate pair in UTF-16
+    }
+    return units;
+}
+
 bool IsLegalName(std::string_view name) {
     if (name.empty()) return false;
     for (char c : name) {
@@ -44,7 +54,10 @@ bool IsUncPath(std::string_view path) {
 }
 
 std::optional<LocalPath> ParseLocalPath(std::string_view path) {
-    if (path.size() >= kMaxPath || path.size() < 3) return std::nullopt;
+    // UTF-8 never takes fewer bytes than UTF-16 units, so most paths need no count.
+    if (path.size() < 3 || (path.size() >= kMaxPath && Utf16Length(path) >= kMaxPath)) {
+        return std::nullopt;
+    }
     const char letter = path[0];
     const bool isLetter = (letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z');
     if (!isLetter || path[1] != ':' || !IsSeparator(path[2])) return std::nullopt;

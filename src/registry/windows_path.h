@@ -1,5 +1,6 @@
 // Windows path text taken apart the way the Win32 file functions read it: drive letter,
-// names below the drive root, trailing separator. Pure text work; no file system access.
+// names below the drive root, trailing separator. Paths are UTF-8; lengths are counted in
+// UTF-16 units, as Windows counts them. Pure text work; no file system access.
 #pragma once
 
 #include <cstddef>
@@ -10,9 +11,13 @@
 
 namespace hivewarden::registry {
 
-// MAX_PATH: the "A" file functions refuse a path of this many characters or more (the
-// terminating zero must fit too).
+// MAX_PATH: the Win32 file functions refuse a path of this many characters or more when it
+// is not given in the "\\?\" form (the terminating zero must fit too).
 inline constexpr std::size_t kMaxPath = 260;
+
+// The length of UTF-8 text in UTF-16 units: one per character, two for a character beyond
+// U+FFFF (a surrogate pair).
+std::size_t Utf16Length(std::string_view text);
 
 // A full local path such as "C:\Program Files\App\app.exe".
 struct LocalPath {
@@ -36,7 +41,8 @@ bool IsLegalName(std::string_view name);
 // dot (the Win32 path rules). Nothing is returned for UNC and device paths, relative paths
 // ("C:x", "\x", "x"), "." and ".." components (never resolved, so a path cannot climb out of
 // its drive), names with a character Windows forbids (< > : " | ? * and codes 0-31, NUL
-// included) and texts of kMaxPath characters or more.
+// included) and texts of kMaxPath UTF-16 units or more. Characters beyond ASCII are allowed
+// in names like any letter.
 std::optional<LocalPath> ParseLocalPath(std::string_view path);
 
 }  // namespace hivewarden::registry

@@ -7,7 +7,9 @@
 #include <system_error>
 
 #include "registry/host_path.h"
+#include "registry/regfile_syntax.h"
 #include "registry/text.h"
+#include "registry/unicode.h"
 
 namespace hivewarden::repair {
 namespace {
@@ -20,9 +22,10 @@ constexpr std::string_view kNotInFileNames = "<>\"|?*";
 // Names Windows gives to devices: a file of that name (with any extension) is the device.
 constexpr std::array<std::string_view, 4> kDevices = {"CON", "PRN", "AUX", "NUL"};
 constexpr std::array<std::string_view, 2> kNumberedDevices = {"COM", "LPT"};
-// The digits after COM and LPT: 1-9, and the superscripts 1, 2, 3 of the ANSI code page,
+// The digits after COM and LPT: 1-9, and the superscripts 1, 2, 3 (U+00B9, U+00B2, U+00B3),
 // which Windows takes as the same devices.
-constexpr std::string_view kDeviceDigits = "123456789\xB9\xB2\xB3";
+constexpr std::array<std::string_view, 12> kDeviceDigits = {
+    "1", "2", "3", "4", "5", "6", "7", "8", "9", "\xC2\xB9", "\xC2\xB2", "\xC2\xB3"};
 
 std::string TimePart(int number) { return std::to_string(number); }
 
@@ -49,14 +52,31 @@ bool IsDeviceName(std::string_view name) {
     for (std::string_view device : kDevices) {
         if (EqualsNoCase(stem, device)) return true;
     }
-    if (stem.size() != 4 || kDeviceDigits.find(stem[3]) == std::string_view::npos) return false;
+    if (stem.size() < 4) return false;
+    const std::string_view digit = stem.substr(3);
+    if (std::find(kDeviceDigits.begin(), kDeviceDigits.end(), digit) == kDeviceDigits.end()) {
+        return false;
+    }
     for (std::string_view device : kNumberedDevices) {
         if (EqualsNoCase(stem.substr(0, 3), device)) return true;
     }
     return false;
 }
 
+// True when every byte belongs to a UTF-8 character (U+FFFD itself included): a name that
+// is not text cannot become a Windows file name.
+bool IsUtf8Text(std::string_view text) {
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t start = pos;
+        const bool replaced = NextCodePoint(text, pos) == 0xFFFD;
+        if (replaced && text.substr(start, pos - start) != "\xEF\xBF\xBD") return false;
+    }
+    return true;
+}
+
 std::optional<std::string> CheckCharacters(std::string_view name) {
+    if (!IsUtf8Text(name)) return "it is not UTF-8 text, which file names must be";
     for (const char c : name) {
         if (static_cast<unsigned char>(c) < 0x20) {
             return "it holds a control character, which file names cannot hold";
@@ -87,7 +107,8 @@ std::string ProposedCustomBackupName(const std::tm& now) { return DateAndMinute(
 
 std::optional<std::string> ValidateBackupName(std::string_view name) {
     if (name.empty()) return "the name is empty";
-    if (name.size() > kMaxBackupFileName - kBackupExtension.size()) {
+    if (name.size() > kMaxBackupFileName - kBackupExtension.size() &&
+        registry::Utf16UnitCount(name) > kMaxBackupFileName - kBackupExtension.size()) {
         return "it is longer than " + std::to_string(kMaxBackupFileName - kBackupExtension.size()) +
                " characters, too long for a file name";
     }

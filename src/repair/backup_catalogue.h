@@ -20,8 +20,8 @@ inline constexpr std::string_view kBackupExtension = ".reg";
 inline constexpr std::string_view kBackupNameExists =
     "The entered name already exist. Please select another";
 
-// A file name (".reg" included) holds at most this many characters on the file systems the
-// program runs on.
+// A file name (".reg" included) holds at most this many characters (UTF-16 units) on the file
+// systems the program runs on.
 inline constexpr std::size_t kMaxBackupFileName = 255;
 
 // Day, month, four-digit year, hour (0-23), minute and second of `now`, as plain numbers
@@ -31,10 +31,12 @@ std::string ProposedBackupName(const std::tm& now);
 std::string ProposedCustomBackupName(const std::tm& now);
 
 // Why `name` cannot name a backup file in the program folder, or nothing when it can. The
-// file is `name` + ".reg" in that folder, so the name may not leave the folder ("\", "/", ":",
-// ".."), may not be a device (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, also before a dot, as
-// in "con.txt"), may not end in a dot or a space, may not be empty or too long, and may not
-// hold a character that file names cannot hold (< > : " / \ | ? * and control characters).
+// name is UTF-8 text in any script; the file is `name` + ".reg" in that folder, so the name
+// may not leave the folder ("\", "/", ":", ".."), may not be a device (CON, PRN, AUX, NUL,
+// COM1-COM9, LPT1-LPT9, also with a superscript digit and before a dot, as in "con.txt"), may
+// not end in a dot or a space, may not be empty or too long, and may not hold a character
+// that file names cannot hold (< > : " / \ | ? * and control characters) or bytes that are
+// not UTF-8.
 std::optional<std::string> ValidateBackupName(std::string_view name);
 
 // The backup file of a name: `programFolder` (with its trailing separator) + name + ".reg".

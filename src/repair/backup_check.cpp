@@ -111,8 +111,8 @@ private:
 }  // namespace
 
 bool CheckBackup(const std::string& path, const std::vector<RepairAction>& actions,
-                 registry::RegistryAccess& access, std::string& error) {
-    const registry::RegFileParse parsed = registry::ReadRegFile(path, NoLimits());
+                 registry::RegistryAccess& access, const CodePage& codePage, std::string& error) {
+    const registry::RegFileParse parsed = registry::ReadRegFile(path, NoLimits(), codePage);
     ImportedState imported;
     if (!parsed.Status) {
         error = "backup check failed: " + parsed.Status.Message;

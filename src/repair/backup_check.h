@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "registry/access.h"
+#include "registry/code_page.h"
 #include "repair/repair_plan.h"
 
 namespace hivewarden::repair {
@@ -17,7 +18,8 @@ namespace hivewarden::repair {
 // exist needs nothing). Values compare by type and bytes as the import would store them.
 // Otherwise false, with `error` naming the file and the first key or value that is missing
 // or different.
+// A REGEDIT4 file is read in `codePage`, the code page it was written in.
 bool CheckBackup(const std::string& path, const std::vector<RepairAction>& actions,
-                 registry::RegistryAccess& access, std::string& error);
+                 registry::RegistryAccess& access, const CodePage& codePage, std::string& error);
 
 }  // namespace hivewarden::repair

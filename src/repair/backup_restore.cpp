@@ -3,11 +3,22 @@
 
 #include "registry/regfile.h"
 #include "registry/shell_open.h"
+#include "repair/backup_writer.h"
 
 namespace hivewarden::repair {
 
+StoreImporter::StoreImporter(registry::RegistryStore& store, const CodePage* codePage)
+    : store_(store), codePage_(codePage) {
+    if (codePage_ == nullptr) {
+        own_ = SystemBackupCodePage();
+        codePage_ = own_ ? own_.get() : &Windows1252();
+    }
+}
+
+StoreImporter::~StoreImporter() = default;
+
 registry::FileStatus StoreImporter::Import(const std::string& path) {
-    const registry::RegFileParse parse = registry::ReadRegFile(path);
+    const registry::RegFileParse parse = registry::ReadRegFile(path, {}, *codePage_);
     if (!parse.Status) return registry::FileStatus::Failure(parse.Status.Message);
     const registry::RegFileStatus applied = registry::ApplyRegFile(parse.File, store_);
     if (!applied) return registry::FileStatus::Failure(applied.Message);

@@ -4,10 +4,12 @@
 // editor's import, which asks and reports by itself). No dialogs here.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "registry/code_page.h"
 #include "registry/durable_file.h"
 #include "registry/store.h"
 
@@ -25,13 +27,18 @@ class BackupImporter {
 // the store in file order: keys are created, [-key] lines delete whole subtrees, values are
 // written with their exact type and bytes (hex(2), hex(7) and every other hex(N) form
 // included), "name"=- deletes a value. Nothing of a file is applied unless all of it parses.
+// A REGEDIT4 file is read in the code page backups are written in (SystemBackupCodePage),
+// or in `codePage` when one is given; a version 5 file as UTF-16LE.
 class StoreImporter final : public BackupImporter {
   public:
-    explicit StoreImporter(registry::RegistryStore& store) : store_(store) {}
+    explicit StoreImporter(registry::RegistryStore& store, const CodePage* codePage = nullptr);
+    ~StoreImporter() override;
     registry::FileStatus Import(const std::string& path) override;
 
   private:
     registry::RegistryStore& store_;
+    std::unique_ptr<CodePage> own_;  // the system's, when no code page was given
+    const CodePage* codePage_;       // not owned
 };
 
 // The system's default action for the file: no verb, no parameters, no working folder, the

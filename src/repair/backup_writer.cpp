@@ -7,7 +7,7 @@
 
 #include "registry/regfile.h"
 #include "registry/regfile_syntax.h"
-#include "registry/regfile_writer.h"
+#include "registry/unicode.h"
 
 namespace hivewarden::repair {
 namespace {
@@ -40,17 +40,25 @@ bool ParseDecimal(std::string_view text, std::uint32_t& number) {
     return true;
 }
 
-// The byte list of a binary value's text form: "01 0A FF 00 " gives "01,0A,FF,". Empty
-// when the text is not made of hex pairs (then no line is written for it).
-bool ByteListFromText(std::string_view data, std::string& list) {
-    list = data.size() >= 3 ? std::string(data.substr(0, data.size() - 3)) : std::string();
-    for (char& c : list) {
-        if (c == ' ') {
-            c = ',';
-        } else if (!registry::IsHexDigit(c)) {
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return c - 'A' + 10;
+}
+
+// The bytes of a binary value's text form: pairs each followed by a blank, the final pair
+// being the extra one the text form adds ("01 0A FF 00 " gives 01 0A FF).
+bool BytesFromHexPairs(std::string_view data, std::string& bytes) {
+    if (data.size() % 3 != 0 || data.empty()) return false;
+    bytes.clear();
+    for (std::size_t i = 0; i < data.size(); i += 3) {
+        if (!registry::IsHexDigit(data[i]) || !registry::IsHexDigit(data[i + 1]) ||
+            data[i + 2] != ' ') {
             return false;
         }
+        bytes += static_cast<char>(HexDigitValue(data[i]) * 16 + HexDigitValue(data[i + 1]));
     }
+    bytes.pop_back();
     return true;
 }
 
@@ -100,29 +108,27 @@ void CollectBelow(KeyTree& tree, const std::string& path, registry::RootKey root
 
 std::string EscapeRegText(std::string_view text) { return registry::EscapeRegString(text); }
 
-std::string FormatValueLine(std::string_view name, std::string_view data, std::int32_t type) {
-    std::string part;
-    std::string error;
+std::optional<registry::RawValue> ValueFromTextForm(std::string_view data, std::int32_t type) {
     switch (type) {
-        case registry::kTextType:
-            if (!registry::FormatValueNamePart(name, true, part, error)) return {};
-            if (registry::IsQuotableText(data)) return part + "\"" + EscapeRegText(data) + "\"";
-            part += registry::HexTypeTag(registry::kRegSz);
-            return part + registry::FormatWrappedHexList(std::string(data) + '\0', part.size());
+        case registry::kTextType: {
+            std::string bytes = Utf16LeFromUtf8(data);
+            bytes.append(2, '\0');
+            return registry::RawValue{registry::kRegSz, std::move(bytes)};
+        }
         case registry::kBinaryType: {
-            std::string list;
-            if (!ByteListFromText(data, list)) return {};
-            if (!registry::FormatValueNamePart(name, false, part, error)) return {};
-            return part + std::string(registry::kHexTag) + list;
+            std::string bytes;
+            if (!BytesFromHexPairs(data, bytes)) return std::nullopt;
+            return registry::RawValue{registry::kRegBinary, std::move(bytes)};
         }
         case registry::kNumberType: {
             std::uint32_t number = 0;
-            if (!ParseDecimal(data, number)) return {};
-            if (!registry::FormatValueNamePart(name, false, part, error)) return {};
-            return part + std::string(registry::kDwordTag) + registry::FormatDwordNumber(number);
+            if (!ParseDecimal(data, number)) return std::nullopt;
+            std::string bytes(4, '\0');
+            for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((number >> (8 * i)) & 0xFF);
+            return registry::RawValue{registry::kRegDword, std::move(bytes)};
         }
         default:
-            return {};
+            return std::nullopt;
     }
 }
 
@@ -136,35 +142,37 @@ void CollectKeyTree(KeyTree& tree, std::string_view path, registry::RootKey root
     CollectBelow(tree, own, root, 0, access);
 }
 
-bool FormatWholeKeyBlock(const KeyTree& tree, std::string& block, std::string& error) {
-    block.clear();
+bool AddWholeKeyBlock(const KeyTree& tree, registry::RegLines& lines, std::string& error) {
+    registry::RegLines block;
     for (const ExportedKey& key : tree) {
-        std::string section;
-        if (!registry::FormatSectionLine(key.FullPath, section, error)) return false;
-        block += kRegLineEnd;
-        block += section;
-        block += kRegLineEnd;
+        block.AddEmpty();
+        if (!block.AddKey(key.FullPath, error)) return false;
         for (std::size_t i = 0; i < key.Values.size(); ++i) {
-            std::string line;
-            if (key.Values[i].Type != 0 &&
-                !registry::FormatRawValueLine(key.Values[i].Name, key.RawValues[i], line, error)) {
+            if (key.Values[i].Type == 0) {
+                block.AddEmpty();
+            } else if (!block.AddValue(key.Values[i].Name, key.RawValues[i], error)) {
                 error += " (in " + key.FullPath + ")";
                 return false;
             }
-            block += line;
-            block += kRegLineEnd;
         }
     }
-    block += kRegLineEnd;
+    block.AddEmpty();
+    lines.Append(std::move(block));
     return true;
 }
 
-bool FormatValueBlock(std::string_view fullKeyPath, std::string_view valueLine,
-                      bool closingEmptyLine, std::string& block, std::string& error) {
-    std::string section;
-    if (!registry::FormatSectionLine(fullKeyPath, section, error)) return false;
-    block = section + std::string(kRegLineEnd) + std::string(valueLine) + std::string(kRegLineEnd);
-    if (closingEmptyLine) block += kRegLineEnd;
+bool AddValueBlock(std::string_view fullKeyPath, std::string_view name,
+                   const std::optional<registry::RawValue>& value, bool closingEmptyLine,
+                   registry::RegLines& lines, std::string& error) {
+    registry::RegLines block;
+    if (!block.AddKey(fullKeyPath, error)) return false;
+    if (!value) {
+        block.AddEmpty();
+    } else if (!block.AddValue(name, *value, error)) {
+        return false;
+    }
+    if (closingEmptyLine) block.AddEmpty();
+    lines.Append(std::move(block));
     return true;
 }
 
@@ -172,26 +180,15 @@ registry::FileStatus BackupFile::Open(const std::string& path) {
     Abandon();
     status_ = file_.Begin(path);
     open_ = status_.Ok;
-    buffer_.clear();
-    WriteLine(registry::kRegedit4Header);
-    WriteLine("");
     return status_;
 }
 
-void BackupFile::WriteLine(std::string_view line) {
-    WriteText(line);
-    WriteText(kRegLineEnd);
+void BackupFile::Add(registry::RegLines&& block) {
+    if (open_ && status_) lines_.Append(std::move(block));
 }
 
-void BackupFile::WriteText(std::string_view text) {
-    if (!open_ || !status_) return;
-    buffer_ += text;
-    if (buffer_.size() >= kWriteChunkBytes) Flush();
-}
-
-void BackupFile::Flush() {
-    if (status_ && !buffer_.empty()) status_ = file_.Write(buffer_);
-    buffer_.clear();
+void BackupFile::AddEmptyLine() {
+    if (open_ && status_) lines_.AddEmpty();
 }
 
 registry::FileStatus BackupFile::Close() {
@@ -199,17 +196,37 @@ registry::FileStatus BackupFile::Close() {
         if (status_) status_ = registry::FileStatus::Failure("the backup file was not opened");
         return status_;
     }
-    Flush();
+    format_ = ansi_ ? registry::ChooseFormat(lines_, *ansi_) : registry::RegWriteFormat::Version5();
+    // The header, an empty line, then every block.
+    std::string bytes = registry::RegFileStart(format_);
+    std::string text(kRegLineEnd);
+    for (const registry::RegLine& line : lines_.Lines()) {
+        text += registry::FormatRegLine(line, format_);
+        text += kRegLineEnd;
+        if (text.size() < kWriteChunkBytes) continue;
+        bytes += registry::EncodeRegText(text, format_);
+        text.clear();
+        status_ = file_.Write(bytes);
+        bytes.clear();
+        if (!status_) break;
+    }
+    if (status_) status_ = file_.Write(bytes + registry::EncodeRegText(text, format_));
     if (status_) status_ = file_.Commit();
     if (!status_) file_.Abandon();
     open_ = false;
+    lines_.Clear();
     return status_;
 }
 
 void BackupFile::Abandon() {
     if (open_) file_.Abandon();
     open_ = false;
-    buffer_.clear();
+    lines_.Clear();
+}
+
+std::unique_ptr<CodePage> SystemBackupCodePage() {
+    std::string error;
+    return OpenCodePage(SystemAnsiCodePage(), error);
 }
 
 }  // namespace hivewarden::repair

@@ -1,15 +1,20 @@
 // The backup file's contents: the whole-key and value blocks, the collection of a key tree
-// for a key about to be deleted, and the file that receives them. Line and hex formatting is
-// the .reg writer's (registry/regfile_writer.h); nothing here changes the registry.
+// for a key about to be deleted, and the file that receives them in the form every entry fits
+// (REGEDIT4 in the system's ANSI code page, else version 5). Line formatting is the .reg
+// writer's (registry/regfile_writer.h); nothing here changes the registry.
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "registry/access.h"
+#include "registry/code_page.h"
 #include "registry/durable_file.h"
+#include "registry/regfile_writer.h"
 #include "registry/roots.h"
 #include "registry/store.h"
 
@@ -33,18 +38,14 @@ using KeyTree = std::vector<ExportedKey>;
 // Data escaping of a quoted string: "\" becomes "\\", a double quote becomes "\"".
 std::string EscapeRegText(std::string_view text);
 
-// One value line from a value's text form (name, data text, reduced type 1 text, 3 binary,
+// The value a value's text form stands for (data text and reduced type: 1 text, 3 binary,
 // 4 number), used when the value itself can no longer be read:
-// - 1: @="data" for the default value, else "name"="data", data escaped; text that cannot
-//   stand between quotes (CR, LF, NUL) goes out as hex(1): with its bytes and a final 00;
-// - 3: "name"=hex: and the byte list: the text's last three characters removed, every
-//   space made a comma ("01 0A FF 00 " gives 01,0A,FF,);
-// - 4: "name"=dword: and the signed decimal number in upper-case hex, two's complement;
-// - anything else, and a name that holds a NUL: empty text (the caller writes an empty
-//   line).
-// Names are escaped like data (a name with a double quote or a backslash would otherwise
-// make the line unreadable); CR and LF in a name are written \r and \n.
-std::string FormatValueLine(std::string_view name, std::string_view data, std::int32_t type);
+// - 1: REG_SZ of the text (UTF-16LE with its NUL unit; a multi-string's inner NULs stay);
+// - 3: REG_BINARY of the hex pairs without the final extra pair ("01 0A FF 00 " gives the
+//   three bytes 01 0A FF);
+// - 4: REG_DWORD of the signed (or unsigned) decimal number;
+// - anything else, and text that does not have its type's form: nothing.
+std::optional<registry::RawValue> ValueFromTextForm(std::string_view data, std::int32_t type);
 
 // Appends `path` (when includeSelf; a trailing "\" is dropped) and every key below it, depth
 // first in pre-order, subkeys in listing order, each with its values. Stops early when
@@ -52,43 +53,53 @@ std::string FormatValueLine(std::string_view name, std::string_view data, std::i
 void CollectKeyTree(KeyTree& tree, std::string_view path, registry::RootKey root, bool includeSelf,
                     registry::RegistryAccess& access);
 
-// A whole-key block for a collected tree: for each key an empty line, its key line and one
-// line per value (an unreadable value gives an empty line); then one empty line. False, with
-// the reason, when a key or value name cannot be written to a .reg file.
-bool FormatWholeKeyBlock(const KeyTree& tree, std::string& block, std::string& error);
+// Appends the whole-key block of a collected tree: for each key an empty line, its key line
+// and one line per value (an unreadable value gives an empty line); then one empty line.
+// False, with the reason, when a key or value name cannot be written to a .reg file; nothing
+// is appended then.
+bool AddWholeKeyBlock(const KeyTree& tree, registry::RegLines& lines, std::string& error);
 
-// A value block: the key line for `fullKeyPath`, `valueLine` (empty: an empty line) and, with
-// `closingEmptyLine`, an empty line.
-bool FormatValueBlock(std::string_view fullKeyPath, std::string_view valueLine,
-                      bool closingEmptyLine, std::string& block, std::string& error);
+// Appends a value block: the key line for `fullKeyPath`, the value's line (an empty line when
+// there is no value) and, with `closingEmptyLine`, an empty line. False, with the reason, when
+// the key or the value's name cannot be written; nothing is appended then.
+bool AddValueBlock(std::string_view fullKeyPath, std::string_view name,
+                   const std::optional<registry::RawValue>& value, bool closingEmptyLine,
+                   registry::RegLines& lines, std::string& error);
 
-// The backup file while it is written: text goes to the durable file in large pieces, every
-// line ends in CR LF, and the first failure sticks (later writes are dropped). Nothing
-// replaces the file at the path until Close succeeds.
+// The backup file while it is gathered and written. Open creates the file (nothing replaces
+// an existing backup of the name until Close succeeds); blocks are gathered; Close chooses
+// the form, writes the header, an empty line and every block to the durable file in large
+// pieces with CR LF line ends, and commits. The first failure sticks.
 class BackupFile {
-public:
-    explicit BackupFile(registry::DurableFile& file) : file_(file) {}
+  public:
+    // `ansi` is the code page a REGEDIT4 backup is written in (not owned); null: every backup
+    // is written as version 5.
+    BackupFile(registry::DurableFile& file, const CodePage* ansi) : file_(file), ansi_(ansi) {}
     ~BackupFile() { Abandon(); }
     BackupFile(const BackupFile&) = delete;
     BackupFile& operator=(const BackupFile&) = delete;
 
-    // Starts the file with "REGEDIT4" and an empty line.
     registry::FileStatus Open(const std::string& path);
-    void WriteLine(std::string_view line);
-    // Text that already ends its lines (a block).
-    void WriteText(std::string_view text);
-    // Flushes, commits (flush to disk, close, rename into place); abandons on failure.
+    void Add(registry::RegLines&& block);
+    void AddEmptyLine();
+    // Writes, flushes to disk, closes and renames into place; abandons on failure.
     registry::FileStatus Close();
     void Abandon();
     const registry::FileStatus& Status() const { return status_; }
+    // The form Close wrote the file in.
+    const registry::RegWriteFormat& Format() const { return format_; }
 
-private:
-    void Flush();
-
+  private:
     registry::DurableFile& file_;
+    const CodePage* ansi_;  // not owned; may be null
     registry::FileStatus status_;
-    std::string buffer_;
+    registry::RegLines lines_;
+    registry::RegWriteFormat format_;
     bool open_ = false;
 };
+
+// The code page of REGEDIT4 backups on this system: the system's ANSI code page. Null when
+// the system cannot convert it (then backups are written as version 5).
+std::unique_ptr<CodePage> SystemBackupCodePage();
 
 }  // namespace hivewarden::repair

@@ -3,6 +3,7 @@
 #include "repair/repair_executor.h"
 
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "registry/regfile_writer.h"
@@ -50,7 +51,7 @@ public:
             own = registry::MakeDurableFile();
             file = own.get();
         }
-        if (BackupPass(backupPath, *file)) ApplyPass();
+        if (BackupPass(backupPath, *file, BackupCodePage(options))) ApplyPass();
         return std::move(result_);
     }
 
@@ -67,51 +68,61 @@ private:
         return false;
     }
 
-    // The lines of one entry's block; an entry whose block cannot be written is skipped and
-    // leaves an empty line.
-    std::string Block(RepairAction& action) {
-        std::string block;
+    // One entry's block; an entry whose block cannot be written is skipped and leaves an
+    // empty line.
+    void AddBlock(RepairAction& action, BackupFile& backup) {
+        registry::RegLines block;
         std::string error;
         bool ok = true;
         switch (action.Backup) {
             case BackupForm::Nothing:
-                return {};
+                return;
             case BackupForm::EmptyLine:
-                return std::string(registry::kRegLineEnd);
+                backup.AddEmptyLine();
+                return;
             case BackupForm::WholeKey: {
                 KeyTree tree;
                 CollectKeyTree(tree, action.Path, action.Root, true, access_);
-                ok = FormatWholeKeyBlock(tree, block, error);
+                ok = AddWholeKeyBlock(tree, block, error);
                 break;
             }
             case BackupForm::Value:
-                ok = ValueBlock(action, block, error);
+                ok = AddValueBlock(action.SectionPath, action.Name, BackedUpValue(action),
+                                   action.ClosingEmptyLine, block, error);
                 break;
         }
-        if (ok) return block;
-        action.SkipReason = "cannot be backed up: " + error;
-        return std::string(registry::kRegLineEnd);
-    }
-
-    // The value as the registry holds it now; as the scan read it when it is gone.
-    bool ValueBlock(const RepairAction& action, std::string& block, std::string& error) {
-        registry::RawValue live;
-        std::string line;
-        if (access_.ReadRaw(action.Root, action.Path, action.Name, live)) {
-            if (!registry::FormatRawValueLine(action.Name, live, line, error)) return false;
-        } else {
-            line = FormatValueLine(action.Name, action.ScannedData, action.ScannedType);
+        if (ok) {
+            backup.Add(std::move(block));
+            return;
         }
-        return FormatValueBlock(action.SectionPath, line, action.ClosingEmptyLine, block, error);
+        action.SkipReason = "cannot be backed up: " + error;
+        backup.AddEmptyLine();
     }
 
-    bool BackupPass(const std::string& path, registry::DurableFile& file) {
-        BackupFile backup(file);
+    // The value as the registry holds it now; as the scan read it when it is gone (nothing
+    // then when its name cannot be written: there is nothing left to lose).
+    std::optional<registry::RawValue> BackedUpValue(const RepairAction& action) {
+        registry::RawValue live;
+        if (access_.ReadRaw(action.Root, action.Path, action.Name, live)) return live;
+        if (action.Name.find('\0') != std::string::npos) return std::nullopt;
+        return ValueFromTextForm(action.ScannedData, action.ScannedType);
+    }
+
+    // The code page of REGEDIT4 backups: the caller's, or the system's.
+    const CodePage* BackupCodePage(const RepairOptions& options) {
+        if (options.BackupCodePage) return options.BackupCodePage;
+        systemCodePage_ = SystemBackupCodePage();
+        return systemCodePage_.get();
+    }
+
+    bool BackupPass(const std::string& path, registry::DurableFile& file,
+                    const CodePage* codePage) {
+        BackupFile backup(file, codePage);
         registry::FileStatus status = backup.Open(path);
         if (!status) return Fail(std::string(kNothingChanged) + status.Message);
         for (std::size_t i = 0; i < actions_.size(); ++i) {
             RepairAction& action = actions_[i];
-            if (action.Marked) backup.WriteText(Block(action));
+            if (action.Marked) AddBlock(action, backup);
             Progress(static_cast<std::int64_t>(i) + 1);
             if (!backup.Status()) break;
         }
@@ -124,7 +135,7 @@ private:
         status = backup.Close();
         if (!status) return Fail(std::string(kNothingChanged) + status.Message);
         std::string error;
-        if (!CheckBackup(path, actions_, access_, error)) {
+        if (!CheckBackup(path, actions_, access_, codePage ? *codePage : Windows1252(), error)) {
             return Fail(std::string(kNothingChanged) + error);
         }
         return true;
@@ -208,9 +219,10 @@ private:
         }
         registry::RawValue written;
         const bool read = access_.ReadRaw(action.Root, action.Path, action.Name, written);
-        const bool ok =
-            asText ? read && written == registry::RawValue{registry::kRegSz, action.NewData + '\0'}
-                   : read && written.Type == registry::kRegDword && written.Bytes.size() == 4;
+        const bool ok = asText ? read && written == *ValueFromTextForm(action.NewData,
+                                                                       registry::kTextType)
+                               : read && written.Type == registry::kRegDword &&
+                                     written.Bytes.size() == 4;
         if (!ok) {
             Failed(action, "the value could not be written");
             return;
@@ -222,6 +234,7 @@ private:
     registry::RegistryAccess& access_;
     std::vector<RepairAction> actions_;
     RepairResult result_;
+    std::unique_ptr<CodePage> systemCodePage_;
 };
 
 RepairResult RunWith(engine::ScanState& state, registry::RegistryAccess& access,

@@ -13,6 +13,7 @@
 
 #include "engine/scan_state.h"
 #include "registry/access.h"
+#include "registry/code_page.h"
 #include "registry/durable_file.h"
 #include "repair/repair_plan.h"
 
@@ -24,6 +25,9 @@ using DoneHook = std::function<void(bool canceled, std::int32_t task)>;
 struct RepairOptions {
     // Where the backup is written; null: the platform's own durable file.
     registry::DurableFile* File = nullptr;
+    // The code page a REGEDIT4 backup is written (and read back) in; null: the system's ANSI
+    // code page (SystemBackupCodePage).
+    const CodePage* BackupCodePage = nullptr;
 };
 
 // Why a repair made no registry change at all: the backup could not be created, written,
@@ -61,10 +65,12 @@ void SetBackupPath(engine::ScanState& state, std::string_view path);
 
 // Repairs the marked entries of state.ScanResults with a backup at `backupPath`:
 // 1. StopRequested = false; C = the number of marked entries.
-// 2. Backup pass: the file is written under a new temporary name beside `backupPath`
-//    ("REGEDIT4", an empty line, one block per entry in order), flushed to disk, closed and
-//    renamed into place; then read back and checked to hold every key and value that step 3
-//    will change. Protected keys are not backed up and not deleted.
+// 2. Backup pass: the file is written under a new temporary name beside `backupPath` (the
+//    header, an empty line, one block per entry in order; "REGEDIT4" in the backup code page
+//    when every entry fits it exactly, else "Windows Registry Editor Version 5.00" in
+//    UTF-16LE), flushed to disk, closed and renamed into place; then read back and checked to
+//    hold every key and value that step 3 will change, byte for byte. Protected keys are not
+//    backed up and not deleted.
 // 3. Apply pass, in entry order: key deletions with their subtree, value deletions, changes.
 //    A change that fails is listed and the next entry goes on.
 // Progress: after backup entry i, ProgressPercent = i*100/(2C); after apply entry i,

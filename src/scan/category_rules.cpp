@@ -2,13 +2,20 @@
 #include "scan/category_rules.h"
 
 #include "registry/text.h"
+#include "scan/utf8_positions.h"
 
 namespace hivewarden::scan {
 namespace {
 
+// The text's last characters, as many as the suffix has, compared in upper case. Upper-casing
+// maps each character to one character, so those are the ones to compare.
 bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
-    return text.size() >= suffix.size() &&
-           EqualsNoCase(text.substr(text.size() - suffix.size()), suffix);
+    std::size_t start = text.size();
+    for (std::size_t n = CharCount(suffix); n > 0; --n) {
+        if (start == 0) return false;
+        start = PreviousCharStart(text, start);
+    }
+    return EqualsNoCase(text.substr(start), suffix);
 }
 
 void YieldIfAsked(registry::EngineSignals* signals) {
@@ -65,7 +72,12 @@ bool IsAppPathEntry(std::string_view keyPath, std::string_view data, PathContext
 }
 
 bool IsDriverEntry(std::string_view data, registry::EngineSignals* signals) {
-    if (data.size() < 5) return false;
+    // At least five characters ("a.sys"); a character takes at most four bytes, so only
+    // short data needs counting.
+    constexpr std::size_t kShortest = 5;
+    if (data.size() < kShortest || (data.size() < 4 * kShortest && CharCount(data) < kShortest)) {
+        return false;
+    }
     YieldIfAsked(signals);
     return EndsWithNoCase(data, ".VXD") || EndsWithNoCase(data, ".SYS");
 }

@@ -12,7 +12,8 @@
 
 namespace hivewarden::scan {
 
-// Every comparison is made on upper-case copies of both sides (ANSI code page). A rule whose
+// Every comparison is made on upper-case copies of both sides (the registry's case rule,
+// text.h); lengths count characters. A rule whose
 // first test passes yields once to the message loop before it returns: through `signals`, or
 // through the context's Signals for the rules that take a PathContext (null: no yielding).
 

@@ -2,10 +2,12 @@
 #include "scan/exclusion_list.h"
 
 #include <cerrno>
-#include <cstdio>
+#include <fstream>
 #include <system_error>
 
+#include "registry/host_path.h"
 #include "registry/text.h"
+#include "registry/text_file.h"
 #include "scan/text_lines.h"
 
 namespace hivewarden::scan {
@@ -17,26 +19,29 @@ std::string SaveFailure(const std::string& path, int code) {
 
 }  // namespace
 
-ExclusionList LoadExclusionList(const std::string& path) {
+ExclusionList LoadExclusionList(const std::string& path, const CodePage& codePage) {
     ExclusionList list;
-    for (std::string& line : ReadTextLines(path).Lines) list.Grow() = std::move(line);
+    for (std::string& line : ReadTextLines(path, codePage).Lines) list.Grow() = std::move(line);
     return list;
 }
 
-std::optional<std::string> SaveExclusionList(const std::string& path, const ExclusionList& list) {
-    errno = 0;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return SaveFailure(path, errno);
-    bool written = true;
+std::optional<std::string> SaveExclusionList(const std::string& path, const ExclusionList& list,
+                                             const CodePage& codePage) {
+    std::string text;
     for (const std::string& entry : list) {
-        written = std::fwrite(entry.data(), 1, entry.size(), file) == entry.size() &&
-                  std::fwrite("\r\n", 1, 2, file) == 2;
-        if (!written) break;
+        text += entry;
+        text += "\r\n";
     }
-    const int writeError = errno;
-    const bool closed = std::fclose(file) == 0;
-    if (!written) return SaveFailure(path, writeError);
-    if (!closed) return SaveFailure(path, errno);
+    const std::string bytes = EncodeTextFile(text, codePage);
+    errno = 0;
+    std::ofstream file(registry::ToHostPath(path), std::ios::binary | std::ios::trunc);
+    if (!file) return SaveFailure(path, errno);
+    errno = 0;
+    if (!file.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) || !file.flush()) {
+        return SaveFailure(path, errno);
+    }
+    file.close();
+    if (file.fail()) return SaveFailure(path, errno);
     return std::nullopt;
 }
 

@@ -1,5 +1,8 @@
 // Path extraction: the cleaning loop, the numeric tail, the kind and the missing test.
 // Asks the file system only through the probes of the context; keeps no state between calls.
+// Text is UTF-8: every mark looked for is ASCII, and no UTF-8 character holds an ASCII byte,
+// so every cut at a mark falls between characters; rules that count characters count code
+// points (utf8_positions.h).
 #include "scan/path_extract.h"
 
 #include <algorithm>
@@ -11,6 +14,9 @@
 
 #include "engine/error_entry.h"
 #include "registry/text.h"
+#include "registry/unicode.h"
+#include "registry/windows_path.h"
+#include "scan/utf8_positions.h"
 
 namespace hivewarden::scan {
 namespace {
@@ -56,9 +62,25 @@ bool StandsAfter(std::size_t pos, std::size_t anchor) {
 // fast forward search instead of a walk from its end over every character.
 std::size_t LastOf(std::string_view s, char c) { return s.find(c) == kNone ? kNone : s.rfind(c); }
 
+// When the text's first characters, in upper case, are `upperPrefix` (ASCII capitals): the
+// number of bytes they take; 0 otherwise. A character beyond ASCII may upper-case to an ASCII
+// capital (U+0131, the dotless i, is "I"), so each is decoded.
+std::size_t UpperPrefixLength(std::string_view text, std::string_view upperPrefix) {
+    std::size_t pos = 0;
+    for (const char expected : upperPrefix) {
+        if (pos >= text.size()) return 0;
+        if (static_cast<unsigned char>(text[pos]) < 0x80) {
+            if (AsciiUpper(text[pos++]) != expected) return 0;
+        } else if (UpcaseCodePoint(NextCodePoint(text, pos)) !=
+                   static_cast<char32_t>(static_cast<unsigned char>(expected))) {
+            return 0;
+        }
+    }
+    return pos;
+}
+
 bool StartsWithUpper(std::string_view text, std::string_view upperPrefix) {
-    return text.size() >= upperPrefix.size() &&
-           EqualsNoCase(text.substr(0, upperPrefix.size()), upperPrefix);
+    return UpperPrefixLength(text, upperPrefix) != 0;
 }
 
 bool EndsWith(std::string_view text, std::string_view suffix) {
@@ -135,8 +157,8 @@ bool CutPlaceholders(std::string& s, bool dashTestApplies) {
 
 // "file://C:\Docs\a.htm" and "file:C:\Docs\a.htm" name C:\Docs\a.htm.
 void DropFilePrefix(std::string& s) {
-    if (StartsWithUpper(s, "FILE://")) s.erase(0, 7);
-    if (StartsWithUpper(s, "FILE:")) s.erase(0, 5);
+    s.erase(0, UpperPrefixLength(s, "FILE://"));
+    s.erase(0, UpperPrefixLength(s, "FILE:"));
 }
 
 // A quote before the last ":" ends the first path: C:\a.exe" "C:\b.txt.
@@ -164,10 +186,13 @@ bool CutBeforeSecondPath(std::string& s) {
     return false;
 }
 
-// "=C:\x\y.dll" and "@C:\x\y.dll" start at their drive letter.
+// "=C:\x\y.dll" and "@C:\x\y.dll" start at their drive letter: the character before the
+// first ":\" when at least two characters stand before it.
 void StartAtDriveLetter(std::string& s) {
     const std::size_t drive = s.find(":\\");
-    if (drive != kNone && drive >= 2) s.erase(0, drive - 1);
+    if (drive == kNone || drive < 2) return;
+    const std::size_t letter = PreviousCharStart(s, drive);
+    if (letter > 0) s.erase(0, letter);
 }
 
 // "C:\Tools\run.exe /q x": when the text up to the first space after the last "\" exists,
@@ -258,8 +283,10 @@ void AddExeWhenItExists(std::string& s, FileProbes& probes) {
 // (alternate data streams aside), so as it stands it names no existing file or folder.
 void TrimAtLateColon(std::string& s) {
     const std::size_t firstColon = s.find(':');
-    if (firstColon == kNone || firstColon < 3) return;
-    s.resize(s.size() - (LastOf(s, ':') + 1));
+    // At least three characters before the first ":" (bytes never undercount them).
+    if (firstColon == kNone || firstColon < 3 || CharCount(s.substr(0, firstColon)) < 3) return;
+    const std::size_t after = CharCount(std::string_view(s).substr(LastOf(s, ':') + 1));
+    s.resize(CharOffset(s, after));
 }
 
 // "C:\x\a.dll;" names C:\x\a.dll when that exists.
@@ -308,7 +335,8 @@ class FontsPath {
 
 // The whole extraction; empty text when a limit is reached.
 std::string Extract(std::string_view text, FileProbes& probes) {
-    if (text.size() > kMaxPathText) return {};
+    // UTF-8 never takes fewer bytes than UTF-16 units, so most texts need no count.
+    if (text.size() > kMaxPathText && registry::Utf16Length(text) > kMaxPathText) return {};
     std::string s = StripLeadingQuote(text);
     if (!Clean(s, probes)) return {};
     DropNumericTail(s, probes);
@@ -336,7 +364,10 @@ std::int32_t PathKindOfPath(std::string_view s, PathContext& context) {
     // The address prefixes are compared in upper case, "url://" as well as "URL://".
     if (StartsWithUpper(s, "HTTP://") || StartsWithUpper(s, "URL://")) return engine::kNotAPath;
     if (s.find(':') != LastOf(s, ':')) return engine::kNotAPath;  // more than one ":"
-    if (s.find('\\', 2) != kNone && s.find("\\\\") != kNone) return engine::kNetworkPath;
+    // A "\" from the third character on, and "\\" anywhere.
+    if (s.find('\\', CharOffset(s, 2)) != kNone && s.find("\\\\") != kNone) {
+        return engine::kNetworkPath;
+    }
     if (s.find(":\\") == kNone) {
         // A bare name counts as a file when the fonts folder holds it.
         return context.Probes.FileExists(FontsPath(context, s).Path()) ? engine::kFilePath

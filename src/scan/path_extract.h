@@ -23,8 +23,8 @@ struct PathContext {
 
 // Limits on the work one text can cause; a text beyond them is taken as naming no path and
 // ExtractPath gives empty text for it (which is never missing while the fonts folder exists).
-// - Windows runs no command line longer than 32767 characters, so no longer value names a
-//   program or file the system could use.
+// - Windows runs no command line longer than 32767 characters (UTF-16 units), so no longer
+//   value names a program or file the system could use.
 // - Each pass of the cleaning loop either leaves it or cuts at least one character, so the
 //   loop ends after at most length + 1 passes on its own; every pass reads the whole text,
 //   and real data (a list of paths, arguments, placeholders) needs a few passes, not hundreds.

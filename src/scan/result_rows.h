@@ -152,7 +152,7 @@ struct ResultGrid {
 
     // A click on the header of column 1 ... 7: ascending when the column's tag is empty (the
     // tag becomes "DESC"), descending otherwise (the tag is emptied). Img sorts by icon index,
-    // every other column by its cell text compared case-insensitively in the ANSI code page.
+    // every other column by its cell text compared case-insensitively (the registry's rule).
     // Equal rows keep their order. Other column numbers do nothing.
     void SortByColumn(std::int32_t column);
 

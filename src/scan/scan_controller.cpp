@@ -116,11 +116,12 @@ void CancelScan(ScanSession& session) {
 void StartScan(ScanSession& session, ScanFrontEnd& frontEnd, const ScanRequest& request) {
     // A new scan starts afresh; only a Cancel during this run keeps the shortcut scan away.
     session.ScanHalted = false;
-    session.Exclusions = LoadExclusionList(session.ProgramFolder + "Ignore.ini");
+    const CodePage& codePage = *session.AnsiCodePage;
+    session.Exclusions = LoadExclusionList(session.ProgramFolder + "Ignore.ini", codePage);
     session.Shortcuts.Reset();
     session.State.CheckEmptyKeys = request.EmptyKeys;
 
-    for (const DefinitionError& error : session.Trojans.Load(session.ProgramFolder)) {
+    for (const DefinitionError& error : session.Trojans.Load(session.ProgramFolder, codePage)) {
         frontEnd.ShowMessage(error.Message);
     }
     frontEnd.ResetResults();
@@ -132,7 +133,7 @@ void StartScan(ScanSession& session, ScanFrontEnd& frontEnd, const ScanRequest& 
         frontEnd.ShortcutScanStarting();
         const ShortcutScanContext context{
             session.Access.Probes(), session.State, session.ScanHalted,
-            [&frontEnd](const ShortcutEntry& entry) { frontEnd.ShortcutFound(entry); }};
+            [&frontEnd](const ShortcutEntry& entry) { frontEnd.ShortcutFound(entry); }, codePage};
         SearchShortcuts("C:\\", session.Shortcuts, context);
     }
     frontEnd.ScanFinished();

@@ -1,12 +1,15 @@
 // What one registry scan works with: the shared scan state, the registry, the path probes,
-// the trojan tables, the exclusion list and the shortcut findings; and the front end (window
-// or command line) that the scan reports to. Owned by the application, passed by reference.
+// the trojan tables, the exclusion list, the shortcut findings and the system's ANSI code page;
+// and the front end (window or command line) that the scan reports to. Owned by the
+// application, passed by reference.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "engine/scan_state.h"
 #include "registry/access.h"
+#include "registry/code_page.h"
 #include "scan/exclusion_list.h"
 #include "scan/path_extract.h"
 #include "scan/shortcut_scan.h"
@@ -36,6 +39,9 @@ public:
     virtual void ScanFinished() = 0;
 };
 
+// The system's ANSI code page, or the built-in Windows-1252 when the platform cannot give it.
+std::unique_ptr<CodePage> OpenAnsiCodePage();
+
 struct ScanSession {
     ScanSession(engine::ScanState& state, registry::RegistryAccess& access, PathContext& paths)
         : State(state), Access(access), Paths(paths) {}
@@ -51,6 +57,9 @@ struct ScanSession {
     // The folder of the program file with a trailing separator: Ignore.ini and the
     // definition files are read from it.
     std::string ProgramFolder;
+    // The code page of the program's own text files when their text fits it (Ignore.ini, the
+    // definition files, reports) and of the ANSI strings in shortcut files. Never null.
+    std::unique_ptr<CodePage> AnsiCodePage = OpenAnsiCodePage();
 };
 
 }  // namespace hivewarden::scan

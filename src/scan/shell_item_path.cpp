@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-#include "scan/ansi_from_utf16.h"
+#include "registry/unicode.h"
 
 namespace hivewarden::scan {
 namespace {
@@ -56,7 +56,7 @@ std::optional<std::string> LongNameAt(ByteSpan item, std::size_t start) {
     if (block.Size() < kExtensionHeader || nameOffset == 0) return std::nullopt;
     const auto name = block.Utf16Z(nameOffset);
     if (!name || name->empty()) return std::nullopt;
-    return AnsiFromUtf16(*name);
+    return Utf8FromUtf16Le(*name);
 }
 
 constexpr std::string_view kExtensionSignature{"\x04\x00\xEF\xBE", 4};
@@ -87,12 +87,13 @@ bool IsComponent(std::string_view name) {
 }
 
 // The name of a folder or file entry: its long name when the item carries one, else the
-// primary name (which holds the long name in items written before Windows XP).
-std::optional<std::string> EntryName(ByteSpan item, std::uint8_t type) {
+// primary name (which holds the long name in items written before Windows XP; in the ANSI
+// code page unless the item says it is UTF-16).
+std::optional<std::string> EntryName(ByteSpan item, std::uint8_t type, const CodePage& codePage) {
     if (type & kFileEntryUnicode) {
         const auto name = item.Utf16Z(kPrimaryNameOffset);
         if (!name || name->empty()) return std::nullopt;
-        return AnsiFromUtf16(*name);
+        return Utf8FromUtf16Le(*name);
     }
     const auto primary = item.AnsiZ(kPrimaryNameOffset);
     if (!primary || primary->empty()) return std::nullopt;
@@ -101,7 +102,7 @@ std::optional<std::string> EntryName(ByteSpan item, std::uint8_t type) {
     // A long-name block in a layout not understood: the primary name may be only the short
     // name, which not every file system resolves, so the entry stays unknown.
     if (HasExtensionSignature(item, after)) return std::nullopt;
-    return std::string(*primary);
+    return codePage.ToUtf8(*primary);
 }
 
 // "X:\" from a volume item that carries its name.
@@ -122,7 +123,7 @@ bool IsMyComputer(ByteSpan item, std::uint8_t type) {
 
 }  // namespace
 
-std::string PathFromIdList(ByteSpan items) {
+std::string PathFromIdList(ByteSpan items, const CodePage& codePage) {
     std::string path;
     std::size_t offset = 0;
     for (int position = 0;; ++position) {
@@ -142,7 +143,7 @@ std::string PathFromIdList(ByteSpan items) {
             path = *volume;
         } else {
             if ((type & kKindMask) != kFileEntryKind) return {};
-            const auto name = EntryName(item, type);
+            const auto name = EntryName(item, type, codePage);
             if (!name || !IsComponent(*name)) return {};
             if (path.back() != '\\') path += '\\';
             path += *name;

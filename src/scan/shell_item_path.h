@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "registry/code_page.h"
 #include "scan/byte_span.h"
 
 namespace hivewarden::scan {
@@ -12,6 +13,7 @@ namespace hivewarden::scan {
 // "C:\Dir\file.ext" for a list of the form My Computer > drive > entries...; the empty text for
 // any other list (desktop or control-panel objects, network places, URLs) and for a damaged
 // one. The span holds the items and the terminating 16-bit zero, without the list's own size.
-std::string PathFromIdList(ByteSpan items);
+// Names stored in UTF-16 are kept exactly; ANSI names are read in `codePage`.
+std::string PathFromIdList(ByteSpan items, const CodePage& codePage);
 
 }  // namespace hivewarden::scan

@@ -47,7 +47,8 @@ std::vector<std::string> CollectSubfolders(const std::string& folder,
 // Reads one shortcut and reports it when its target is gone.
 void CheckShortcut(const std::string& linkPath, ShortcutResults& results,
                    const ShortcutScanContext& context) {
-    const std::string target = GetShortcutTargetOfFile(linkPath, context.Probes);
+    const std::string target =
+        GetShortcutTargetOfFile(linkPath, context.Probes, context.AnsiCodePage);
     if (target.empty() || context.Probes.IsDirectory(target) || context.Probes.FileExists(target)) {
         return;
     }

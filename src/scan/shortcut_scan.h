@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "engine/error_entry.h"
+#include "registry/code_page.h"
 #include "registry/files.h"
 #include "registry/signals.h"
 
@@ -40,6 +41,8 @@ struct ShortcutScanContext {
     bool& ScanHalted;
     // Called once for each finding, right after it was appended to the results.
     std::function<void(const ShortcutEntry&)> OnFound;
+    // The code page of the ANSI strings in shortcut files (their Unicode strings need none).
+    const CodePage& AnsiCodePage = Windows1252();
 };
 
 // Walks `folder` and everything below it, depth first: in each folder the shortcuts of the

@@ -1,12 +1,13 @@
 // Shell link target reading. Every offset and length is checked against the bytes it points
 // into (the file, or the link-info structure for link-info offsets) before it is used; any
-// inconsistency makes the whole link unreadable rather than half-read.
+// inconsistency makes the whole link unreadable rather than half-read. Unicode fields become
+// UTF-8 as they are; ANSI fields are read in the given code page.
 #include "scan/shortcut_target.h"
 
 #include <cstdint>
 #include <optional>
 
-#include "scan/ansi_from_utf16.h"
+#include "registry/unicode.h"
 #include "scan/byte_span.h"
 #include "scan/shell_item_path.h"
 
@@ -51,17 +52,18 @@ struct LinkParts {
     std::string IdListPath;     // rebuilt from the item-id list; empty when none
     bool UsesLinkInfo = false;  // link info present and not to be ignored
     std::string LinkInfoPath;   // local path from link info; empty when not a fixed drive
+    bool LinkInfoIsAnsi = false;  // LinkInfoPath holds no Unicode copy, only the ANSI one
     std::string Environment;    // unexpanded environment-variable target
     bool Advertised = false;    // installer-advertised: no file path to check
 };
 
 // A NUL-terminated string of the link info at a non-zero offset past its header.
 std::optional<std::string> LinkInfoAnsi(ByteSpan info, std::uint32_t headerSize,
-                                        std::uint32_t offset) {
+                                        std::uint32_t offset, const CodePage& codePage) {
     if (offset < headerSize) return std::nullopt;
     const auto text = info.AnsiZ(offset);
     if (!text) return std::nullopt;
-    return std::string(*text);
+    return codePage.ToUtf8(*text);
 }
 
 std::optional<std::string> LinkInfoUnicode(ByteSpan info, std::uint32_t headerSize,
@@ -69,13 +71,16 @@ std::optional<std::string> LinkInfoUnicode(ByteSpan info, std::uint32_t headerSi
     if (offset < headerSize) return std::nullopt;
     const auto text = info.Utf16Z(offset);
     if (!text) return std::nullopt;
-    return AnsiFromUtf16(*text);
+    return Utf8FromUtf16Le(*text);
 }
 
-// The local base path + common path suffix, preferring the Unicode copies when present. The
-// empty text for targets that are not on a fixed drive (network, removable, CD-ROM): their
-// absence proves nothing. Nothing when the structure is damaged.
-std::optional<std::string> ReadLinkInfo(ByteSpan info) {
+// The local base path + common path suffix, preferring the Unicode copies when present (the
+// shell writes them when the ANSI copies lost characters). The empty text for targets that
+// are not on a fixed drive (network, removable, CD-ROM): their absence proves nothing.
+// Nothing when the structure is damaged. ansiOnly tells whether the base path had no Unicode
+// copy.
+std::optional<std::string> ReadLinkInfo(ByteSpan info, const CodePage& codePage, bool& ansiOnly) {
+    ansiOnly = true;
     const auto headerSize = info.U32(4);
     const auto flags = info.U32(8);
     const auto volumeOffset = info.U32(12);
@@ -94,16 +99,16 @@ std::optional<std::string> ReadLinkInfo(ByteSpan info) {
         !info.Has(*volumeOffset, *volumeSize) || !driveType) {
         return std::nullopt;
     }
-    auto base = LinkInfoAnsi(info, *headerSize, *baseOffset);
-    auto suffix = LinkInfoAnsi(info, *headerSize, *suffixOffset);
+    auto base = LinkInfoAnsi(info, *headerSize, *baseOffset, codePage);
+    auto suffix = LinkInfoAnsi(info, *headerSize, *suffixOffset, codePage);
     if (!base || !suffix) return std::nullopt;
     if (*headerSize >= kLinkInfoUnicodeHeader) {
         const auto unicodeBase = info.U32(0x1C);
         const auto unicodeSuffix = info.U32(0x20);
         if (!unicodeBase || !unicodeSuffix) return std::nullopt;
         if (*unicodeBase != 0) {
-            // A Unicode path that the ANSI code page cannot spell names a file the ANSI copy
-            // cannot reach either: the target stays unknown.
+            ansiOnly = false;
+            // A Unicode copy without its terminator leaves the target unknown.
             base = LinkInfoUnicode(info, *headerSize, *unicodeBase);
             if (!base) return std::string();
             if (*unicodeSuffix != 0) {
@@ -117,13 +122,13 @@ std::optional<std::string> ReadLinkInfo(ByteSpan info) {
 }
 
 // The environment block's target: the Unicode copy, else the ANSI one.
-std::string ReadEnvironmentBlock(ByteSpan block) {
+std::string ReadEnvironmentBlock(ByteSpan block, const CodePage& codePage) {
     const ByteSpan ansi = block.Sub(kEnvironmentAnsiOffset, kEnvironmentAnsiSize);
     const ByteSpan unicode = block.Sub(kEnvironmentUnicodeOffset, kEnvironmentUnicodeSize);
     if (const auto text = unicode.Utf16Z(0); text && !text->empty()) {
-        if (auto converted = AnsiFromUtf16(*text)) return *converted;
+        return Utf8FromUtf16Le(*text);
     }
-    if (const auto text = ansi.AnsiZ(0)) return std::string(*text);
+    if (const auto text = ansi.AnsiZ(0)) return codePage.ToUtf8(*text);
     return {};
 }
 
@@ -141,7 +146,8 @@ bool SkipStringData(ByteSpan file, std::uint32_t linkFlags, std::size_t& offset)
 
 // Reads the extra data blocks up to the terminal block; false when the chain is damaged or has
 // no terminal block inside the file.
-bool ReadExtraData(ByteSpan file, std::size_t offset, std::uint32_t linkFlags, LinkParts& parts) {
+bool ReadExtraData(ByteSpan file, std::size_t offset, std::uint32_t linkFlags,
+                   const CodePage& codePage, LinkParts& parts) {
     for (;;) {
         const auto size = file.U32(offset);
         if (!size) return false;
@@ -152,14 +158,14 @@ bool ReadExtraData(ByteSpan file, std::size_t offset, std::uint32_t linkFlags, L
         if (signature == kDarwinBlock) parts.Advertised = true;
         if (signature == kEnvironmentBlock && (linkFlags & kHasExpString)) {
             if (block.Size() < kEnvironmentBlockSize) return false;
-            parts.Environment = ReadEnvironmentBlock(block);
+            parts.Environment = ReadEnvironmentBlock(block, codePage);
         }
         offset += *size;
     }
 }
 
 // Walks the whole link; nothing when any part of it is damaged or truncated.
-std::optional<LinkParts> ReadLinkParts(ByteSpan file) {
+std::optional<LinkParts> ReadLinkParts(ByteSpan file, const CodePage& codePage) {
     if (file.U32(0) != kHeaderSize || !file.Has(0, kHeaderSize)) return std::nullopt;
     if (file.Bytes().substr(4, kLinkClsid.size()) != kLinkClsid) return std::nullopt;
     const std::uint32_t flags = *file.U32(kFlagsOffset);
@@ -170,14 +176,14 @@ std::optional<LinkParts> ReadLinkParts(ByteSpan file) {
     if (flags & kHasLinkTargetIdList) {
         const auto size = file.U16(offset);
         if (!size || !file.Has(offset + 2, *size)) return std::nullopt;
-        parts.IdListPath = PathFromIdList(file.Sub(offset + 2, *size));
+        parts.IdListPath = PathFromIdList(file.Sub(offset + 2, *size), codePage);
         offset += 2 + *size;
     }
     if (flags & kHasLinkInfo) {
         const auto size = file.U32(offset);
         if (!size || *size < kLinkInfoMinHeader || !file.Has(offset, *size)) return std::nullopt;
         if (!(flags & kForceNoLinkInfo)) {
-            const auto path = ReadLinkInfo(file.Sub(offset, *size));
+            const auto path = ReadLinkInfo(file.Sub(offset, *size), codePage, parts.LinkInfoIsAnsi);
             if (!path) return std::nullopt;
             parts.UsesLinkInfo = true;
             parts.LinkInfoPath = *path;
@@ -185,12 +191,13 @@ std::optional<LinkParts> ReadLinkParts(ByteSpan file) {
         offset += *size;
     }
     if (!SkipStringData(file, flags, offset)) return std::nullopt;
-    if (!ReadExtraData(file, offset, flags, parts)) return std::nullopt;
+    if (!ReadExtraData(file, offset, flags, codePage, parts)) return std::nullopt;
     return parts;
 }
 
 // "X:\..." with nothing in it that a Windows file name cannot hold. Anything else (UNC paths,
 // relative names, URLs, "?" left by a lossy code-page conversion) is not a checkable target.
+// Characters beyond ASCII are all allowed.
 bool IsLocalPath(std::string_view path) {
     if (path.size() < 3 || path[1] != ':' || path[2] != '\\') return false;
     const char drive = path[0];
@@ -207,28 +214,38 @@ bool IsLocalPath(std::string_view path) {
 
 // The order of preference: the environment form (what the shell resolves first), then the
 // link info's path, then the path rebuilt from the item-id list when there is no link info.
-std::string ChooseTarget(const LinkParts& parts, registry::FileProbes& probes) {
+std::string ChooseTarget(const LinkParts& parts, registry::FileProbes& probes,
+                         const CodePage& codePage) {
     if (!parts.Environment.empty()) {
         std::string expanded = probes.ExpandEnvironment(parts.Environment);
         // A reference left unexpanded names no real file on this machine.
         if (expanded.find('%') == std::string::npos && IsLocalPath(expanded)) return expanded;
     }
-    const std::string& path = parts.UsesLinkInfo ? parts.LinkInfoPath : parts.IdListPath;
-    return IsLocalPath(path) ? path : std::string();
+    const bool idListUsable = IsLocalPath(parts.IdListPath);
+    if (!parts.UsesLinkInfo) return idListUsable ? parts.IdListPath : std::string();
+    // A link info without Unicode copies spells the path as the code page could: "?" or a
+    // look-alike where it lacks a character. The item-id list keeps the names in UTF-16; when
+    // the code page cannot hold them, the ANSI copy lost something and the list is right.
+    if (parts.LinkInfoIsAnsi && idListUsable && !codePage.Holds(parts.IdListPath)) {
+        return parts.IdListPath;
+    }
+    return IsLocalPath(parts.LinkInfoPath) ? parts.LinkInfoPath : std::string();
 }
 
 }  // namespace
 
-std::string GetShortcutTarget(std::string_view fileBytes, registry::FileProbes& probes) {
-    const std::optional<LinkParts> parts = ReadLinkParts(ByteSpan(fileBytes));
+std::string GetShortcutTarget(std::string_view fileBytes, registry::FileProbes& probes,
+                              const CodePage& codePage) {
+    const std::optional<LinkParts> parts = ReadLinkParts(ByteSpan(fileBytes), codePage);
     if (!parts || parts->Advertised) return {};
-    return ChooseTarget(*parts, probes);
+    return ChooseTarget(*parts, probes, codePage);
 }
 
-std::string GetShortcutTargetOfFile(std::string_view linkPath, registry::FileProbes& probes) {
+std::string GetShortcutTargetOfFile(std::string_view linkPath, registry::FileProbes& probes,
+                                    const CodePage& codePage) {
     std::string bytes;
     if (!probes.ReadWholeFile(linkPath, kMaxShortcutFileSize, bytes)) return {};
-    return GetShortcutTarget(bytes, probes);
+    return GetShortcutTarget(bytes, probes, codePage);
 }
 
 std::string StripNulls(std::string_view text) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "registry/code_page.h"
 #include "registry/files.h"
 
 namespace hivewarden::scan {
@@ -19,12 +20,16 @@ inline constexpr std::size_t kMaxShortcutFileSize = 1024 * 1024;
 // no such path can be read: a damaged, truncated or empty file; a network, removable-media or
 // CD target; a link to a shell object with no file-system path; an installer-advertised link.
 // An environment-variable target is expanded through probes.ExpandEnvironment and preferred to
-// the stored path. Pure over the bytes otherwise; never reads outside fileBytes.
-std::string GetShortcutTarget(std::string_view fileBytes, registry::FileProbes& probes);
+// the stored path. The link's Unicode copies of its paths are preferred and kept exactly; its
+// ANSI strings are read in `codePage` (the system's ANSI code page of the machine that wrote
+// the link). Pure over the bytes otherwise; never reads outside fileBytes.
+std::string GetShortcutTarget(std::string_view fileBytes, registry::FileProbes& probes,
+                              const CodePage& codePage);
 
 // The same for the link file at linkPath, read through probes.ReadWholeFile; the empty text when
 // the file cannot be read.
-std::string GetShortcutTargetOfFile(std::string_view linkPath, registry::FileProbes& probes);
+std::string GetShortcutTargetOfFile(std::string_view linkPath, registry::FileProbes& probes,
+                                    const CodePage& codePage);
 
 // The text up to, not including, its first NUL character; the whole text if it has none.
 std::string StripNulls(std::string_view text);

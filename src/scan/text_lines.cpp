@@ -1,56 +1,63 @@
-// Whole-file read and line splitting for the program's own text files.
+// Whole-file read, decoding and line splitting for the program's own text files.
 #include "scan/text_lines.h"
 
 #include <cerrno>
-#include <cstdio>
-#include <memory>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <system_error>
+
+#include "registry/host_path.h"
+#include "registry/text_file.h"
 
 namespace hivewarden::scan {
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 std::string SystemText(int code) { return std::generic_category().message(code); }
+
+TextLines Failed(std::string errorText) {
+    TextLines result;
+    result.Status = ReadStatus::Failed;
+    result.ErrorText = std::move(errorText);
+    return result;
+}
 
 }  // namespace
 
-std::vector<std::string> SplitLines(std::string_view bytes) {
+std::vector<std::string> SplitLines(std::string_view text) {
     std::vector<std::string> lines;
     std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t end = bytes.find('\n', start);
-        const std::size_t next = end == std::string_view::npos ? bytes.size() : end + 1;
-        if (end == std::string_view::npos) end = bytes.size();
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        const std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
+        if (end == std::string_view::npos) end = text.size();
         std::size_t stop = end;
-        if (end < bytes.size() && stop > start && bytes[stop - 1] == '\r') --stop;
-        lines.emplace_back(bytes.substr(start, stop - start));
+        if (end < text.size() && stop > start && text[stop - 1] == '\r') --stop;
+        lines.emplace_back(text.substr(start, stop - start));
         start = next;
     }
     return lines;
 }
 
-TextLines ReadTextLines(const std::string& path) {
-    TextLines result;
+TextLines ReadTextLines(const std::string& path, const CodePage& codePage) {
+    const std::filesystem::path hostPath = registry::ToHostPath(path);
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(hostPath, ec);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        TextLines missing;
+        missing.Status = ReadStatus::Missing;
+        missing.ErrorText = SystemText(ENOENT);
+        return missing;
+    }
+    if (ec) return Failed(ec.message());
+    if (std::filesystem::is_directory(status)) return Failed(SystemText(EISDIR));
     errno = 0;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        result.Status = errno == ENOENT ? ReadStatus::Missing : ReadStatus::Failed;
-        result.ErrorText = SystemText(errno);
-        return result;
-    }
-    std::string bytes;
-    char buffer[4096];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.append(buffer, got);
-    if (std::ferror(file.get())) {
-        result.Status = ReadStatus::Failed;
-        result.ErrorText = SystemText(errno != 0 ? errno : EIO);
-        return result;
-    }
-    result.Lines = SplitLines(bytes);
+    std::ifstream file(hostPath, std::ios::binary);
+    if (!file) return Failed(SystemText(errno != 0 ? errno : EIO));
+    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    if (file.bad()) return Failed(SystemText(errno != 0 ? errno : EIO));
+    TextLines result;
+    result.Lines = SplitLines(DecodeTextFile(bytes, codePage));
     return result;
 }
 

@@ -1,10 +1,13 @@
 // Reads the program's small line-oriented text files (Ignore.ini, TrojanDef.ini,
-// TrojanLock.ini) as lines of bytes. Knows nothing of what the lines mean.
+// TrojanLock.ini) as lines of UTF-8 text: a UTF-8 or UTF-16LE byte order mark decides the
+// encoding, else the file is in the given ANSI code page. Knows nothing of what the lines mean.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "registry/code_page.h"
 
 namespace hivewarden::scan {
 
@@ -18,10 +21,10 @@ struct TextLines {
 
 // Splits at LF, dropping a CR that stands right before it. A text that ends with a line end
 // has no further empty line after it; an empty text has no lines.
-std::vector<std::string> SplitLines(std::string_view bytes);
+std::vector<std::string> SplitLines(std::string_view text);
 
-// The lines of the file at `path` (an ANSI path). Missing: the file does not exist. Failed:
-// it exists but cannot be opened or read.
-TextLines ReadTextLines(const std::string& path);
+// The lines of the file at `path` (a path of the program's own files, in UTF-8). Missing: the
+// file does not exist. Failed: it exists but cannot be opened or read.
+TextLines ReadTextLines(const std::string& path, const CodePage& codePage);
 
 }  // namespace hivewarden::scan

@@ -55,8 +55,9 @@ std::optional<std::int32_t> ParseWholeNumber(std::string_view text) {
 
 // Reads the file; on a failure other than "missing" returns the error for the title.
 std::optional<DefinitionError> ReadDefinitionLines(const std::string& path, std::string_view title,
+                                                   const CodePage& codePage,
                                                    std::vector<std::string>& lines) {
-    TextLines read = ReadTextLines(path);
+    TextLines read = ReadTextLines(path, codePage);
     if (read.Status == ReadStatus::Failed) {
         return MakeError(title, kDefinitionAccessError,
                          Where(path, 1) + "the file cannot be read (" + read.ErrorText + ")");
@@ -97,10 +98,11 @@ std::string TrojanNameFor(const TrojanNames& names, std::string_view data) {
     return {};
 }
 
-std::optional<DefinitionError> LoadTrojanNames(const std::string& path, TrojanNames& names) {
+std::optional<DefinitionError> LoadTrojanNames(const std::string& path, TrojanNames& names,
+                                               const CodePage& codePage) {
     names.Reset();
     std::vector<std::string> lines;
-    if (auto error = ReadDefinitionLines(path, kNamesTitle, lines)) return error;
+    if (auto error = ReadDefinitionLines(path, kNamesTitle, codePage, lines)) return error;
     for (const std::string& line : lines) {
         if (line.find(';') == std::string::npos) continue;
         const std::vector<std::string_view> fields = SplitFields(line);
@@ -109,10 +111,11 @@ std::optional<DefinitionError> LoadTrojanNames(const std::string& path, TrojanNa
     return std::nullopt;
 }
 
-std::optional<DefinitionError> LoadTrojanLocks(const std::string& path, TrojanLocks& locks) {
+std::optional<DefinitionError> LoadTrojanLocks(const std::string& path, TrojanLocks& locks,
+                                               const CodePage& codePage) {
     locks.Reset();
     std::vector<std::string> lines;
-    if (auto error = ReadDefinitionLines(path, kLocksTitle, lines)) return error;
+    if (auto error = ReadDefinitionLines(path, kLocksTitle, codePage, lines)) return error;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (lines[i].find(';') == std::string::npos) continue;
         const std::vector<std::string_view> fields = SplitFields(lines[i]);
@@ -160,12 +163,13 @@ void CheckTrojanLocks(const TrojanLocks& locks, registry::RegistryAccess& access
     }
 }
 
-std::vector<DefinitionError> TrojanTables::Load(const std::string& programFolder) {
+std::vector<DefinitionError> TrojanTables::Load(const std::string& programFolder,
+                                                const CodePage& codePage) {
     std::vector<DefinitionError> errors;
-    if (auto error = LoadTrojanNames(programFolder + "TrojanDef.ini", Names)) {
+    if (auto error = LoadTrojanNames(programFolder + "TrojanDef.ini", Names, codePage)) {
         errors.push_back(std::move(*error));
     }
-    if (auto error = LoadTrojanLocks(programFolder + "TrojanLock.ini", Locks)) {
+    if (auto error = LoadTrojanLocks(programFolder + "TrojanLock.ini", Locks, codePage)) {
         errors.push_back(std::move(*error));
     }
     return errors;

@@ -12,6 +12,7 @@
 #include "engine/error_entry.h"
 #include "engine/scan_state.h"
 #include "registry/access.h"
+#include "registry/code_page.h"
 #include "registry/roots.h"
 
 namespace hivewarden::scan {
@@ -67,10 +68,13 @@ struct DefinitionError {
 };
 
 // Both loaders empty the list, then append one record per line that contains ";", in file
-// order. A missing file leaves the list empty and is no error. Any other failure stops at the
-// failing line: the records before it stay, that line's record is not kept.
-std::optional<DefinitionError> LoadTrojanNames(const std::string& path, TrojanNames& names);
-std::optional<DefinitionError> LoadTrojanLocks(const std::string& path, TrojanLocks& locks);
+// order. The files are read as text in the ANSI code page, or UTF-8 / UTF-16LE after a byte
+// order mark. A missing file leaves the list empty and is no error. Any other failure stops at
+// the failing line: the records before it stay, that line's record is not kept.
+std::optional<DefinitionError> LoadTrojanNames(const std::string& path, TrojanNames& names,
+                                               const CodePage& codePage);
+std::optional<DefinitionError> LoadTrojanLocks(const std::string& path, TrojanLocks& locks,
+                                               const CodePage& codePage);
 
 // Reads the value of every lock record (in list order, yielding once per record, through the
 // whole list whatever StopRequested says) and appends a finding for each whose data contains
@@ -88,7 +92,7 @@ struct TrojanTables {
     }
     // Loads programFolder + "TrojanDef.ini" and + "TrojanLock.ini" (the folder ends with its
     // separator); returns the errors of both, in that order.
-    std::vector<DefinitionError> Load(const std::string& programFolder);
+    std::vector<DefinitionError> Load(const std::string& programFolder, const CodePage& codePage);
 };
 
 }  // namespace hivewarden::scan

@@ -3,6 +3,7 @@
 #include "ui/about_info.h"
 
 #include "registry/text.h"
+#include "registry/unicode.h"
 
 namespace hivewarden::ui {
 namespace {
@@ -18,8 +19,8 @@ constexpr std::string_view kSysInfoFolderValue = "MSINFO";
 constexpr std::string_view kSysInfoFile = "\\MSINFO32.EXE";
 constexpr std::string_view kSystemSysInfo = "System32\\msinfo32.exe";
 
-// The size of the buffer a value is read into.
-constexpr std::size_t kValueBufferSize = 1024;
+// The size of the buffer a value is read into, in UTF-16 units (the terminator included).
+constexpr std::size_t kValueBufferUnits = 1024;
 
 // Windows 11 keeps "Windows 10" in its product name; its builds start here.
 constexpr std::uint32_t kFirstWindows11Build = 22000;
@@ -90,13 +91,17 @@ bool GetKeyValue(registry::RegistryAccess& access, registry::RootKey keyRoot,
     registry::KeyHandle key = access.OpenKey(keyRoot, keyName);
     registry::RawValue raw;
     if (!key || !access.Store().Read(key.Get(), subKeyRef, raw) ||
-        raw.Bytes.size() > kValueBufferSize) {
+        raw.Bytes.size() > 2 * kValueBufferUnits) {
         keyVal.clear();
         return false;
     }
-    std::string bytes = std::move(raw.Bytes);
-    if (!bytes.empty() && bytes.back() == '\0') bytes.pop_back();
-    if (raw.Type == registry::kRegSz) keyVal = std::move(bytes);
+    if (raw.Type != registry::kRegSz) return true;
+    // UTF-16LE as stored; the terminating NUL unit is not part of the text.
+    std::string_view units = raw.Bytes;
+    if (units.size() >= 2 && units.substr(units.size() - 2) == std::string_view("\0\0", 2)) {
+        units.remove_suffix(2);
+    }
+    keyVal = Utf8FromUtf16Le(units);
     return true;
 }
 

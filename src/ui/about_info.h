@@ -85,9 +85,10 @@ AboutContent LoadAbout(registry::RegistryAccess& access, const OsVersion& versio
                        std::string_view title, int major = kVersionMajor,
                        int minor = kVersionMinor);
 
-// Reads the text value `subKeyRef` of root\keyName into keyVal. False when the key or value
-// cannot be read (keyVal then empty) or the value is longer than 1024 bytes; true otherwise,
-// with keyVal left as it was when the value is not plain text (REG_SZ).
+// Reads the text value `subKeyRef` of root\keyName into keyVal (UTF-8). False when the key or
+// value cannot be read (keyVal then empty) or the value is longer than 1024 characters, its
+// terminator included; true otherwise, with keyVal left as it was when the value is not plain
+// text (REG_SZ).
 bool GetKeyValue(registry::RegistryAccess& access, registry::RootKey keyRoot,
                  std::string_view keyName, std::string_view subKeyRef, std::string& keyVal);
 

@@ -191,8 +191,8 @@ class MainWindow final : public scan::ScanFrontEnd, public custom::SearchFrontEn
     void CustomAnimationTick();
     void PrepareCustomRepairPage();
     void RunCustomRepair();
-    template <typename Write>
-    void SaveReport(Write write);
+    // Asks for a file and writes the report's text to it.
+    void SaveReport(const std::string& text);
 
     View& view_;
     WindowServices services_;

@@ -1,11 +1,13 @@
 // The two Save buttons: the results report and the custom-search report, written through the
-// save-file dialog; a failure is reported with the system's reason.
+// save-file dialog in the ANSI code page when it holds the text, else as UTF-8 with a byte
+// order mark; a failure is reported with the system's reason.
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 
 #include "custom/custom_report.h"
 #include "registry/host_path.h"
+#include "registry/text_file.h"
 #include "scan/results_report.h"
 #include "ui/main_window.h"
 
@@ -17,13 +19,15 @@ constexpr std::string_view kSaveFailed = "There was an error while saving result
 
 }  // namespace
 
-template <typename Write>
-void MainWindow::SaveReport(Write write) {
+void MainWindow::SaveReport(const std::string& text) {
     const std::optional<std::string> path = view_.SaveFileDialog(std::string(kReportFilter));
     if (!path) return;
+    const std::string bytes = EncodeTextFile(text, *Session().AnsiCodePage);
+    errno = 0;
     std::ofstream out(registry::ToHostPath(*path), std::ios::binary | std::ios::trunc);
     const int openError = errno;
-    bool written = out.is_open() && write(out);
+    bool written =
+        out.is_open() && out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (written) {
         out.close();
         written = !out.fail();
@@ -35,12 +39,8 @@ void MainWindow::SaveReport(Write write) {
                       MessageIcon::Critical, MessageButtons::Ok);
 }
 
-void MainWindow::SaveResultsClicked() {
-    SaveReport([this](std::ostream& out) { return scan::WriteResultsReport(Results, out); });
-}
+void MainWindow::SaveResultsClicked() { SaveReport(scan::ResultsReportText(Results)); }
 
-void MainWindow::SaveCustomClicked() {
-    SaveReport([this](std::ostream& out) { return custom::WriteCustomReport(CustomHits, out); });
-}
+void MainWindow::SaveCustomClicked() { SaveReport(custom::CustomReportText(CustomHits)); }
 
 }  // namespace hivewarden::ui

@@ -82,7 +82,7 @@ void MainWindow::SetDeleteEntryFromList() {
 void MainWindow::LoadExclusionPage() {
     view_.ListClear(Control::lstExcludeMain);
     const scan::ExclusionList list =
-        scan::LoadExclusionList(ProgramFolder + std::string(kIgnoreFile));
+        scan::LoadExclusionList(ProgramFolder + std::string(kIgnoreFile), *Session().AnsiCodePage);
     for (const std::string& entry : list) view_.ListAdd(Control::lstExcludeMain, entry);
 }
 
@@ -92,7 +92,8 @@ void MainWindow::SaveExclusionPage() {
         list.Grow() = view_.ListText(Control::lstExcludeMain, i);
     }
     // A failed save reports nothing; the file may be left partly written.
-    scan::SaveExclusionList(ProgramFolder + std::string(kIgnoreFile), list);
+    scan::SaveExclusionList(ProgramFolder + std::string(kIgnoreFile), list,
+                            *Session().AnsiCodePage);
 }
 
 void MainWindow::AddFileClicked() {

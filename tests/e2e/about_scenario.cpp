@@ -55,8 +55,8 @@ void RunAboutBox(DriverContext& context) {
     }
     if (const HWND box = OpenAbout(app, "about again")) {
         const HWND focus = GetDlgItem(box, IDOK);
-        PostMessageA(focus, WM_KEYDOWN, VK_ESCAPE, 1);
-        PostMessageA(focus, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+        PostMessageW(focus, WM_KEYDOWN, VK_ESCAPE, 1);
+        PostMessageW(focus, WM_KEYUP, VK_ESCAPE, 0xC0000001);
         app.Check(WaitClosed(box, kDialogWaitMs), "about: Escape closes it");
     }
     app.Check(WaitUntil([&] { return IsWindowEnabled(app.Main()) != 0; }, kShortWaitMs) &&

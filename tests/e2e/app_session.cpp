@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "e2e/utf8_text.h"
 #include "e2e/window_tools.h"
 #include "ui/win32/automation.h"
 #include "ui/win32/control_ids.h"
@@ -25,9 +26,9 @@ bool AppSession::Launch(const std::string& arguments) {
 }
 
 bool AppSession::WaitMainWindow(DWORD timeoutMs) {
+    const std::string mainClass = Utf8(ui::win32::kMainWindowClass);
     main_ = WaitForTopLevel(
-        process_.Pid(), [](HWND window) { return ClassOf(window) == ui::win32::kMainWindowClass; },
-        timeoutMs);
+        process_.Pid(), [&](HWND window) { return ClassOf(window) == mainClass; }, timeoutMs);
     if (main_ == nullptr) return false;
     // FindWindow can see the window while its creation still runs; wait until it answers.
     return WaitUntil([&] { return Ask("step").has_value(); }, timeoutMs);

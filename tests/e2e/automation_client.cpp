@@ -1,4 +1,5 @@
-// The question/answer protocol over WM_COPYDATA, driver side.
+// The question/answer protocol over WM_COPYDATA, driver side. The payloads are UTF-8 bytes;
+// the reply window is a wide window like the program's.
 #include "e2e/automation_client.h"
 
 #include <utility>
@@ -8,21 +9,21 @@
 namespace hivewarden::e2e {
 namespace {
 
-constexpr char kReplyClass[] = "HivewardenE2eReply";
+constexpr wchar_t kReplyClass[] = L"HivewardenE2eReply";
 constexpr DWORD kAskTimeoutMs = 5000;
 
 }  // namespace
 
 AutomationClient::AutomationClient() {
-    WNDCLASSA windowClass{};
+    WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = ReplyProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = kReplyClass;
-    RegisterClassA(&windowClass);  // fails harmlessly when registered already
-    reply_ = CreateWindowExA(0, kReplyClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+    RegisterClassW(&windowClass);  // fails harmlessly when registered already
+    reply_ = CreateWindowExW(0, kReplyClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                              windowClass.hInstance, nullptr);
     if (reply_ != nullptr) {
-        SetWindowLongPtrA(reply_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        SetWindowLongPtrW(reply_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
 }
 
@@ -40,7 +41,7 @@ std::optional<std::string> AutomationClient::Ask(HWND main, const std::string& q
     data.lpData = const_cast<char*>(question.data());
     DWORD_PTR result = 0;
     // The answer arrives as a message sent to reply_, delivered while this call waits.
-    SendMessageTimeoutA(main, WM_COPYDATA, reinterpret_cast<WPARAM>(reply_),
+    SendMessageTimeoutW(main, WM_COPYDATA, reinterpret_cast<WPARAM>(reply_),
                         reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, kAskTimeoutMs, &result);
     if (!answered_) return std::nullopt;
     return answer_;
@@ -58,7 +59,7 @@ std::optional<std::string> AutomationClient::AskAndHold(
 LRESULT CALLBACK AutomationClient::ReplyProc(HWND window, UINT message, WPARAM wParam,
                                              LPARAM lParam) {
     if (message == WM_COPYDATA) {
-        auto* self = reinterpret_cast<AutomationClient*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        auto* self = reinterpret_cast<AutomationClient*>(GetWindowLongPtrW(window, GWLP_USERDATA));
         const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
         if (self != nullptr && data != nullptr && data->dwData == ui::win32::kAutomationReply) {
             if (data->cbData > 0 && data->lpData != nullptr) {
@@ -73,7 +74,7 @@ LRESULT CALLBACK AutomationClient::ReplyProc(HWND window, UINT message, WPARAM w
         }
         return FALSE;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace hivewarden::e2e

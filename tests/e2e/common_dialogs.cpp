@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "e2e/remote_memory.h"
+#include "e2e/utf8_text.h"
 #include "e2e/window_tools.h"
 
 namespace hivewarden::e2e {
@@ -30,31 +31,31 @@ constexpr DWORD kPickerRetryMs = 100;
 constexpr int kPickerAttempts = 30;
 constexpr int kItemTextSize = MAX_PATH;
 
-HWND PickerTree(HWND picker) { return FindWindowExA(picker, nullptr, WC_TREEVIEWA, nullptr); }
+HWND PickerTree(HWND picker) { return FindWindowExW(picker, nullptr, WC_TREEVIEWW, nullptr); }
 
 // The text of the tree's selected item; empty when there is none.
 std::string SelectedFolderName(AppSession& app, HWND tree) {
     DWORD_PTR item = 0;
-    if (!SendMessageTimeoutA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0, SMTO_ABORTIFHUNG,
+    if (!SendMessageTimeoutW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0, SMTO_ABORTIFHUNG,
                              kMessageTimeoutMs, &item) ||
         item == 0) {
         return {};
     }
-    RemoteBuffer buffer(app.Process().Handle(), sizeof(TVITEMA) + kItemTextSize);
-    TVITEMA query{};
+    RemoteBuffer buffer(app.Process().Handle(), sizeof(TVITEMW) + kItemTextSize * sizeof(wchar_t));
+    TVITEMW query{};
     query.mask = TVIF_TEXT;
     query.hItem = reinterpret_cast<HTREEITEM>(item);
-    query.pszText = reinterpret_cast<char*>(buffer.Address(sizeof(TVITEMA)));
+    query.pszText = reinterpret_cast<wchar_t*>(buffer.Address(sizeof(TVITEMW)));
     query.cchTextMax = kItemTextSize;
-    char text[kItemTextSize] = {};
+    wchar_t text[kItemTextSize] = {};
     DWORD_PTR result = 0;
     if (!buffer.Write(&query, sizeof(query)) ||
-        !SendMessageTimeoutA(tree, TVM_GETITEMA, 0, buffer.Address(), SMTO_ABORTIFHUNG,
+        !SendMessageTimeoutW(tree, TVM_GETITEMW, 0, buffer.Address(), SMTO_ABORTIFHUNG,
                              kMessageTimeoutMs, &result) ||
-        result == 0 || !buffer.Read(text, sizeof(text) - 1, sizeof(TVITEMA))) {
+        result == 0 || !buffer.Read(text, (kItemTextSize - 1) * sizeof(wchar_t), sizeof(TVITEMW))) {
         return {};
     }
-    return text;
+    return Utf8(text);
 }
 
 }  // namespace
@@ -65,7 +66,7 @@ bool SelectFolder(AppSession& app, HWND picker, const std::string& folder) {
     // The picker fills its tree after it shows; a selection made before that is lost.
     for (int attempt = 0; tree != nullptr && attempt < kPickerAttempts; ++attempt) {
         if (EqualsNoCase(SelectedFolderName(app, tree), name)) return true;
-        if (SendRemoteText(app.Process().Handle(), picker, BFFM_SETSELECTIONA, TRUE, folder) &&
+        if (SendRemoteText(app.Process().Handle(), picker, BFFM_SETSELECTIONW, TRUE, folder) &&
             EqualsNoCase(SelectedFolderName(app, tree), name)) {
             return true;
         }

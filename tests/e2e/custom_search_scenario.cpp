@@ -105,8 +105,8 @@ bool Seed() {
 void EnterText(AppSession& app, const std::string& text) {
     const HWND box = app.Item(Control::txtCustomStr);
     SetWindowTextTo(box, text);
-    PostMessageA(box, WM_KEYDOWN, VK_RETURN, 1);
-    PostMessageA(box, WM_KEYUP, VK_RETURN, 0xC0000001);
+    PostMessageW(box, WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageW(box, WM_KEYUP, VK_RETURN, 0xC0000001);
 }
 
 bool EnterSearchTexts(AppSession& app) {
@@ -238,7 +238,7 @@ bool RunSearch(AppSession& app, ResultsGrid& grid) {
               std::to_string(rows) + " rows");
     app.Check(app.Enabled(Control::cmdBack), "search: Back is enabled again");
     DWORD_PTR position = 0;
-    SendMessageTimeoutA(app.Item(Control::pgrCustomPrg), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG,
+    SendMessageTimeoutW(app.Item(Control::pgrCustomPrg), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG,
                         kMessageTimeoutMs, &position);
     app.Check(position == 100, "search: the progress bar shows 100", std::to_string(position));
     app.Shot("24-custom-search-done");
@@ -297,10 +297,10 @@ bool ChooseCustom(AppSession& app, ResultsGrid& grid, const HitRow& row, const s
     if (!shot.empty()) {
         const HWND combo = app.Item(Control::cmbCustomRplAction);
         DWORD_PTR result = 0;
-        SendMessageTimeoutA(combo, CB_SHOWDROPDOWN, TRUE, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs,
+        SendMessageTimeoutW(combo, CB_SHOWDROPDOWN, TRUE, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs,
                             &result);
         app.Shot(shot);
-        SendMessageTimeoutA(combo, CB_SHOWDROPDOWN, FALSE, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs,
+        SendMessageTimeoutW(combo, CB_SHOWDROPDOWN, FALSE, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs,
                             &result);
     }
     return app.Check(grid.ChooseItem(action), label + ": \"" + action + "\" is chosen");
@@ -416,7 +416,7 @@ void RunCustomSearch(DriverContext& context) {
     AppSession app(context, "custom");
     ResetProgramSettings();
     const std::string folder = FolderOf(context.AppPath);
-    DeleteFileA((folder + "\\" + kBackupName + ".reg").c_str());
+    RemoveFile(folder + "\\" + kBackupName + ".reg");
     if (!app.Check(Seed(), "custom: values and a key holding the search text are seeded") ||
         !app.Launch("") || !app.Check(app.WaitMainWindow(), "custom: the main window appears") ||
         !EnterSearchTexts(app)) {
@@ -428,7 +428,7 @@ void RunCustomSearch(DriverContext& context) {
         return;
     }
     const std::string report = folder + "\\" + kReportName;
-    DeleteFileA(report.c_str());
+    RemoveFile(report);
     if (SaveReportAs(app, CustomReport(), report, false)) {
         CheckReportFile(app, CustomReport(), report);
     }

@@ -2,13 +2,15 @@
 // same Wine prefix (or on Windows) and prints one check line each.
 //   hw_e2e_driver --app C:\Hivewarden\HivewardenGui.exe [--shots EXCHANGE] [--only NAME]
 // NAME is main, startup, cancel, exit, restore, options (with the results report), custom (with
-// the custom report) or about. The exit code is 0 only when every check passed.
+// the custom report), about or unicode. The exit code is 0 only when every check passed. The
+// arguments are read as UTF-16 (wmain) and kept as UTF-8.
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "e2e/app_session.h"
+#include "e2e/file_tools.h"
 #include "e2e/scenarios.h"
+#include "e2e/utf8_text.h"
 
 namespace {
 
@@ -20,14 +22,16 @@ struct Arguments {
     std::string Only;
 };
 
-bool Parse(int argc, char** argv, Arguments& arguments) {
+bool Parse(int argc, wchar_t** argv, Arguments& arguments) {
     for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--app") == 0) {
-            arguments.App = argv[i + 1];
-        } else if (std::strcmp(argv[i], "--shots") == 0) {
-            arguments.Shots = argv[i + 1];
-        } else if (std::strcmp(argv[i], "--only") == 0) {
-            arguments.Only = argv[i + 1];
+        const std::string name = Utf8(argv[i]);
+        const std::string value = Utf8(argv[i + 1]);
+        if (name == "--app") {
+            arguments.App = value;
+        } else if (name == "--shots") {
+            arguments.Shots = value;
+        } else if (name == "--only") {
+            arguments.Only = value;
         } else {
             return false;
         }
@@ -37,14 +41,14 @@ bool Parse(int argc, char** argv, Arguments& arguments) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int wmain(int argc, wchar_t** argv) {
     Arguments arguments;
     if (!Parse(argc, argv, arguments)) {
         std::fprintf(stderr, "usage: hw_e2e_driver --app PATH [--shots FOLDER] [--only NAME]\n");
         return 2;
     }
     Checks checks;
-    if (GetFileAttributesA(arguments.App.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (!FileExists(arguments.App)) {
         checks.Check(false, "the program file exists", arguments.App);
         return 1;
     }
@@ -68,6 +72,7 @@ int main(int argc, char** argv) {
         {"options", RunExclusionList},
         {"custom", RunCustomSearch},
         {"about", RunAboutBox},
+        {"unicode", RunUnicodePaths},
     };
     for (const Scenario& scenario : kScenarios) {
         if (!arguments.Only.empty() && arguments.Only != scenario.Name) continue;

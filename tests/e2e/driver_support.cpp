@@ -5,6 +5,8 @@
 #include <cctype>
 #include <cstdio>
 
+#include "e2e/utf8_text.h"
+
 namespace hivewarden::e2e {
 namespace {
 
@@ -19,7 +21,7 @@ std::string Upper(std::string text) {
 }
 
 bool FileExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 }  // namespace
@@ -44,13 +46,13 @@ bool Screenshots::Take(const std::string& name) {
     Sleep(kPaintSettleMs);
     const std::string request = folder_ + "\\" + name + ".req";
     const std::string done = folder_ + "\\" + name + ".done";
-    DeleteFileA(done.c_str());
-    const HANDLE file = CreateFileA(request.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    DeleteFileW(Wide(done).c_str());
+    const HANDLE file = CreateFileW(Wide(request).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     CloseHandle(file);
     const bool answered = WaitUntil([&] { return FileExists(done); }, kScreenshotTimeoutMs, 50);
-    DeleteFileA(done.c_str());
+    DeleteFileW(Wide(done).c_str());
     return answered;
 }
 
@@ -69,13 +71,13 @@ AppProcess::~AppProcess() {
 }
 
 bool AppProcess::Start(const std::string& path, const std::string& arguments, std::string& error) {
-    std::string commandLine = "\"" + path + "\"";
-    if (!arguments.empty()) commandLine += " " + arguments;
-    const std::string folder = FolderOf(path);
-    STARTUPINFOA startup{};
+    std::wstring commandLine = Wide("\"" + path + "\"");
+    if (!arguments.empty()) commandLine += Wide(" " + arguments);
+    const std::wstring folder = Wide(FolderOf(path));
+    STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
-    if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    if (!CreateProcessW(Wide(path).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
         error = "CreateProcess failed with error " + std::to_string(GetLastError());
         return false;

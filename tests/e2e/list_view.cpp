@@ -27,7 +27,7 @@ std::string ListName(ui::Control list) {
 
 LRESULT SendPlain(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kMessageTimeoutMs,
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kMessageTimeoutMs,
                              &result)) {
         return -1;
     }
@@ -108,8 +108,8 @@ UINT ListView::HitFlags(POINT point) const {
 
 bool ListView::Click(POINT point) {
     const LPARAM at = MAKELPARAM(point.x, point.y);
-    return PostMessageA(Window(), WM_LBUTTONDOWN, MK_LBUTTON, at) &&
-           PostMessageA(Window(), WM_LBUTTONUP, 0, at);
+    return PostMessageW(Window(), WM_LBUTTONDOWN, MK_LBUTTON, at) &&
+           PostMessageW(Window(), WM_LBUTTONUP, 0, at);
 }
 
 bool ListView::ClickItem(int index) {

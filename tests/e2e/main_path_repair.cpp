@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "e2e/file_tools.h"
 #include "e2e/main_path_steps.h"
 #include "e2e/registry_tools.h"
 #include "e2e/stale_entries.h"
@@ -19,7 +20,6 @@ constexpr DWORD kRepairTimeoutMs = 60000;
 constexpr int kOpenFileNameBox = 1148;  // the open-file dialog's file name box
 constexpr LONGLONG kTicksPerSecond = 10000000;
 constexpr LONGLONG kDefaultNameSlackSeconds = 600;
-constexpr DWORD kBackupReadLimit = 1 << 20;
 
 const char* const kTitle = "Kestovar Hivewarden";
 
@@ -57,10 +57,10 @@ bool InspectChooser(AppSession& app, ResultsGrid& grid, int row) {
               "actions: the drop-down lies over the row's Correction cell", detail);
     const HWND combo = app.Item(Control::cmbAction);
     DWORD_PTR result = 0;
-    SendMessageTimeoutA(combo, CB_SHOWDROPDOWN, TRUE, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs,
+    SendMessageTimeoutW(combo, CB_SHOWDROPDOWN, TRUE, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs,
                         &result);
     app.Shot("04-action-dropdown");
-    SendMessageTimeoutA(combo, CB_SHOWDROPDOWN, FALSE, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs,
+    SendMessageTimeoutW(combo, CB_SHOWDROPDOWN, FALSE, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs,
                         &result);
     return true;
 }
@@ -140,18 +140,6 @@ bool IsFreshDefaultName(const std::string& name) {
     };
     const LONGLONG seconds = (ticks(nowTime) - ticks(namedTime)) / kTicksPerSecond;
     return seconds >= -5 && seconds <= kDefaultNameSlackSeconds;
-}
-
-std::string ReadFileStart(const std::string& path) {
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
-    std::string text(kBackupReadLimit, '\0');
-    DWORD read = 0;
-    ReadFile(file, text.data(), kBackupReadLimit, &read, nullptr);
-    CloseHandle(file);
-    text.resize(read);
-    return text;
 }
 
 }  // namespace
@@ -261,7 +249,7 @@ void CheckBackupFile(AppSession& app) {
     const std::string reported = app.Ask("backup").value_or("");
     app.Check(EqualsNoCase(reported, expected), "backup: the backup is " + expected,
               "the window says \"" + reported + "\"");
-    const std::string text = ReadFileStart(expected);
+    const std::string text = ReadWholeFile(expected).value_or("");
     app.Check(text.rfind("REGEDIT4\r\n", 0) == 0, "backup: the file starts with \"REGEDIT4\"",
               text.empty() ? "missing or empty" : "starts \"" + text.substr(0, 16) + "\"");
     const std::string keys[] = {

@@ -155,7 +155,7 @@ void CheckFilteredRows(AppSession& app) {
 
 void SaveReports(AppSession& app, const std::string& folder) {
     const std::string path = folder + "\\" + kReportName;
-    DeleteFileA(path.c_str());
+    RemoveFile(path);
     const ReportKind kind = ResultsReport();
     if (SaveReportAs(app, kind, path, false, "20-save-results-dialog")) {
         CheckReportFile(app, kind, path);
@@ -171,10 +171,10 @@ void SaveReports(AppSession& app, const std::string& folder) {
 }
 
 void CleanUp(const std::string& folder) {
-    DeleteFileA((folder + "\\Ignore.ini").c_str());
+    RemoveFile(folder + "\\Ignore.ini");
     DeleteTree(HKEY_LOCAL_MACHINE, ExcludedKey());
     DeleteTree(HKEY_LOCAL_MACHINE, KeptKey());
-    RemoveDirectoryA(kExcludedFolder);
+    RemoveFolder(kExcludedFolder);
 }
 
 }  // namespace
@@ -185,7 +185,7 @@ void RunExclusionList(DriverContext& context) {
     const ScopeExit cleanUp([&] { CleanUp(folder); });  // later scenarios scan unfiltered
     AppSession app(context, "options");
     ResetProgramSettings();
-    CreateDirectoryA(kExcludedFolder, nullptr);
+    MakeFolders(kExcludedFolder);
     const bool seeded = WriteWholeFile(ignoreFile, std::string(kSeededEntry) + "\r\n") &&
                         WriteText(HKEY_LOCAL_MACHINE, ExcludedKey(), "", kExcludedTarget) &&
                         WriteText(HKEY_LOCAL_MACHINE, KeptKey(), "", kKeptTarget);

@@ -1,6 +1,7 @@
 // Memory in the program's process and messages that point into it.
 #include "e2e/remote_memory.h"
 
+#include "e2e/utf8_text.h"
 #include "e2e/window_tools.h"
 
 namespace hivewarden::e2e {
@@ -37,7 +38,7 @@ std::optional<LRESULT> SendWithRemote(HANDLE process, HWND window, UINT message,
     RemoteBuffer buffer(process, size);
     if (!buffer.Write(data, size)) return std::nullopt;
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(window, message, wParam, buffer.Address(), SMTO_ABORTIFHUNG,
+    if (!SendMessageTimeoutW(window, message, wParam, buffer.Address(), SMTO_ABORTIFHUNG,
                              kMessageTimeoutMs, &result) ||
         !buffer.Read(data, size)) {
         return std::nullopt;
@@ -47,10 +48,12 @@ std::optional<LRESULT> SendWithRemote(HANDLE process, HWND window, UINT message,
 
 std::optional<LRESULT> SendRemoteText(HANDLE process, HWND window, UINT message, WPARAM wParam,
                                       const std::string& text) {
-    RemoteBuffer buffer(process, text.size() + 1);
-    if (!buffer.Write(text.c_str(), text.size() + 1)) return std::nullopt;
+    const std::wstring wide = Wide(text);
+    const std::size_t size = (wide.size() + 1) * sizeof(wchar_t);
+    RemoteBuffer buffer(process, size);
+    if (!buffer.Write(wide.c_str(), size)) return std::nullopt;
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(window, message, wParam, buffer.Address(), SMTO_ABORTIFHUNG,
+    if (!SendMessageTimeoutW(window, message, wParam, buffer.Address(), SMTO_ABORTIFHUNG,
                              kMessageTimeoutMs, &result)) {
         return std::nullopt;
     }

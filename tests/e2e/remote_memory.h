@@ -35,7 +35,8 @@ class RemoteBuffer {
 // lParam, and copies it back afterwards; nullopt when the message could not be sent.
 std::optional<LRESULT> SendWithRemote(HANDLE process, HWND window, UINT message, WPARAM wParam,
                                       void* data, std::size_t size);
-// Sends `message` with a zero-terminated copy of `text` in the window's process as lParam.
+// Sends `message` with a zero-terminated UTF-16 copy of `text` (UTF-8) in the window's process
+// as lParam: for the wide messages (BFFM_SETSELECTIONW).
 std::optional<LRESULT> SendRemoteText(HANDLE process, HWND window, UINT message, WPARAM wParam,
                                       const std::string& text);
 

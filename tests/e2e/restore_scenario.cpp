@@ -156,13 +156,13 @@ void RestoreAndCheck(AppSession& app) {
 void RunRestore(DriverContext& context) {
     const std::string folder = FolderOf(context.AppPath);
     const ScopeExit cleanUp([&] {
-        DeleteFileA((folder + "\\" + kExtraBackup).c_str());
-        DeleteFileA((folder + "\\" + kRemovedBackup).c_str());
+        RemoveFile(folder + "\\" + kExtraBackup);
+        RemoveFile(folder + "\\" + kRemovedBackup);
         DeleteTree(HKEY_LOCAL_MACHINE, kRestoreKey);
     });
     AppSession app(context, "restore");
     ResetProgramSettings();
-    DeleteFileA((folder + "\\" + kRestoreBackup + ".reg").c_str());
+    RemoveFile(folder + "\\" + kRestoreBackup + ".reg");
     const bool seeded = WriteText(HKEY_LOCAL_MACHINE, kRestoreKey, "", kRestoreData) &&
                         WriteWholeFile(folder + "\\" + kExtraBackup, "REGEDIT4\r\n\r\n") &&
                         WriteWholeFile(folder + "\\" + kRemovedBackup, "REGEDIT4\r\n\r\n");

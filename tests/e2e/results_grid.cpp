@@ -83,7 +83,7 @@ std::optional<RowTexts> ResultsGrid::Find(const std::function<bool(const RowText
 int ResultsGrid::HeaderBottom() {
     if (headerBottom_ >= 0) return headerBottom_;
     DWORD_PTR result = 0;
-    SendMessageTimeoutA(Window(), WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0, SMTO_ABORTIFHUNG,
+    SendMessageTimeoutW(Window(), WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0, SMTO_ABORTIFHUNG,
                         kMessageTimeoutMs, &result);
     if (const std::optional<CellBox> first = Box(1, kColumnCorrection)) headerBottom_ = first->Top;
     return headerBottom_;
@@ -102,7 +102,7 @@ bool ResultsGrid::EnsureVisible(int row) {
                                                                      : -1;
         if (request < 0) return true;
         DWORD_PTR result = 0;
-        SendMessageTimeoutA(Window(), WM_VSCROLL, MAKEWPARAM(request, 0), 0, SMTO_ABORTIFHUNG,
+        SendMessageTimeoutW(Window(), WM_VSCROLL, MAKEWPARAM(request, 0), 0, SMTO_ABORTIFHUNG,
                             kMessageTimeoutMs, &result);
     }
     return false;
@@ -110,8 +110,8 @@ bool ResultsGrid::EnsureVisible(int row) {
 
 bool ResultsGrid::Click(const CellBox& box) {
     const LPARAM point = MAKELPARAM(box.Left + box.Width / 2, box.Top + box.Height / 2);
-    return PostMessageA(Window(), WM_LBUTTONDOWN, MK_LBUTTON, point) &&
-           PostMessageA(Window(), WM_LBUTTONUP, 0, point);
+    return PostMessageW(Window(), WM_LBUTTONDOWN, MK_LBUTTON, point) &&
+           PostMessageW(Window(), WM_LBUTTONUP, 0, point);
 }
 
 bool ResultsGrid::OpenChooser(int row) {
@@ -141,11 +141,11 @@ bool ResultsGrid::ChooseItem(const std::string& action) {
     if (index < 0) return false;
     const HWND combo = app_.Item(chooser_);
     DWORD_PTR result = 0;
-    SendMessageTimeoutA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0, SMTO_ABORTIFHUNG,
+    SendMessageTimeoutW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0, SMTO_ABORTIFHUNG,
                         kMessageTimeoutMs, &result);
     if (static_cast<int>(result) != index) return false;
     const int id = ui::win32::ControlId(chooser_);
-    return PostMessageA(app_.Main(), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+    return PostMessageW(app_.Main(), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
                         reinterpret_cast<LPARAM>(combo));
 }
 

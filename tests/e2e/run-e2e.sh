@@ -103,8 +103,12 @@ wineserver -p </dev/null >/dev/null 2>&1
 # No window manager: unmanaged windows close without a 2 s wait; a crash ends the process
 # instead of waiting behind the crash dialog. A restore hands a backup to the default action
 # for .reg files, which a fresh prefix lacks: the registry editor's import, as on Windows.
+# Chinese text: Wine links its Tahoma (the window's "MS Shell Dlg") to SimSun where a font of
+# that name exists, as Windows links its UI fonts; the host's CJK font (fonts-wqy-microhei)
+# stands in for it. Without it the texts are still exact, but draw as boxes.
 printf '%s\r\n' 'REGEDIT4' '' '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' '' \
     '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' '"ShowCrashDialog"=dword:00000000' '' \
+    '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' '"SimSun"="WenQuanYi Micro Hei"' '' \
     '[HKEY_CLASSES_ROOT\.reg]' '@="regfile"' '' \
     '[HKEY_CLASSES_ROOT\regfile\shell\open\command]' \
     '@="\"C:\\windows\\regedit.exe\" \"%1\""' '' \

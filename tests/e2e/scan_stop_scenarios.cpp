@@ -86,7 +86,7 @@ bool CancelIt(AppSession& app) {
         return false;
     }
     DWORD_PTR position = 0;
-    SendMessageTimeoutA(app.Item(Control::ScanProgress), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG,
+    SendMessageTimeoutW(app.Item(Control::ScanProgress), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG,
                         kMessageTimeoutMs, &position);
     app.Check(position == 100, "cancel: the progress bar shows 100",
               "at " + std::to_string(position));

@@ -63,7 +63,7 @@ void RunStartupPrompt(DriverContext& context) {
               "got \"" + run.value_or("(none)") + "\"");
     CheckSecondInstance(app);
 
-    PostMessageA(app.Main(), WM_MOUSEMOVE, 0, MAKELPARAM(kTrayDoubleClick, 0));
+    PostMessageW(app.Main(), WM_MOUSEMOVE, 0, MAKELPARAM(kTrayDoubleClick, 0));
     app.Check(WaitUntil([&] { return IsWindowVisible(app.Main()) != 0; }, kShortWaitMs),
               "tray: a double-click on the icon shows the window");
     app.Check(!IsIconic(app.Main()), "tray: the window is restored, not minimised");

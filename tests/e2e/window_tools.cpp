@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "e2e/driver_support.h"
+#include "e2e/utf8_text.h"
 
 namespace hivewarden::e2e {
 namespace {
@@ -34,31 +35,32 @@ BOOL CALLBACK CollectChild(HWND window, LPARAM context) {
 
 std::string WindowText(HWND window) {
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs,
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs,
                              &length)) {
         return {};
     }
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
                              SMTO_ABORTIFHUNG, kMessageTimeoutMs, &copied)) {
         return {};
     }
     text.resize(static_cast<std::size_t>(copied));
-    return text;
+    return Utf8(text);
 }
 
 bool SetWindowTextTo(HWND window, const std::string& text) {
+    const std::wstring wide = Wide(text);
     DWORD_PTR result = 0;
-    return SendMessageTimeoutA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+    return SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()),
                                SMTO_ABORTIFHUNG, kMessageTimeoutMs, &result) != 0 &&
            result != 0;
 }
 
 std::string ClassOf(HWND window) {
-    char name[256] = {};
-    GetClassNameA(window, name, sizeof(name));
-    return name;
+    wchar_t name[256] = {};
+    GetClassNameW(window, name, 256);
+    return Utf8(name);
 }
 
 HWND FindTopLevel(DWORD pid, const std::function<bool(HWND)>& match) {
@@ -100,16 +102,16 @@ bool WaitClosed(HWND window, DWORD timeoutMs) {
     return WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, timeoutMs);
 }
 
-void PostClick(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
+void PostClick(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
 void SendClick(HWND button) {
     DWORD_PTR result = 0;
-    SendMessageTimeoutA(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &result);
+    SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &result);
 }
 
 bool IsChecked(HWND button) {
     DWORD_PTR state = 0;
-    SendMessageTimeoutA(button, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &state);
+    SendMessageTimeoutW(button, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &state);
     return state == BST_CHECKED;
 }
 

@@ -1,5 +1,6 @@
 // Finding the program's top-level windows and dialogs and handling their controls from
-// another process: texts, states and clicks through window messages only.
+// another process: texts, states and clicks through window messages only. Texts are UTF-8,
+// sent and read as UTF-16 (the wide messages).
 #pragma once
 
 #include <functional>

@@ -1,4 +1,5 @@
 // Runs the command line in-process, as a user would type it, and keeps what it printed.
+// Arguments and output are UTF-8, as the platform's entry (cli/console.h) hands them over.
 #pragma once
 
 #include <sstream>
@@ -15,15 +16,17 @@ struct CliResult {
     std::string Err;
 };
 
-// `args` without the program name: {"scan", "--registry", "x.reg"}.
-inline CliResult RunCli(std::vector<std::string> args) {
+// `args` without the program name: {"scan", "--registry", "x.reg"}. `outIsTerminal`: standard
+// output stands for a terminal, not a file or pipe.
+inline CliResult RunCli(std::vector<std::string> args, bool outIsTerminal = false) {
     args.insert(args.begin(), "hivewarden");
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     std::ostringstream out;
     std::ostringstream err;
     CliResult result;
-    result.Code = cli::Run(static_cast<int>(argv.size()), argv.data(), out, err);
+    result.Code =
+        cli::Run(static_cast<int>(argv.size()), argv.data(), out, err, outIsTerminal);
     result.Out = out.str();
     result.Err = err.str();
     return result;

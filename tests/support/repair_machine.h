@@ -12,6 +12,7 @@
 #include "registry/memory_store.h"
 #include "registry/text.h"
 #include "support/fake_probes.h"
+#include "support/raw_values.h"
 #include "support/temp_folder.h"
 
 namespace hivewarden::testing {
@@ -82,7 +83,7 @@ class BasicRepairMachine {
     }
     BasicRepairMachine& Text(std::string_view fullKey, std::string_view name,
                              std::string_view data) {
-        return Raw(fullKey, name, registry::kRegSz, std::string(data) + '\0');
+        return Raw(fullKey, name, registry::kRegSz, SzBytes(data));
     }
     BasicRepairMachine& Number(std::string_view fullKey, std::string_view name,
                                std::uint32_t number) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "support/fake_machine.h"
+#include "support/raw_values.h"
 
 namespace hivewarden::testing {
 namespace {
@@ -154,18 +155,22 @@ struct KeyValueCase {
 
 TEST(AboutInfo, GetKeyValueReadsTextAndLeavesOtherTypesAlone) {
     const std::vector<KeyValueCase> cases = {
-        {"text with its zero", registry::kRegSz, std::string("C:\\Tools\\info.exe\0", 18), true,
+        {"text with its zero", registry::kRegSz, SzBytes("C:\\Tools\\info.exe"), true,
          "C:\\Tools\\info.exe"},
-        {"text without a zero", registry::kRegSz, "C:\\Tools", true, "C:\\Tools"},
-        {"empty text", registry::kRegSz, std::string(1, '\0'), true, ""},
-        {"only the last zero goes", registry::kRegSz, std::string("ab\0\0", 4), true,
+        {"text without a zero", registry::kRegSz, Utf16("C:\\Tools"), true, "C:\\Tools"},
+        {"empty text", registry::kRegSz, std::string(2, '\0'), true, ""},
+        {"no bytes at all", registry::kRegSz, "", true, ""},
+        {"only the last zero goes", registry::kRegSz, Utf16("ab") + std::string(4, '\0'), true,
          std::string("ab\0", 3)},
-        {"expandable text", registry::kRegExpandSz, std::string("%windir%\0", 9), true,
-         "before"},
+        {"an odd last byte is no character", registry::kRegSz, Utf16("ab") + '\x01', true, "ab"},
+        {"text in other scripts", registry::kRegSz,
+         SzBytes("C:\\\xE5\xB7\xA5\xE5\x85\xB7\\\xD0\xB8\xD0\xBD\xD1\x84\xD0\xBE.exe"), true,
+         "C:\\\xE5\xB7\xA5\xE5\x85\xB7\\\xD0\xB8\xD0\xBD\xD1\x84\xD0\xBE.exe"},  // 工具\инфо
+        {"expandable text", registry::kRegExpandSz, SzBytes("%windir%"), true, "before"},
         {"a number", registry::kRegDword, std::string("\x01\0\0\0", 4), true, "before"},
-        {"1024 bytes fit", registry::kRegSz, std::string(1023, 'a') + '\0', true,
+        {"1024 characters fit", registry::kRegSz, SzBytes(std::string(1023, 'a')), true,
          std::string(1023, 'a')},
-        {"1025 bytes do not", registry::kRegSz, std::string(1024, 'a') + '\0', false, ""},
+        {"1025 characters do not", registry::kRegSz, SzBytes(std::string(1024, 'a')), false, ""},
     };
     for (const KeyValueCase& c : cases) {
         SCOPED_TRACE(c.Label);

@@ -1,5 +1,6 @@
 // The access operations' contract, run against every store backend (the memory store here;
 // the Win32 store joins in the Windows test run).
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <string>
@@ -11,6 +12,7 @@
 #include "registry/access.h"
 #include "registry/memory_store.h"
 #include "support/fake_probes.h"
+#include "support/raw_values.h"
 #include "support/store_contract.h"
 
 namespace hivewarden::testing {
@@ -96,11 +98,20 @@ std::string RepeatedHex(std::size_t pairs) {
 TEST_P(AccessContract, ValuesReadAsTextByType) {
     using namespace std::string_literals;
     const TextCase cases[] = {
-        {"plain string", registry::kRegSz, "C:\\App\\app.exe\0"s, "C:\\App\\app.exe", 1},
-        {"empty string", registry::kRegSz, "\0"s, "", 1},
-        {"multi string keeps inner zeros", registry::kRegMultiSz, "one\0two\0\0"s,
-         "one\0two\0"s, 1},
-        {"expandable string is expanded", registry::kRegExpandSz, "%HW_TEST_DIR%\\a.dll\0"s,
+        {"plain string", registry::kRegSz, SzBytes("C:\\App\\app.exe"), "C:\\App\\app.exe", 1},
+        {"empty string", registry::kRegSz, SzBytes(""), "", 1},
+        {"string of no bytes", registry::kRegSz, "", "", 1},
+        {"string in other scripts", registry::kRegSz,
+         SzBytes("C:\\Apps\\\xE6\x9D\x8E\xE6\x98\x8E\\\xCE\xA9 \xF0\x9F\x98\x80"),
+         "C:\\Apps\\\xE6\x9D\x8E\xE6\x98\x8E\\\xCE\xA9 \xF0\x9F\x98\x80", 1},
+        {"string without terminator loses nothing", registry::kRegSz, Utf16("abc"), "abc", 1},
+        {"odd final byte is no text", registry::kRegSz, Utf16("ab") + "c", "ab", 1},
+        {"lone surrogate in its three-byte form", registry::kRegSz, "\0\xD8" "A\0\0\0"s,
+         "\xED\xA0\x80" "A", 1},
+        {"multi string keeps inner zeros", registry::kRegMultiSz,
+         MultiSzValue({"one", "two"}).Bytes, "one\0two\0"s, 1},
+        {"expandable string is expanded", registry::kRegExpandSz,
+         SzBytes("%HW_TEST_DIR%\\a.dll"),
          "C:\\Data\\a.dll", 1},
         {"number", registry::kRegDword, Bytes({0x2A, 0, 0, 0}), "42", 4},
         {"number 0x80000000 is negative", registry::kRegDword, Bytes({0, 0, 0, 0x80}),
@@ -137,6 +148,70 @@ TEST_P(AccessContract, ValuesReadAsTextByType) {
     }
 }
 
+// Names in any script are kept as they were written and found again in any case, by the
+// registry's per-character upper case.
+TEST_P(AccessContract, NamesInAnyScriptAreKeptAndFoundInAnyCase) {
+    Scratch s(GetParam());
+    const std::string cjk = "Sub\xE6\x9D\x8E";                          // Sub李
+    const std::string greek = "\xCF\x89mega";                            // ωmega
+    const std::string greekUpper = "\xCE\xA9MEGA";                       // ΩMEGA
+    const std::string emoji = "\xF0\x9F\x98\x80 smile";                  // 😀 smile
+    const std::string cyrillic = "\xD0\xB6\xD1\x83\xD0\xBA";             // жук
+    const std::string cyrillicUpper = "\xD0\x96\xD0\xA3\xD0\x9A";        // ЖУК
+    for (const std::string& name : {cjk, greek, emoji, cyrillic}) {
+        s.Access().CreateKey(s.Root(), s.Path(name));
+    }
+    s.Access().CreateKey(s.Root(), s.Path(greekUpper));  // the same key as greek
+    EXPECT_THAT(s.Access().EnumSubkeys(s.Root(), s.Path()),
+                ::testing::UnorderedElementsAre(cjk, greek, emoji, cyrillic));
+    EXPECT_TRUE(s.Access().KeyExists(s.Root(), s.Path(greekUpper)));
+    EXPECT_TRUE(s.Access().KeyExists(s.Root(), s.Path(cyrillicUpper)));
+    EXPECT_TRUE(s.Access().KeyExists(s.Root(), s.Path("SUB\xE6\x9D\x8E")));
+
+    const std::string name = "\xE5\x90\x8D\xE5\x89\x8D";  // 名前
+    const std::string data = "C:\\Apps\\\xE7\x8E\x8B\\app.exe";
+    s.Access().SetValue(s.Root(), s.Path(cjk), name, registry::kTextKind, data);
+    s.Access().SetValue(s.Root(), s.Path(cjk), cyrillic, registry::kTextKind, "x");
+    RawValue raw;
+    ASSERT_TRUE(s.Access().ReadRaw(s.Root(), s.Path(cjk), name, raw));
+    EXPECT_EQ(raw, SzValue(data));
+    EXPECT_TRUE(s.Access().ReadRaw(s.Root(), s.Path(cjk), cyrillicUpper, raw));
+    const auto values = s.Access().EnumValues(s.Root(), s.Path(cjk));
+    ASSERT_EQ(values.size(), 2u);
+    const auto named = std::find_if(values.begin(), values.end(),
+                                    [&](const registry::ValueRecord& v) { return v.Name == name; });
+    ASSERT_NE(named, values.end());
+    EXPECT_EQ(named->Data, data);
+    EXPECT_EQ(s.Access().QueryValue(s.Root(), s.Path("sub\xE6\x9D\x8E"), name,
+                                    registry::kTextKind),
+              data);
+}
+
+// The store keeps every byte of string data: odd lengths, missing terminators, no bytes at
+// all and lone surrogates come back as they were written.
+TEST_P(AccessContract, StringDataKeepsEveryByte) {
+    Scratch s(GetParam());
+    using namespace std::string_literals;
+    const RawValue kValues[] = {
+        {registry::kRegSz, ""},
+        {registry::kRegSz, Utf16("no terminator")},
+        {registry::kRegSz, Utf16("odd") + "!"},
+        {registry::kRegExpandSz, "%\0" "A\0%\0"s},
+        {registry::kRegMultiSz, "A\0\0\0B"s},
+        {registry::kRegSz, "\0\xD8\0\0"s},
+        {registry::kRegSz, SzBytes("\xF0\x9F\x98\x80")},
+    };
+    int i = 0;
+    for (const RawValue& value : kValues) {
+        SCOPED_TRACE(i);
+        const std::string name = "v" + std::to_string(i++);
+        s.Raw("k", name, value.Type, value.Bytes);
+        RawValue back;
+        ASSERT_TRUE(s.Access().ReadRaw(s.Root(), s.Path("k"), name, back));
+        EXPECT_EQ(back, value);
+    }
+}
+
 TEST_P(AccessContract, EnumValuesReportsDefaultValueWithEmptyName) {
     Scratch s(GetParam());
     s.Access().CreateKey(s.Root(), s.Path("k"));
@@ -155,7 +230,7 @@ TEST_P(AccessContract, SetValueWritesTextAndNumbers) {
     s.Access().SetValue(s.Root(), s.Path("k"), "b", registry::kNumberKind, "-5");
     RawValue raw;
     ASSERT_TRUE(s.Access().ReadRaw(s.Root(), s.Path("k"), "a", raw));
-    EXPECT_EQ(raw, (RawValue{registry::kRegSz, std::string("hello\0", 6)}));
+    EXPECT_EQ(raw, SzValue("hello"));
     ASSERT_TRUE(s.Access().ReadRaw(s.Root(), s.Path("k"), "b", raw));
     EXPECT_EQ(raw, (RawValue{registry::kRegDword, Bytes({0xFB, 0xFF, 0xFF, 0xFF})}));
     EXPECT_EQ(s.Access().QueryValue(s.Root(), s.Path("k"), "a", registry::kTextKind), "hello");
@@ -275,7 +350,7 @@ TEST_P(AccessContract, KeyCountsMatchWhatEnumeratesAndOneReaderListsBoth) {
     s.Access().SetValue(s.Root(), s.Path("k"), "", registry::kTextKind, "default");
     s.Access().SetValue(s.Root(), s.Path("k"), "n", registry::kNumberKind, "7");
     s.Raw("k", "bin", registry::kRegBinary, std::string(2000, '\x01'));  // beyond one small read
-    s.Raw("k\\c", "only", registry::kRegSz, std::string("x\0", 2));
+    s.Raw("k\\c", "only", registry::kRegSz, SzBytes("x"));
 
     const KeySeen k = SeeKey(s, "k");
     EXPECT_EQ(k.Reported, (registry::KeyCounts{3, 3}));

@@ -16,6 +16,7 @@
 #include "registry/shell_open.h"
 #include "repair/backup_restore.h"
 #include "support/local_time.h"
+#include "support/raw_values.h"
 #include "support/temp_folder.h"
 
 namespace hivewarden::testing {
@@ -53,7 +54,17 @@ TEST(BackupCatalogue, ValidNamesPass) {
         "first",
         "4-12-2026-21-5-3",
         "before the update",
-        "Caf\xE9",
+        "Caf\xC3\xA9",
+        "\xE6\x9D\x8E\xE6\x98\x8E",              // CJK
+        "\xCE\xA9mega \xF0\x9F\x98\x80",         // Greek and an emoji
+        "\xD8\xAA\xD8\xAC\xD8\xB1\xD8\xA8\xD8\xA9",  // Arabic
+        "COM\xC2\xB9x",  // a superscript digit makes a device only right after COM
+        // 251 CJK characters are 753 bytes but fit a file name of 255 characters.
+        [] {
+            std::string name;
+            for (int i = 0; i < 251; ++i) name += "\xE5\x90\x8D";
+            return name;
+        }(),
         "a.b",
         "console",  // CON only as a whole name or before a dot
         "COM0",     // COM1-COM9 only
@@ -98,7 +109,14 @@ TEST(BackupCatalogue, NamesThatCannotNameABackupFileAreRefused) {
         {"printer", "PRN", "device"},
         {"first serial port", "COM1", "device"},
         {"last parallel port", "lpt9.log", "device"},
-        {"superscript port", "COM\xB9", "device"},
+        {"superscript port", "COM\xC2\xB9", "device"},
+        {"superscript port with extension", "lpt\xC2\xB3.txt", "device"},
+        {"bytes that are not UTF-8", "Caf\xE9", "not UTF-8"},
+        {"too many characters", [] {
+             std::string name;
+             for (int i = 0; i < 126; ++i) name += "\xF0\x9F\x98\x80";  // two units each
+             return name;
+         }(), "longer than 251"},
         {"too long", std::string(repair::kMaxBackupFileName - 3, 'x'), "longer than 251"},
     };
     for (const Case& c : kCases) {
@@ -193,6 +211,33 @@ TEST(BackupCatalogue, FindBackupTakesNamesWithOrWithoutTheExtension) {
     }
 }
 
+// Backups named in any script are listed, found as typed (in any case the registry's rule
+// folds) and removed.
+TEST(BackupCatalogue, NamesInOtherScriptsAreListedFoundAndRemovedAsTyped) {
+    const std::string accented = "n\xC3\xA9";                 // né
+    const std::string cjk = "\xE5\xA4\x87\xE4\xBB\xBD";        // 备份
+    const std::string greek = "\xCE\xB1\xCF\x80\xCF\x8C";      // από
+    const std::string greekUpper = "\xCE\x91\xCE\xA0\xCE\x8C";  // ΑΠΌ
+    TempFolder folder;
+    for (const std::string& name : {accented, cjk, greek}) {
+        ASSERT_EQ(repair::ValidateBackupName(name), std::nullopt) << name;
+        folder.Write(repair::BackupFilePath("", name), "REGEDIT4\r\n\r\n");
+    }
+    std::vector<std::string> names;
+    std::string error;
+    ASSERT_TRUE(repair::ListBackups(folder.Folder(), names, error)) << error;
+    EXPECT_THAT(names, ::testing::UnorderedElementsAre(accented + ".reg", cjk + ".reg",
+                                                       greek + ".reg"));
+    EXPECT_EQ(repair::FindBackup(names, accented), accented + ".reg");
+    EXPECT_EQ(repair::FindBackup(names, "N\xC3\x89"), accented + ".reg");  // NÉ
+    EXPECT_EQ(repair::FindBackup(names, cjk + ".REG"), cjk + ".reg");
+    EXPECT_EQ(repair::FindBackup(names, greekUpper), greek + ".reg");
+    EXPECT_THAT(repair::SameNamedBackups(names, greekUpper), ElementsAre(greek + ".reg"));
+    ASSERT_TRUE(repair::RemoveBackup(folder.Folder(), *repair::FindBackup(names, cjk)));
+    EXPECT_FALSE(fs::exists(folder.File(cjk + ".reg")));
+    EXPECT_TRUE(fs::exists(folder.File(greek + ".reg")));
+}
+
 TEST(BackupCatalogue, RemoveDeletesTheFileAndNothingElse) {
     TempFolder folder;
     folder.Write("keep.reg", "k");
@@ -257,9 +302,9 @@ void Put(registry::RegistryStore& store, const std::string& path, const std::str
 
 TEST(BackupRestore, OwnImporterAppliesEveryValueFormAndTheDeletions) {
     registry::MemoryStore store;
-    Put(store, "Software\\App", "Path", registry::kRegSz, std::string("C:\\New\0", 7));
-    Put(store, "Software\\App", "Gone", registry::kRegSz, std::string("x\0", 2));
-    Put(store, "Software\\App", "Kept", registry::kRegSz, std::string("y\0", 2));
+    Put(store, "Software\\App", "Path", registry::kRegSz, SzBytes("C:\\New"));
+    Put(store, "Software\\App", "Gone", registry::kRegSz, SzBytes("x"));
+    Put(store, "Software\\App", "Kept", registry::kRegSz, SzBytes("y"));
     Put(store, "Software\\Old\\Sub", "v", registry::kRegDword, std::string("\1\0\0\0", 4));
 
     TempFolder folder;
@@ -285,20 +330,16 @@ TEST(BackupRestore, OwnImporterAppliesEveryValueFormAndTheDeletions) {
     const std::string app = "Software\\App";
     const registry::RootKey cu = registry::kCurrentUser;
     using registry::RawValue;
-    EXPECT_EQ(ValueOf(store, cu, app, "Path"),
-              (RawValue{registry::kRegSz, std::string("C:\\Old\\app.exe\0", 15)}));
-    EXPECT_EQ(ValueOf(store, cu, app, "Expand"),
-              (RawValue{registry::kRegExpandSz, std::string("%SystemRoot%\\a\0", 15)}));
-    EXPECT_EQ(ValueOf(store, cu, app, "Multi"),
-              (RawValue{registry::kRegMultiSz, std::string("a\0bc\0\0", 6)}));
+    EXPECT_EQ(ValueOf(store, cu, app, "Path"), SzValue("C:\\Old\\app.exe"));
+    EXPECT_EQ(ValueOf(store, cu, app, "Expand"), ExpandSzValue("%SystemRoot%\\a"));
+    EXPECT_EQ(ValueOf(store, cu, app, "Multi"), MultiSzValue({"a", "bc"}));
     EXPECT_EQ(ValueOf(store, cu, app, "Count"),
               (RawValue{registry::kRegDword, std::string("\x2A\0\0\0", 4)}));
     EXPECT_EQ(ValueOf(store, cu, app, "Blob"),
               (RawValue{registry::kRegBinary, std::string("\x01\x0A\xFF", 3)}));
-    EXPECT_EQ(ValueOf(store, cu, app, ""),
-              (RawValue{registry::kRegSz, std::string("default\0", 8)}));
+    EXPECT_EQ(ValueOf(store, cu, app, ""), SzValue("default"));
     EXPECT_EQ(ValueOf(store, cu, app, "Gone"), std::nullopt);
-    EXPECT_EQ(ValueOf(store, cu, app, "Kept"), (RawValue{registry::kRegSz, std::string("y\0", 2)}));
+    EXPECT_EQ(ValueOf(store, cu, app, "Kept"), SzValue("y"));
     EXPECT_FALSE(KeyExists(store, cu, "Software\\Old"));
     EXPECT_FALSE(KeyExists(store, cu, "Software\\Old\\Sub"));
     EXPECT_TRUE(KeyExists(store, cu, "Software\\App\\Created"));
@@ -306,7 +347,7 @@ TEST(BackupRestore, OwnImporterAppliesEveryValueFormAndTheDeletions) {
 
 TEST(BackupRestore, OwnImporterAppliesNothingOfAFileThatDoesNotParse) {
     registry::MemoryStore store;
-    Put(store, "Software\\App", "Path", registry::kRegSz, std::string("C:\\New\0", 7));
+    Put(store, "Software\\App", "Path", registry::kRegSz, SzBytes("C:\\New"));
     TempFolder folder;
     folder.Write("broken.reg",
                  "REGEDIT4\r\n\r\n"
@@ -318,11 +359,33 @@ TEST(BackupRestore, OwnImporterAppliesNothingOfAFileThatDoesNotParse) {
     EXPECT_FALSE(status);
     EXPECT_THAT(status.Message, HasSubstr(folder.File("broken.reg") + ":5"));
     EXPECT_EQ(ValueOf(store, registry::kCurrentUser, "Software\\App", "Path"),
-              (registry::RawValue{registry::kRegSz, std::string("C:\\New\0", 7)}));
+              SzValue("C:\\New"));
 
     const registry::FileStatus missing = importer.Import(folder.File("missing.reg"));
     EXPECT_FALSE(missing);
     EXPECT_THAT(missing.Message, HasSubstr(folder.File("missing.reg")));
+}
+
+// Backups of the version 5 form are restored by the program's own importer, every byte of
+// names and data included.
+TEST(BackupRestore, OwnImporterReadsVersion5Backups) {
+    registry::MemoryStore store;
+    TempFolder folder;
+    const std::string text =
+        "Windows Registry Editor Version 5.00\r\n\r\n"
+        "[HKEY_CURRENT_USER\\Software\\UniTest\\Sub\xE6\x9D\x8E]\r\n"
+        "\"\xE5\x90\x8D\xE5\x89\x8D\"=\"C:\\\\Apps\\\\\xE7\x8E\x8B\\\\app.exe\"\r\n"
+        "\"odd\"=hex(7):41,00,42\r\n"
+        "\r\n";
+    folder.Write("wide.reg", "\xFF\xFE" + Utf16(text));
+    repair::StoreImporter importer(store);
+    const registry::FileStatus status = importer.Import(folder.File("wide.reg"));
+    ASSERT_TRUE(status) << status.Message;
+    const std::string key = "Software\\UniTest\\Sub\xE6\x9D\x8E";
+    EXPECT_EQ(ValueOf(store, registry::kCurrentUser, key, "\xE5\x90\x8D\xE5\x89\x8D"),
+              SzValue("C:\\Apps\\\xE7\x8E\x8B\\app.exe"));
+    EXPECT_EQ(ValueOf(store, registry::kCurrentUser, key, "odd"),
+              (registry::RawValue{registry::kRegMultiSz, std::string("A\0B", 3)}));
 }
 
 // Records what it is handed; fails for the paths it is told to.
@@ -370,7 +433,7 @@ TEST(BackupRestore, LaterBackupsWinWhenTheyHoldTheSameValue) {
             EXPECT_TRUE(outcome.Status) << outcome.Status.Message;
         }
         EXPECT_EQ(ValueOf(store, registry::kCurrentUser, "Software\\App", "Path"),
-                  (registry::RawValue{registry::kRegSz, std::string(expected) + '\0'}));
+                  SzValue(expected));
     }
 }
 

@@ -37,7 +37,7 @@ void Populate(RepairMachine& m) {
     const std::string other = std::string(kApp) + "\\Other";
     m.Raw(tree, "blob", 3, std::string(30000, '\x5A'))
         .Text(tree + "\\Sub", "victim", "C:\\victim.exe")
-        .Raw(tree + "\\Sub\\Deeper", "multi", 7, "a\0b\0\0"s)
+        .Raw(tree + "\\Sub\\Deeper", "multi", 7, MultiSzValue({"a", "b"}).Bytes)
         .Raw(other, "blob", 3, std::string(30000, '\x33'))
         .Text(kApp, "old", "C:\\old.exe")
         .Number(kApp, "count", 3);

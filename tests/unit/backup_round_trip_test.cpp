@@ -1,7 +1,8 @@
 // Round trip of backup and restore over random registry trees: every value type, names and
-// data with quotes, backslashes, control and high ANSI characters, long binary values,
+// data drawn from all of Unicode (supplementary characters and lone surrogates included), odd
+// and empty string data, quotes, backslashes, control characters, long binary values,
 // multi-strings and deep keys. Each tree is backed up and repaired (keys and values deleted,
-// values changed), then the backup is applied with the program's own importer; the registry
+// values changed), then the backup is restored with the program's own importer; the registry
 // must then be the one from before, key for key and byte for byte.
 #include <gtest/gtest.h>
 
@@ -10,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "registry/regfile.h"
 #include "registry/text.h"
+#include "repair/backup_restore.h"
 #include "repair/repair_executor.h"
 #include "support/random_registry_tree.h"
 #include "support/registry_snapshot.h"
@@ -27,8 +28,9 @@ TEST(BackupRoundTrip, RestoringTheBackupGivesBackEveryKeyAndValueExactly) {
     static const char* kRoots[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
                                    "HKEY_USERS", "HKEY_CURRENT_CONFIG"};
     std::mt19937 rng(kSeed);
-    TreeMaker maker(rng);
+    TreeMaker maker(rng, TreeOptions{true});
     int changedTrees = 0;
+    int wide = 0;  // backups written as version 5
     for (int t = 0; t < kTrees; ++t) {
         SCOPED_TRACE("tree " + std::to_string(t));
         RepairMachine m;
@@ -54,12 +56,17 @@ TEST(BackupRoundTrip, RestoringTheBackupGivesBackEveryKeyAndValueExactly) {
             EXPECT_NE(Snapshot(m.Store), before);
         }
 
-        const registry::RegFileStatus restored = registry::LoadRegFile(m.BackupPath(), m.Store);
+        repair::StoreImporter importer(m.Store);
+        const registry::FileStatus restored = importer.Import(m.BackupPath());
         ASSERT_TRUE(restored) << restored.Message;
-        ASSERT_EQ(Snapshot(m.Store), before);
+        const RegistrySnapshot after = Snapshot(m.Store);
+        ASSERT_TRUE(after == before) << DescribeDifference(after, before);
+        wide += m.Folder.Read("backup.reg").starts_with("\xFF\xFE") ? 1 : 0;
     }
     // Nearly every tree had something to change; the restore was really tested.
     EXPECT_GT(changedTrees, kTrees * 3 / 4);
+    // Names and data outside code page 1252 made most backups version 5 files.
+    EXPECT_GT(wide, kTrees / 2);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// The backup blocks: value lines from a value's text form, escaping, the key-tree collection
-// order and whole-key blocks, and the agreement of the exact writer with the text-form lines
-// for every value that the text form holds completely.
+// The backup blocks: values from a value's text form, escaping, the key-tree collection order,
+// whole-key and value blocks, the agreement of the text form with the value wherever the text
+// form is complete, and the backup file's choice between REGEDIT4 and version 5.
 #include "repair/backup_writer.h"
 
 #include <gmock/gmock.h>
@@ -9,16 +9,22 @@
 #include <string>
 #include <vector>
 
+#include "registry/code_page.h"
+#include "registry/durable_file.h"
 #include "registry/regfile_writer.h"
 #include "support/fake_machine.h"
+#include "support/raw_values.h"
+#include "support/temp_folder.h"
 
 namespace hivewarden::testing {
 namespace {
 
 using namespace std::string_literals;
 using repair::CollectKeyTree;
-using repair::FormatValueLine;
 using repair::KeyTree;
+using ::testing::HasSubstr;
+
+const registry::RegWriteFormat kAnsi = registry::RegWriteFormat::Regedit4(Windows1252());
 
 std::string HexPairsOf(const std::string& bytes) {
     FakeProbes probes;
@@ -44,7 +50,17 @@ TEST(BackupWriter, EscapesBackslashesAndQuotesOnce) {
     }
 }
 
-TEST(BackupWriter, ValueLinesFromTheTextForm) {
+// The line a value's text form gives in a REGEDIT4 backup; empty when it stands for nothing.
+std::string TextFormLine(std::string_view name, std::string_view data, std::int32_t type) {
+    const std::optional<registry::RawValue> value = repair::ValueFromTextForm(data, type);
+    if (!value) return {};
+    std::string line;
+    std::string error;
+    EXPECT_TRUE(registry::FormatRawValueLine(name, *value, kAnsi, line, error)) << error;
+    return line;
+}
+
+TEST(BackupWriter, ValuesFromTheTextForm) {
     struct Case {
         const char* name;
         std::string valueName;
@@ -73,42 +89,43 @@ TEST(BackupWriter, ValueLinesFromTheTextForm) {
         {"multi-string text with inner NULs", "m", "a\0b\0"s, 1, R"("m"=hex(1):61,00,62,00,00)"},
         {"number text that is no number", "n", "abc", 4, ""},
         {"binary text that is no hex", "b", "zz \r\n", 3, ""},
-        {"name with a NUL", "a\0b"s, "x", 1, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(FormatValueLine(c.valueName, c.data, c.type), c.line);
+        EXPECT_EQ(TextFormLine(c.valueName, c.data, c.type), c.line);
     }
+    // Text is stored as Windows stores REG_SZ, in any script.
+    EXPECT_EQ(repair::ValueFromTextForm("\xE6\x9D\x8E\xE6\x98\x8E", 1), SzValue("\xE6\x9D\x8E\xE6\x98\x8E"));
 }
 
 TEST(BackupWriter, BinaryTextFormHoldsAtMost255Bytes) {
     std::string bytes;
     for (int i = 0; i < 300; ++i) bytes += static_cast<char>(i);
-    const std::string line = FormatValueLine("b", HexPairsOf(bytes), 3);
-    EXPECT_EQ(line.size(), std::string(R"("b"=hex:)").size() + 255 * 3);
-    EXPECT_THAT(line, ::testing::EndsWith("FC,FD,FE,"));
+    const std::optional<registry::RawValue> value = repair::ValueFromTextForm(HexPairsOf(bytes), 3);
+    ASSERT_TRUE(value);
+    EXPECT_EQ(value->Bytes, bytes.substr(0, 255));
 }
 
-// For every value the text form holds completely, the exact writer gives the very same line.
-TEST(BackupWriter, ExactLinesEqualTextFormLinesWhereTheTextFormIsComplete) {
+// For every value the text form holds completely, the text form stands for that very value.
+TEST(BackupWriter, TheTextFormGivesBackTheValueWhereItIsComplete) {
     FakeProbes probes;
     const std::vector<registry::RawValue> values = {
-        {1, "C:\\A \"B\"\0"s}, {1, "\0"s},
-        {1, "tab\there\0"s},   {1, "\xE4\xFF\0"s},
-        {4, "\0\0\0\0"s},      {4, "\xFF\xFF\xFF\xFF"s},
-        {4, "\x10\0\0\0"s},    {3, ""},
-        {3, "\x01\x0A\xFF"s},  {3, std::string(255, '\x5A')},
+        SzValue("C:\\A \"B\""),
+        SzValue(""),
+        SzValue("tab\there"),
+        SzValue("\xC3\xA4\xC3\xBF \xE6\x9D\x8E \xF0\x9F\x98\x80"),
+        {4, "\0\0\0\0"s},
+        {4, "\xFF\xFF\xFF\xFF"s},
+        {4, "\x10\0\0\0"s},
+        {3, ""},
+        {3, "\x01\x0A\xFF"s},
+        {3, std::string(255, '\x5A')},
     };
-    for (const std::string& name : {""s, "Name"s, "q\"b\\"s}) {
-        for (const registry::RawValue& value : values) {
-            SCOPED_TRACE("type " + std::to_string(value.Type) + " size " +
-                         std::to_string(value.Bytes.size()) + " name " + name);
-            const registry::ValueText text = registry::ConvertValueToText(value, probes);
-            std::string exact;
-            std::string error;
-            ASSERT_TRUE(registry::FormatRawValueLine(name, value, exact, error));
-            EXPECT_EQ(exact, FormatValueLine(name, text.Data, text.Type));
-        }
+    for (const registry::RawValue& value : values) {
+        SCOPED_TRACE("type " + std::to_string(value.Type) + " size " +
+                     std::to_string(value.Bytes.size()));
+        const registry::ValueText text = registry::ConvertValueToText(value, probes);
+        EXPECT_EQ(repair::ValueFromTextForm(text.Data, text.Type), value);
     }
 }
 
@@ -160,15 +177,15 @@ TEST(BackupWriter, WholeKeyBlockGolden) {
     const std::string base = "HKEY_LOCAL_MACHINE\\Software\\Vendor\\App";
     machine.Text(base, "", "C:\\App\\app.exe")
         .Raw(base, "Flags", 3, "\x01\x0A\xFF"s)
-        .Raw(base + "\\Sub", "Env", 2, "%WINDIR%\0"s)
+        .Raw(base + "\\Sub", "Env", 2, SzBytes("%WINDIR%"))
         .Number(base + "\\Sub", "n", 0xFFFFFFFFu)
         .Key(base + "\\Sub\\Leaf");
     KeyTree tree;
     CollectKeyTree(tree, "Software\\Vendor\\App", registry::kLocalMachine, true, machine.Access);
-    std::string block;
+    registry::RegLines lines;
     std::string error;
-    ASSERT_TRUE(repair::FormatWholeKeyBlock(tree, block, error)) << error;
-    EXPECT_EQ(block,
+    ASSERT_TRUE(repair::AddWholeKeyBlock(tree, lines, error)) << error;
+    EXPECT_EQ(registry::FormatRegLines(lines, kAnsi),
               "\r\n[HKEY_LOCAL_MACHINE\\Software\\Vendor\\App]\r\n"
               "@=\"C:\\\\App\\\\app.exe\"\r\n"
               "\"Flags\"=hex:01,0A,FF,\r\n"
@@ -186,22 +203,84 @@ TEST(BackupWriter, KeyWithoutValuesOrSubkeysGivesItsKeyLineBetweenEmptyLines) {
         SCOPED_TRACE(path);
         KeyTree tree;
         CollectKeyTree(tree, path, registry::kCurrentUser, true, machine.Access);
-        std::string block;
+        registry::RegLines lines;
         std::string error;
-        ASSERT_TRUE(repair::FormatWholeKeyBlock(tree, block, error));
-        EXPECT_EQ(block, "\r\n[HKEY_CURRENT_USER\\" + std::string(path) + "]\r\n\r\n");
+        ASSERT_TRUE(repair::AddWholeKeyBlock(tree, lines, error));
+        EXPECT_EQ(registry::FormatRegLines(lines, kAnsi),
+                  "\r\n[HKEY_CURRENT_USER\\" + std::string(path) + "]\r\n\r\n");
     }
 }
 
-TEST(BackupWriter, ValueBlocks) {
-    std::string block;
+TEST(BackupWriter, ABlockThatCannotBeWrittenAddsNothing) {
+    FakeMachine machine;
+    machine.Text("HKEY_CURRENT_USER\\Software\\V\\K", "fine", "x")
+        .Text("HKEY_CURRENT_USER\\Software\\V\\K\\Sub", "bad\0name"s, "y");
+    KeyTree tree;
+    CollectKeyTree(tree, "Software\\V\\K", registry::kCurrentUser, true, machine.Access);
+    registry::RegLines lines;
     std::string error;
-    ASSERT_TRUE(
-        repair::FormatValueBlock("HKEY_CURRENT_USER\\K", "\"a\"=\"b\"", true, block, error));
-    EXPECT_EQ(block, "[HKEY_CURRENT_USER\\K]\r\n\"a\"=\"b\"\r\n\r\n");
-    ASSERT_TRUE(repair::FormatValueBlock("HKEY_CURRENT_USER\\K", "", false, block, error));
-    EXPECT_EQ(block, "[HKEY_CURRENT_USER\\K]\r\n\r\n");
-    EXPECT_FALSE(repair::FormatValueBlock("Nowhere\\K", "x", true, block, error));
+    EXPECT_FALSE(repair::AddWholeKeyBlock(tree, lines, error));
+    EXPECT_THAT(error, HasSubstr("NUL"));
+    EXPECT_THAT(error, HasSubstr("HKEY_CURRENT_USER\\Software\\V\\K\\Sub"));
+    EXPECT_TRUE(lines.Empty());
+    EXPECT_FALSE(repair::AddValueBlock("HKEY_CURRENT_USER\\K", "a\0b"s, SzValue("x"), true,
+                                       lines, error));
+    EXPECT_TRUE(lines.Empty());
+}
+
+TEST(BackupWriter, ValueBlocks) {
+    registry::RegLines lines;
+    std::string error;
+    ASSERT_TRUE(repair::AddValueBlock("HKEY_CURRENT_USER\\K", "a", SzValue("b"), true, lines, error));
+    EXPECT_EQ(registry::FormatRegLines(lines, kAnsi),
+              "[HKEY_CURRENT_USER\\K]\r\n\"a\"=\"b\"\r\n\r\n");
+    lines.Clear();
+    ASSERT_TRUE(repair::AddValueBlock("HKEY_CURRENT_USER\\K", "a", std::nullopt, false, lines,
+                                      error));
+    EXPECT_EQ(registry::FormatRegLines(lines, kAnsi), "[HKEY_CURRENT_USER\\K]\r\n\r\n");
+    lines.Clear();
+    EXPECT_FALSE(repair::AddValueBlock("Nowhere\\K", "a", SzValue("b"), true, lines, error));
+    EXPECT_TRUE(lines.Empty());
+}
+
+// The backup file takes REGEDIT4 exactly as before while every entry fits the code page; a
+// single name outside it makes the whole file version 5.
+TEST(BackupWriter, TheFileIsRegedit4UnlessAnEntryDoesNotFit) {
+    const auto block = [](std::string_view key, std::string_view name, std::string_view data) {
+        registry::RegLines lines;
+        std::string error;
+        EXPECT_TRUE(repair::AddValueBlock(key, name, SzValue(data), true, lines, error));
+        return lines;
+    };
+    struct Case {
+        const char* name;
+        const CodePage* codePage;
+        bool cjk;
+        std::string bytes;
+    };
+    const std::string ansiBody =
+        "[HKEY_CURRENT_USER\\K]\r\n\"Caf\xC3\xA9\"=\"C:\\\\J\xC3\xBCrgen\"\r\n\r\n";
+    const std::string cjkBody = "[HKEY_CURRENT_USER\\\xE6\xB5\x8B]\r\n\"a\"=\"b\"\r\n\r\n";
+    const Case cases[] = {
+        {"code page 1252 text", &Windows1252(), false,
+         "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\K]\r\n\"Caf\xE9\"=\"C:\\\\J\xFCrgen\"\r\n\r\n"},
+        {"one CJK key", &Windows1252(), true,
+         "\xFF\xFE"s + Utf16("Windows Registry Editor Version 5.00\r\n\r\n" + ansiBody + cjkBody)},
+        {"no code page: always version 5", nullptr, false,
+         "\xFF\xFE"s + Utf16("Windows Registry Editor Version 5.00\r\n\r\n" + ansiBody)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        auto file = registry::MakeDurableFile();
+        repair::BackupFile backup(*file, c.codePage);
+        ASSERT_TRUE(backup.Open(folder.File("b.reg")));
+        backup.Add(block("HKEY_CURRENT_USER\\K", "Caf\xC3\xA9", "C:\\J\xC3\xBCrgen"));
+        if (c.cjk) backup.Add(block("HKEY_CURRENT_USER\\\xE6\xB5\x8B", "a", "b"));
+        ASSERT_TRUE(backup.Close());
+        EXPECT_EQ(folder.Read("b.reg"), c.bytes);
+        EXPECT_EQ(backup.Format().IsRegedit4(), c.codePage && !c.cjk);
+    }
 }
 
 }  // namespace

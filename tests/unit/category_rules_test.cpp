@@ -63,6 +63,13 @@ const Case kCases[] = {
     {"vxd driver", Rule::Driver, "", "C:\\Windows\\System\\vmm.vxd", true},
     {"extension not at the end", Rule::Driver, "", "a.sys ", false},
     {"longer extension", Rule::Driver, "", "a.sysx", false},
+    // Characters, not bytes, count; and the ending is compared in upper case by the
+    // registry's rule, where the long s is "S".
+    {"five characters of which one is Greek", Rule::Driver, "", "\xCE\xB1.sys", true},
+    {"four characters in five bytes", Rule::Driver, "", "\xC3\xA9.sy", false},
+    {"Chinese driver name", Rule::Driver, "", "C:\\\xE9\xA9\xB1\xE5\x8A\xA8.VXD", true},
+    {"long s in the ending", Rule::Driver, "", "a.\xC5\xBFys", true},
+    {"ending in another script", Rule::Driver, "", "a.\xD1\x81ys", false},  // Cyrillic es
     // Sounds.
     {"sound under Apps\\.Default", Rule::Sound,
      "HKEY_CURRENT_USER\\AppEvents\\Schemes\\Apps\\.Default\\SystemAsterisk\\.Current",

@@ -3,7 +3,8 @@
 // would delete and writes the result to a .reg file; a second scan finds only what was left
 // at Ignore; restoring the backup brings every finding back. Edited scan JSON drives repair,
 // dry runs change nothing, and bad names, bad input and failing backups stop before anything
-// is written.
+// is written. A registry of names in many scripts goes through clean, search and restore
+// without losing a byte, and REGEDIT4 files of other code pages are read with --codepage.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -25,6 +26,7 @@
 #include "repair/backup_catalogue.h"
 #include "support/cli_runner.h"
 #include "support/lnk_builder.h"
+#include "support/raw_values.h"
 #include "support/registry_snapshot.h"
 #include "support/temp_folder.h"
 
@@ -277,16 +279,19 @@ TEST_F(CleanCommandTest, RepairAppliesTheActionsOfEditedScanJson) {
     };
     EXPECT_EQ(value(registry::kCurrentUser, "Software\\Inkwell Software\\Inkwell\\Recent File List",
                     "File5"),
-              (registry::RawValue{registry::kRegSz, std::string("C:\\Neu\\Caf\xE9.doc") + '\0'}));
+              SzValue("C:\\Neu\\Caf\xC3\xA9.doc"));
     EXPECT_EQ(value(registry::kCurrentUser, "Software\\Orbit Software\\Orbit Net\\Settings",
                     "DownloadDir"),
-              (registry::RawValue{registry::kRegSz, std::string("D:\\Downloads") + '\0'}));
+              SzValue("D:\\Downloads"));
     EXPECT_EQ(value(registry::kLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Setup",
                     "SourcePath"),
               std::nullopt);
 
     // The backup holds the old data of the changed value and nothing of the ignored one.
-    const std::string backup = ReadBytes(program_ + "edited.reg");
+    // The sample's HKCU holds names beyond code page 1252, so its backup is a version 5 file.
+    const std::string bytes = ReadBytes(program_ + "edited.reg");
+    const std::string backup =
+        bytes.rfind("\xFF\xFE", 0) == 0 ? Utf8FromUtf16Le(bytes.substr(2)) : bytes;
     std::string escaped;
     for (char c : oldData) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
     EXPECT_THAT(backup, HasSubstr("\"File5\"=\"" + escaped + "\"\r\n"));
@@ -632,6 +637,117 @@ TEST_F(SmallMachineTest, NothingToFixWritesNoBackup) {
     std::string error;
     ASSERT_TRUE(repair::ListBackups(program_, names, error)) << error;
     EXPECT_THAT(names, IsEmpty());
+}
+
+// A registry of names in many scripts (the version 5 fixture of the .reg reader tests: CJK,
+// Greek, Arabic and emoji in keys, value names and data, the keys Software\UniTest\测试 and
+// \测验 that an ANSI conversion would make one, odd byte counts, an unterminated and an empty
+// string, lone surrogates) over a drive C: whose folders have such names too.
+class MultiScriptMachineTest : public ::testing::Test {
+  protected:
+    MultiScriptMachineTest() {
+        registry_ = tmp_.File("machine.reg");
+        fs::copy_file(HW_TEST_DATA "/regfile/multiscript_v5.reg", registry_);
+        original_ = ReadBytes(registry_);
+        const fs::path c = tmp_.File("c");
+        for (const char* folder : {"Apps/\xE6\x9D\x8E\xE6\x98\x8E", "Apps/\xCE\xA9mega",
+                                   "Apps/\xF0\x9F\x98\x80"}) {
+            fs::create_directories(c / folder);
+            WriteBytes(c / folder / "app.exe", "MZ");
+        }
+        fs::create_directories(c / "Users/x/Desktop/test");
+        WriteBytes(c / "Users/x/Desktop/test/\xD8\xAA\xD8\xAC\xD8\xB1\xD8\xA8\xD8\xA9.txt", "t");
+        fs::create_directory(tmp_.File("program"));
+        program_ = (fs::path(tmp_.File("program")) / "").string();
+    }
+
+    RegistrySnapshot Original() const {
+        registry::MemoryStore store;
+        EXPECT_TRUE(registry::ApplyRegFile(registry::ParseRegFile(original_, "original").File,
+                                           store));
+        return Snapshot(store);
+    }
+
+    static RegistrySnapshot Load(const std::string& path) {
+        registry::MemoryStore store;
+        const registry::RegFileStatus status = registry::LoadRegFile(path, store);
+        EXPECT_TRUE(status) << status.Message;
+        return Snapshot(store);
+    }
+
+    TempFolder tmp_;
+    std::string registry_;
+    std::string original_;
+    std::string program_;
+};
+
+constexpr const char* kUniTest = "HKEY_CURRENT_USER\\Software\\UniTest";
+constexpr const char* kBackupName = "\xE5\xA4\x87\xE4\xBB\xBD";  // 备份
+
+TEST_F(MultiScriptMachineTest, CleanDeletesOnlyWhatIsMissingAndNeverMergesTwoKeys) {
+    const CliResult r = RunCli({"clean", "--registry", registry_, "--drive", "C=" + tmp_.File("c"),
+                                "--program-folder", program_, "--options", "1", "--no-shortcuts",
+                                "--backup", kBackupName});
+    ASSERT_EQ(r.Code, cli::kExitOk) << r.Err;
+    EXPECT_THAT(r.Out, HasSubstr("Kestovar Hivewarden will repair 1 errors.\n"));
+    EXPECT_THAT(r.Out, HasSubstr("Registry written to " + registry_ + "\n"));
+    // Written back as version 5: both keys are there, only the missing path is gone.
+    ASSERT_TRUE(ReadBytes(registry_).starts_with("\xFF\xFE"));
+    const RegistrySnapshot after = Load(registry_);
+    RegistrySnapshot expected = Original();
+    expected[std::string(kUniTest) + "\\Sub\xE6\x9D\x8E"].Values.erase("missing");
+    EXPECT_TRUE(after == expected) << DescribeDifference(after, expected);
+    EXPECT_EQ(after.count(std::string(kUniTest) + "\\\xE6\xB5\x8B\xE8\xAF\x95"), 1u);
+    EXPECT_EQ(after.count(std::string(kUniTest) + "\\\xE6\xB5\x8B\xE9\xAA\x8C"), 1u);
+
+    // The backup, named in CJK, is found as typed and restores the file byte for byte.
+    ASSERT_TRUE(fs::exists(program_ + kBackupName + ".reg"));
+    const CliResult restore = RunCli({"backups", "--program-folder", program_, "restore",
+                                      kBackupName, "--registry", registry_});
+    ASSERT_EQ(restore.Code, cli::kExitOk) << restore.Err;
+    EXPECT_EQ(ReadBytes(registry_), original_);
+}
+
+TEST_F(MultiScriptMachineTest, SearchDeleteSaveAndRestoreGiveBackEveryByte) {
+    const std::string saved = tmp_.File("saved.reg");
+    const CliResult search = RunCli({"search", "--registry", registry_, "--program-folder",
+                                     program_, "--delete", "--backup", kBackupName,
+                                     "--save-registry", saved, "\\Apps\\"});
+    ASSERT_EQ(search.Code, cli::kExitOk) << search.Err;
+    EXPECT_EQ(ReadBytes(registry_), original_);  // --save-registry writes elsewhere
+    ASSERT_TRUE(ReadBytes(saved).starts_with("\xFF\xFE"));
+    const RegistrySnapshot deleted = Load(saved);
+    EXPECT_EQ(deleted.at(kUniTest).Values.count("\xE5\x90\x8D\xE5\x89\x8D"), 0u);  // 名前
+    EXPECT_EQ(deleted.at(kUniTest).Values.count("odd multi"), 1u);
+
+    const std::string restored = tmp_.File("restored.reg");
+    const CliResult restore =
+        RunCli({"backups", "--program-folder", program_, "restore", kBackupName, "--registry",
+                saved, "--output", restored});
+    ASSERT_EQ(restore.Code, cli::kExitOk) << restore.Err;
+    const RegistrySnapshot after = Load(restored);
+    const RegistrySnapshot before = Original();
+    EXPECT_TRUE(after == before) << DescribeDifference(after, before);
+}
+
+// REGEDIT4 files of another code page: --codepage reads their names and data exactly; an
+// unknown code page is refused.
+TEST_F(MultiScriptMachineTest, CodepageReadsRegedit4FilesOfThatCodePage) {
+    // HKEY_CURRENT_USER\Software\Привет, "Путь"="C:\Нет\app.exe" in code page 1251.
+    const std::string cyrillic =
+        tmp_.Write("cp1251.reg",
+                   "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\\xCF\xF0\xE8\xE2\xE5\xF2]\r\n"
+                   "\"\xCF\xF3\xF2\xFC\"=\"C:\\\\\xCD\xE5\xF2\\\\app.exe\"\r\n\r\n");
+    const CliResult r = RunCli({"search", "--registry", cyrillic, "--codepage", "1251", "--json",
+                                "\xD0\x9D\xD0\xB5\xD1\x82"});  // Нет
+    ASSERT_EQ(r.Code, cli::kExitOk) << r.Err;
+    EXPECT_THAT(r.Out, HasSubstr("C:\\\\\xD0\x9D\xD0\xB5\xD1\x82\\\\app.exe"));
+    EXPECT_THAT(r.Out, HasSubstr("\xD0\x9F\xD1\x83\xD1\x82\xD1\x8C"));  // Путь
+
+    const CliResult unknown =
+        RunCli({"search", "--registry", cyrillic, "--codepage", "99999", "x"});
+    EXPECT_EQ(unknown.Code, cli::kExitUsage);
+    EXPECT_THAT(unknown.Err, HasSubstr("--codepage 99999: unknown code page 99999"));
 }
 
 }  // namespace

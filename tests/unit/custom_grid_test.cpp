@@ -14,6 +14,7 @@
 #include "engine/scan_state.h"
 #include "support/fake_machine.h"
 #include "support/local_time.h"
+#include "support/raw_values.h"
 #include "support/temp_folder.h"
 
 namespace hivewarden::testing {
@@ -362,7 +363,7 @@ TEST_F(CustomRepairRun, RowsBecomeDeletionsAndReplacementsAfterABackup) {
     // A number value replaced becomes a text value.
     registry::RawValue level;
     ASSERT_TRUE(m_.Access.ReadRaw(registry::kCurrentUser, "Software\\Acme", "AcmeLevel", level));
-    EXPECT_EQ(level, (registry::RawValue{registry::kRegSz, std::string("twelve") + '\0'}));
+    EXPECT_EQ(level, SzValue("twelve"));
     EXPECT_EQ(Data("Software\\Acme", "Keep"), "acme keeps");  // ignored
     EXPECT_FALSE(m_.Access.KeyExists(registry::kCurrentUser, "Software\\Acme\\AcmeSub"));
     EXPECT_EQ(doneCalls_, (std::vector<std::pair<bool, std::int32_t>>{{false, 2}}));

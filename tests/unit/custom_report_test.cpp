@@ -8,6 +8,8 @@
 #include <string>
 
 #include "custom/custom_grid.h"
+#include "registry/code_page.h"
+#include "registry/text_file.h"
 
 namespace hivewarden::testing {
 namespace {
@@ -62,6 +64,30 @@ TEST(CustomReport, ReportFollowsTheActionsChosenSoFar) {
     EXPECT_EQ(Report(grid),
               "Action;String;Index;Fixed Value;Location\r\n"
               "Replace by;String Found (a) - abc;1;xyz;HKEY_CURRENT_USER\\A\\v\r\n");
+}
+
+TEST(CustomReport, TextKeepsEveryScriptAndTheFileFitsTheCodePageWhenItCan) {
+    const std::string header = "Action;String;Index;Fixed Value;Location\r\n";
+    CustomGrid grid;
+    grid.Rows = {{"Value", "Replace", "String Found (\xC3\xA9t\xC3\xA9) - \xC3\xA9t\xC3\xA9", 1, "",
+                  "HKEY_CURRENT_USER\\Software\\v"}};  // "été"
+    const std::string ansiText = header +
+                                 "Replace;String Found (\xC3\xA9t\xC3\xA9) - \xC3\xA9t\xC3\xA9;1;;"
+                                 "HKEY_CURRENT_USER\\Software\\v\r\n";
+    EXPECT_EQ(custom::CustomReportText(grid), ansiText);
+    EXPECT_EQ(Report(grid), ansiText);
+    EXPECT_EQ(
+        EncodeTextFile(custom::CustomReportText(grid), Windows1252()),
+        header +
+            "Replace;String Found (\xE9t\xE9) - \xE9t\xE9;1;;HKEY_CURRENT_USER\\Software\\v\r\n");
+
+    grid.Rows.push_back({"Key", "Delete", "String Found (\xE6\xB5\x8B)", 2, "",
+                         "HKEY_LOCAL_MACHINE\\Software\\\xE6\xB5\x8B\xE8\xAF\x95"});  // 测, 测试
+    const std::string text = ansiText +
+                             "Delete;String Found (\xE6\xB5\x8B);2;;"
+                             "HKEY_LOCAL_MACHINE\\Software\\\xE6\xB5\x8B\xE8\xAF\x95\r\n";
+    EXPECT_EQ(custom::CustomReportText(grid), text);
+    EXPECT_EQ(EncodeTextFile(custom::CustomReportText(grid), Windows1252()), "\xEF\xBB\xBF" + text);
 }
 
 TEST(CustomReport, AFailingStreamIsReported) {

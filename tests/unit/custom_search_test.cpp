@@ -11,6 +11,7 @@
 #include "custom/search_terms.h"
 #include "support/counting_store.h"
 #include "support/fake_machine.h"
+#include "support/raw_values.h"
 
 namespace hivewarden::testing {
 namespace {
@@ -79,8 +80,29 @@ TEST(SearchTerms, MatchSearchTermsPicksTheFirstListedTextTheTextContains) {
         {"a star is an ordinary character", {"r*n"}, "br*nd", "r*n"},
         {"spaces are kept", {"foo bar"}, "foobar", ""},
         {"leading space kept and matched", {" bar"}, "foo bar", " bar"},
-        {"ANSI accented letters fold", {"caf\xE9"}, "CAF\xC9 NOIR", "caf\xE9"},
-        {"y diaeresis folds to its capital", {"\xFF"}, "\x9F", "\xFF"},
+        {"accented letters fold", {"caf\xC3\xA9"}, "CAF\xC3\x89 NOIR", "caf\xC3\xA9"},
+        {"y diaeresis folds to its capital", {"\xC3\xBF"}, "\xC5\xB8", "\xC3\xBF"},
+        {"Greek folds", {"\xCF\x89mega"}, "C:\\APPS\\\xCE\xA9MEGA", "\xCF\x89mega"},
+        {"final sigma folds like sigma",
+         {"\xCF\x82"},
+         "\xCE\x9F\xCE\x94\xCE\x9F\xCE\xA3",
+         "\xCF\x82"},
+        {"Cyrillic folds",
+         {"\xD0\xB4\xD0\xBE\xD0\xBA"},
+         "\xD0\x94\xD0\x9E\xD0\x9A.txt",
+         "\xD0\xB4\xD0\xBE\xD0\xBA"},
+        {"Chinese has no case",
+         {"\xE6\x9D\x8E\xE6\x98\x8E"},
+         "C:\\Apps\\\xE6\x9D\x8E\xE6\x98\x8E\\a",
+         "\xE6\x9D\x8E\xE6\x98\x8E"},
+        {"another Chinese name", {"\xE6\x9D\x8E"}, "C:\\Apps\\\xE7\x8E\x8B", ""},
+        {"emoji", {"\xF0\x9F\x98\x80"}, "a \xF0\x9F\x98\x80 b", "\xF0\x9F\x98\x80"},
+        {"sharp s is not SS (no simple capital)",
+         {"stra\xC3\x9F"
+          "e"},
+         "STRASSE",
+         ""},
+        {"a look-alike is another letter", {"\xCE\xA9"}, "Omega", ""},
         {"hex pairs of binary data", {"0a 1b"}, "0A 1B 00 ", "0a 1b"},
         {"signed number digits", {"-1"}, "-1", "-1"},
         {"text longer than the data", {"abcdef"}, "abc", ""},
@@ -178,8 +200,8 @@ TEST(CustomSearch, DataIsComparedInItsTextForm) {
     m.Number(key, "AllOnes", 0xFFFFFFFFu)
         .Number(key, "Big", 0x80000000u)
         .Raw(key, "Blob", registry::kRegBinary, std::string("\x0A\x1B", 2))
-        .Raw(key, "Expanded", registry::kRegExpandSz, std::string("%SystemRoot%\\x.dll") + '\0')
-        .Raw(key, "Multi", registry::kRegMultiSz, std::string("one\0two\0\0", 9));
+        .Raw(key, "Expanded", registry::kRegExpandSz, SzBytes("%SystemRoot%\\x.dll"))
+        .Raw(key, "Multi", registry::kRegMultiSz, MultiSzValue({"one", "two"}).Bytes);
 
     struct Case {
         const char* name;
@@ -201,6 +223,40 @@ TEST(CustomSearch, DataIsComparedInItsTextForm) {
         for (const CustomHit& hit : result.Hits) names.push_back(hit.ItemName);
         EXPECT_EQ(names, c.valueNames);
     }
+}
+
+// Key names, value names and data in other scripts are searched as they are stored, in any
+// letter case; the hits carry the exact text.
+TEST(CustomSearch, FindsTextsOfEveryScriptInNamesAndData) {
+    FakeMachine m;
+    const std::string key = std::string(kCu) + "\\Software\\\xE6\xB5\x8B\xE8\xAF\x95";  // 测试
+    const std::string liMing = "C:\\Apps\\\xE6\x9D\x8E\xE6\x98\x8E\\app.exe";           // 李明
+    const std::string namae = "\xE5\x90\x8D\xE5\x89\x8D";                               // 名前
+    m.Text(key, "Path", liMing)
+        .Text(key, namae, "plain")
+        .Text(key, "Greek", "C:\\\xCE\xA9MEGA\\o.exe")                                    // ΩMEGA
+        .Text(std::string(kLm) + "\\Software\\Other", "Path", "C:\\Apps\\\xE7\x8E\x8B");  // 王
+    struct Case {
+        const char* name;
+        std::string term;
+        std::vector<std::string> locations;
+    };
+    const Case kCases[] = {
+        {"a key name", "\xE6\xB5\x8B\xE8\xAF\x95", {key}},
+        {"data", "\xE6\x9D\x8E\xE6\x98\x8E", {key + "\\Path"}},
+        {"a value name", namae, {key + "\\" + namae}},
+        {"data in another case", "\xCF\x89mega", {key + "\\Greek"}},  // ωmega
+        {"a character in no name or data", "\xE5\xB1\xB1", {}},       // 山
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        const SearchRun result = Search(m, {c.term});
+        EXPECT_EQ(Locations(result.Hits), c.locations);
+    }
+    const SearchRun data = Search(m, {"\xE6\x9D\x8E\xE6\x98\x8E"});
+    ASSERT_EQ(data.Hits.size(), 1u);
+    EXPECT_EQ(data.Hits[0].ItemData, liMing);
+    EXPECT_EQ(data.Hits[0].ItemName, "Path");
 }
 
 TEST(CustomSearch, HitsComeInDepthFirstPreOrderCurrentUserFirst) {

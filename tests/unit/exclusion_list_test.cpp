@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "registry/code_page.h"
+#include "registry/unicode.h"
 #include "support/temp_folder.h"
 
 namespace hivewarden::testing {
@@ -26,19 +28,19 @@ TEST(ExclusionListFile, EveryLineIsAnEntryAlsoAnEmptyOne) {
     TempFolder folder;
     const std::string path =
         folder.Write("Ignore.ini", "C:\\Temp\\\r\n\r\nd:\\tools\\x.exe\nC:\\Temp\\\r\n");
-    EXPECT_EQ(Entries(LoadExclusionList(path)),
+    EXPECT_EQ(Entries(LoadExclusionList(path, Windows1252())),
               (std::vector<std::string>{"C:\\Temp\\", "", "d:\\tools\\x.exe", "C:\\Temp\\"}));
 }
 
 TEST(ExclusionListFile, LastLineWithoutLineEndIsAnEntry) {
     TempFolder folder;
-    EXPECT_EQ(Entries(LoadExclusionList(folder.Write("Ignore.ini", "a\r\nb"))),
+    EXPECT_EQ(Entries(LoadExclusionList(folder.Write("Ignore.ini", "a\r\nb"), Windows1252())),
               (std::vector<std::string>{"a", "b"}));
 }
 
 TEST(ExclusionListFile, MissingFileGivesAnEmptyList) {
     TempFolder folder;
-    const ExclusionList list = LoadExclusionList(folder.File("Ignore.ini"));
+    const ExclusionList list = LoadExclusionList(folder.File("Ignore.ini"), Windows1252());
     EXPECT_TRUE(list.Empty());
     EXPECT_EQ(list[0], "");
 }
@@ -46,14 +48,15 @@ TEST(ExclusionListFile, MissingFileGivesAnEmptyList) {
 TEST(ExclusionListFile, SaveWritesEachEntryWithCrLfAndNothingElse) {
     TempFolder folder;
     const std::string path = folder.File("Ignore.ini");
-    EXPECT_FALSE(SaveExclusionList(path, ListOf({"C:\\A\\", "C:\\A\\", "", "d:\\x.dll"})));
+    EXPECT_FALSE(
+        SaveExclusionList(path, ListOf({"C:\\A\\", "C:\\A\\", "", "d:\\x.dll"}), Windows1252()));
     EXPECT_EQ(folder.Read("Ignore.ini"), "C:\\A\\\r\nC:\\A\\\r\n\r\nd:\\x.dll\r\n");
 }
 
 TEST(ExclusionListFile, SavingAnEmptyListTruncatesTheFile) {
     TempFolder folder;
     const std::string path = folder.Write("Ignore.ini", "old entry\r\n");
-    EXPECT_FALSE(SaveExclusionList(path, ExclusionList{}));
+    EXPECT_FALSE(SaveExclusionList(path, ExclusionList{}, Windows1252()));
     EXPECT_EQ(folder.Read("Ignore.ini"), "");
 }
 
@@ -61,14 +64,62 @@ TEST(ExclusionListFile, SaveThenLoadGivesTheSameEntries) {
     TempFolder folder;
     const std::string path = folder.File("Ignore.ini");
     const ExclusionList list = ListOf({"C:\\Program Files\\", "", "\\\\server\\share", "x;y"});
-    ASSERT_FALSE(SaveExclusionList(path, list));
-    EXPECT_EQ(Entries(LoadExclusionList(path)), Entries(list));
+    ASSERT_FALSE(SaveExclusionList(path, list, Windows1252()));
+    EXPECT_EQ(Entries(LoadExclusionList(path, Windows1252())), Entries(list));
+}
+
+// Entries the ANSI code page holds are written in it, as they always were; any other list
+// is written as UTF-8 after a byte order mark, so no name turns into "?".
+TEST(ExclusionListFile, SaveUsesTheCodePageWhenItHoldsEveryEntry) {
+    const std::string jurgen = "C:\\J\xC3\xBCrgen";                   // Jürgen
+    const std::string liMing = "C:\\Apps\\\xE6\x9D\x8E\xE6\x98\x8E";  // 李明
+    struct Case {
+        const char* name;
+        std::vector<std::string> entries;
+        std::string bytes;
+    } cases[] = {
+        {"ANSI", {jurgen, "d:\\x"}, "C:\\J\xFCrgen\r\nd:\\x\r\n"},
+        {"UTF-8 with its mark",
+         {jurgen, liMing},
+         "\xEF\xBB\xBF" + jurgen + "\r\n" + liMing + "\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        const std::string path = folder.File("Ignore.ini");
+        ExclusionList list;
+        for (const std::string& e : c.entries) list.Grow() = e;
+        ASSERT_FALSE(SaveExclusionList(path, list, Windows1252()));
+        EXPECT_EQ(folder.Read("Ignore.ini"), c.bytes);
+        EXPECT_EQ(Entries(LoadExclusionList(path, Windows1252())), c.entries);
+    }
+}
+
+TEST(ExclusionListFile, LoadReadsAnsiUtf8AndUtf16) {
+    const std::vector<std::string> entries = {"C:\\J\xC3\xBCrgen", "C:\\\xCE\xA9mega",
+                                              "C:\\\xF0\x9F\x98\x80"};  // Jürgen, Ωmega, 😀
+    const std::string text = entries[0] + "\r\n" + entries[1] + "\r\n" + entries[2] + "\r\n";
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> entries;
+    } cases[] = {
+        {"ANSI", "C:\\J\xFCrgen\r\n", {entries[0]}},
+        {"UTF-8 with its mark", "\xEF\xBB\xBF" + text, entries},
+        {"UTF-16LE with its mark", "\xFF\xFE" + Utf16LeFromUtf8(text), entries},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        EXPECT_EQ(Entries(LoadExclusionList(folder.Write("Ignore.ini", c.bytes), Windows1252())),
+                  c.entries);
+    }
 }
 
 TEST(ExclusionListFile, SaveFailureNamesTheFile) {
     TempFolder folder;
     const std::string path = folder.File("no such folder/Ignore.ini");
-    const auto error = SaveExclusionList(path, ListOf({"C:\\A"}));
+    const auto error = SaveExclusionList(path, ListOf({"C:\\A"}), Windows1252());
     ASSERT_TRUE(error);
     EXPECT_NE(error->find(path), std::string::npos);
 }
@@ -118,12 +169,35 @@ TEST(ExclusionMatching, ValueFindingsContainingAnEntryInUpperCase) {
          false},
         {"empty list excludes nothing", {}, Finding(engine::kValueEntry, "C:\\x"), false},
         {"accented letters compare in upper case",
-         {"c:\\donn\xE9"
+         {"c:\\donn\xC3\xA9"
           "es"},
          Finding(engine::kValueEntry,
-                 "C:\\DONN\xC9"
+                 "C:\\DONN\xC3\x89"
                  "ES\\a.txt"),
          true},
+        {"Greek letters compare in upper case",
+         {"C:\\Apps\\\xCF\x89mega"},                                       // ωmega
+         Finding(engine::kValueEntry, "C:\\APPS\\\xCE\xA9MEGA\\APP.EXE"),  // ΩMEGA
+         true},
+        {"Cyrillic letters compare in upper case",
+         // документы
+         {"\xD0\xB4\xD0\xBE\xD0\xBA\xD1\x83\xD0\xBC\xD0\xB5\xD0\xBD\xD1\x82\xD1\x8B"},
+         Finding(
+             engine::kValueEntry,
+             "C:\\\xD0\x94\xD0\x9E\xD0\x9A\xD0\xA3\xD0\x9C\xD0\x95\xD0\x9D\xD0\xA2\xD0\xAB\\a.doc"),
+         true},
+        {"Chinese entry",
+         {"C:\\Apps\\\xE6\x9D\x8E\xE6\x98\x8E"},  // 李明
+         Finding(engine::kValueEntry, "c:\\apps\\\xE6\x9D\x8E\xE6\x98\x8E\\app.exe"),
+         true},
+        {"another Chinese name is not excluded",
+         {"C:\\Apps\\\xE6\x9D\x8E\xE6\x98\x8E"},                           // 李明
+         Finding(engine::kValueEntry, "C:\\Apps\\\xE7\x8E\x8B\\app.exe"),  // 王
+         false},
+        {"a look-alike is another letter",
+         {"C:\\Apps\\\xCE\xA9mega"},
+         Finding(engine::kValueEntry, "C:\\Apps\\Omega\\app.exe"),
+         false},
         {"no wildcards", {"C:\\*.tmp"}, Finding(engine::kValueEntry, "C:\\a.tmp"), false},
     };
     for (const Case& c : cases) {

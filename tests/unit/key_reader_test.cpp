@@ -11,6 +11,7 @@
 #include "registry/memory_store.h"
 #include "support/counting_store.h"
 #include "support/fake_probes.h"
+#include "support/raw_values.h"
 
 namespace hivewarden::testing {
 namespace {
@@ -22,8 +23,7 @@ class KeyReaderTest : public ::testing::Test {
     KeyReaderTest() {
         const registry::StoreHandle key = memory_.Create(registry::kCurrentUser, "K");
         for (const char* name : {"one", "two", "three"}) {
-            memory_.Write(key, name,
-                          registry::RawValue{registry::kRegSz, std::string(name) + '\0'});
+            memory_.Write(key, name, SzValue(name));
         }
         memory_.Close(key);
         for (const char* sub : {"K\\x", "K\\y"}) {

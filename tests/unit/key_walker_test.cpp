@@ -74,6 +74,33 @@ TEST_F(WalkerTest, ExistingTargetsAreNotReported) {
     EXPECT_EQ(Results().Count(), 0);
 }
 
+// Keys, value names and paths in other scripts: the walk enters every key by its name, the
+// existing targets are found whatever their script and letter case, and each missing one is
+// reported with the exact text of its key, value and path.
+TEST_F(WalkerTest, KeysValuesAndPathsOfEveryScriptAreCheckedExactly) {
+    const std::string uniTest = "HKEY_CURRENT_USER\\Software\\UniTest";
+    const std::string sub = uniTest + "\\Sub\xE6\x9D\x8E";       // Sub李
+    const std::string namae = "\xE5\x90\x8D\xE5\x89\x8D";        // 名前
+    const std::string wang = "C:\\Apps\\\xE7\x8E\x8B\\app.exe";  // 王: missing
+    machine
+        .File("C:\\Apps\\\xE6\x9D\x8E\xE6\x98\x8E\\app.exe")  // 李明
+        .File("C:\\Apps\\\xCF\x89mega\\app.exe")              // ωmega
+        .File("C:\\Apps\\J\xC3\xBCrgen\\app.exe")             // Jürgen
+        .Text(uniTest, "cjk", "C:\\Apps\\\xE6\x9D\x8E\xE6\x98\x8E\\app.exe")
+        .Text(uniTest, "greek", "\"C:\\APPS\\\xCE\xA9MEGA\\APP.EXE\" /s")
+        .Text(uniTest, "latin", "C:\\Apps\\J\xC3\xBCrgen\\app.exe")
+        .Text(uniTest, namae, wang)
+        .Text(sub, "gone", "C:\\Apps\\\xE7\x8E\x8B\\old.exe");
+    Scan(scan::ScanAll);
+    ASSERT_EQ(Results().Count(), 2);
+    EXPECT_EQ(Results()[1].KeyPath, uniTest);
+    EXPECT_EQ(Results()[1].ItemName, namae);
+    EXPECT_EQ(Results()[1].TargetPath, wang);
+    EXPECT_EQ(Results()[2].KeyPath, sub);
+    EXPECT_EQ(Results()[2].ItemName, "gone");
+    EXPECT_EQ(Results()[2].TargetPath, "C:\\Apps\\\xE7\x8E\x8B\\old.exe");
+}
+
 TEST_F(WalkerTest, MissingInProcessServerReportsItsClassKey) {
     const std::string classKey =
         "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Classes\\CLSID\\{0A1B2C3D-0000-0000-0000-000000000001}";

@@ -13,6 +13,7 @@
 #include <system_error>
 #include <vector>
 
+#include "registry/windows_path.h"
 #include "support/temp_folder.h"
 
 namespace hivewarden::testing {
@@ -92,6 +93,10 @@ void ExpectProbes(MappedFiles& files, const std::vector<ProbeCase>& cases) {
     }
 }
 
+MATCHER_P3(IsEntry, name, directory, link, "") {
+    return arg.Name == name && arg.IsDirectory == directory && arg.IsLink == link;
+}
+
 TEST_F(MappedFilesTest, ProbesReadWindowsPaths) {
     MappedFiles files(Config());
     ExpectProbes(
@@ -139,10 +144,67 @@ TEST_F(MappedFilesTest, ProbesReadWindowsPaths) {
             {"last name of dots only names the folder", "C:\\Docs\\. ..", true, true},
             {"last name of dots only after a file", "C:\\Docs\\a.txt\\...", false, false},
             {"inner name of dots only", "C:\\Docs\\...\\a.txt", false, false},
-            {"host name in UTF-8, path in ANSI", "C:\\Caf\xE9\\x.txt", true, false},
-            {"accented letter in other case", "C:\\CAF\xC9\\X.TXT", true, false},
-            {"UTF-8 bytes in the path", "C:\\Caf\xC3\xA9\\x.txt", false, false},
+            {"host name in UTF-8, path in UTF-8", "C:\\Caf\xC3\xA9\\x.txt", true, false},
+            {"accented letter in other case", "C:\\CAF\xC3\x89\\X.TXT", true, false},
+            {"a byte of an ANSI code page is no UTF-8 name", "C:\\Caf\xE9\\x.txt", false, false},
         });
+}
+
+// Host names are UTF-8, as the paths asked about: names in every script are found in any
+// letter case (each UTF-16 unit upper-cased, as NTFS compares), and a look-alike is not the
+// name it resembles.
+TEST_F(MappedFilesTest, NamesInEveryScriptMatchInAnyCase) {
+    const fs::path intl = c_ / "Intl";
+    WriteFile(intl / fs::path(u8"\u03C9mega") / "app.exe", "");    // ωmega
+    WriteFile(intl / fs::path(u8"\u674E\u660E") / "app.exe", "");  // 李明
+    WriteFile(intl / fs::path(u8"J\u00FCrgen") / "app.exe", "");   // Jürgen
+    const fs::path alyosha(u8"\u0410\u043B\u0451\u0448\u0430");           // Алёша
+    WriteFile(intl / alyosha / fs::path(u8"\u043E\u0442\u0447\u0451\u0442.txt"), "");  // отчёт.txt
+    WriteFile(intl / fs::path(u8"\U0001F600.txt"), "");                    // 😀.txt
+    WriteFile(intl / fs::path(u8"\u062A\u062C\u0631\u0628\u0629.txt"), "");  // تجربة.txt
+    // АЛЁША\ОТЧЁТ.TXT
+    const std::string alyoshaReport =
+        "\xD0\x90\xD0\x9B\xD0\x81\xD0\xA8\xD0\x90\\\xD0\x9E\xD0\xA2\xD0\xA7\xD0\x81\xD0\xA2.TXT";
+    MappedFiles files(Config());
+    ExpectProbes(
+        files,
+        {
+            {"Greek as spelt", "C:\\Intl\\\xCF\x89mega\\app.exe", true, false},
+            {"Greek in capitals", "C:\\INTL\\\xCE\xA9MEGA\\APP.EXE", true, false},
+            {"Chinese", "C:\\Intl\\\xE6\x9D\x8E\xE6\x98\x8E\\app.exe", true, false},
+            {"Chinese folder", "C:\\Intl\\\xE6\x9D\x8E\xE6\x98\x8E", true, true},
+            {"another Chinese name is missing", "C:\\Intl\\\xE7\x8E\x8B\\app.exe", false, false},
+            {"Latin in capitals", "C:\\Intl\\J\xC3\x9CRGEN\\APP.EXE", true, false},
+            {"Cyrillic in capitals", "C:\\Intl\\" + alyoshaReport, true, false},
+            {"emoji (a surrogate pair in UTF-16)", "C:\\Intl\\\xF0\x9F\x98\x80.txt", true, false},
+            {"Arabic", "C:\\Intl\\\xD8\xAA\xD8\xAC\xD8\xB1\xD8\xA8\xD8\xA9.txt", true, false},
+            {"a look-alike is another name", "C:\\Intl\\Omega\\app.exe", false, false},
+            {"a letter without its accent is another name", "C:\\Intl\\Jurgen\\app.exe", false,
+             false},
+        });
+    std::vector<DirEntry> entries;
+    ASSERT_TRUE(files.ListDirectory("C:\\INTL", entries));
+    // Case-insensitive order of the UTF-16 units: Latin, Greek, Cyrillic, Arabic, CJK, and a
+    // character beyond U+FFFF with its high surrogate (U+D83D) after them all.
+    EXPECT_THAT(
+        entries,
+        ElementsAre(IsEntry("J\xC3\xBCrgen", true, false), IsEntry("\xCF\x89mega", true, false),
+                    IsEntry("\xD0\x90\xD0\xBB\xD1\x91\xD1\x88\xD0\xB0", true, false),
+                    IsEntry("\xD8\xAA\xD8\xAC\xD8\xB1\xD8\xA8\xD8\xA9.txt", false, false),
+                    IsEntry("\xE6\x9D\x8E\xE6\x98\x8E", true, false),
+                    IsEntry("\xF0\x9F\x98\x80.txt", false, false)));
+}
+
+// A host name that is not UTF-8 (bytes of an old single-byte encoding) is read as
+// Windows-1252, as the names such hosts were written from.
+TEST_F(MappedFilesTest, HostNamesThatAreNotUtf8AreReadAsWindows1252) {
+    if (!kSlashHost) GTEST_SKIP() << "host names are UTF-16 here";
+    WriteFile(c_ / "Intl" / "Ol\xE9.txt", "");
+    MappedFiles files(Config());
+    EXPECT_TRUE(files.FileExists("C:\\Intl\\OL\xC3\x89.TXT"));
+    std::vector<DirEntry> entries;
+    ASSERT_TRUE(files.ListDirectory("C:\\Intl", entries));
+    EXPECT_THAT(entries, ElementsAre(IsEntry("Ol\xC3\xA9.txt", false, false)));
 }
 
 TEST_F(MappedFilesTest, LinksLeadOnlyInsideTheMappedFolders) {
@@ -171,6 +233,26 @@ TEST_F(MappedFilesTest, PathsOfMaxPathCharactersOrMoreDoNotExist) {
     ASSERT_EQ(longest.size(), 259u);
     EXPECT_TRUE(files.IsDirectory(longest));
     EXPECT_FALSE(files.IsDirectory(longest + "\\"));
+}
+
+// The limit counts UTF-16 units, not bytes: 259 units of Chinese and ASCII take far more
+// bytes and are still a path.
+TEST_F(MappedFilesTest, MaxPathCountsCharactersNotBytes) {
+    if (!kSlashHost) GTEST_SKIP() << "host paths this long need the \\\\?\\ form on Windows";
+    std::string outer;
+    std::u8string hostOuter;
+    for (int i = 0; i < 80; ++i) {
+        outer += "\xE5\x90\x8D";  // 名: 3 bytes, one UTF-16 unit
+        hostOuter += u8"\u540D";
+    }
+    const std::string inner(174, 'i');
+    fs::create_directories(c_ / fs::path(hostOuter) / inner);
+    MappedFiles files(Config());
+    const std::string longest = "C:\\" + outer + "\\" + inner;  // 3 + 80 + 1 + 174 = 258
+    ASSERT_EQ(registry::Utf16Length(longest), 258u);
+    EXPECT_TRUE(files.IsDirectory(longest));
+    EXPECT_TRUE(files.IsDirectory(longest + "\\"));     // 259 units
+    EXPECT_FALSE(files.IsDirectory(longest + "\\\\"));  // 260 units: not a path
 }
 
 TEST_F(MappedFilesTest, NetworkPathsAreTheDoubleBackslashOnes) {
@@ -236,10 +318,6 @@ TEST(MappedFilesEnvironment, StandardVariablesFollowTheWindowsDirectory) {
               "D:\\Program Files|D:\\Program Files\\Common Files");
 }
 
-MATCHER_P3(IsEntry, name, directory, link, "") {
-    return arg.Name == name && arg.IsDirectory == directory && arg.IsLink == link;
-}
-
 TEST_F(MappedFilesTest, ListDirectoryGivesNamesInCaseInsensitiveOrderWithFlags) {
     if (kSlashHost) {
         // No Windows name can hold these; the host can.
@@ -254,10 +332,11 @@ TEST_F(MappedFilesTest, ListDirectoryGivesNamesInCaseInsensitiveOrderWithFlags) 
                             IsEntry("sub", true, false)));
 
     ASSERT_TRUE(files.ListDirectory("C:\\", entries));
-    EXPECT_THAT(entries, ElementsAre(IsEntry("Caf\xE9", true, false), IsEntry("Docs", true, false),
-                                     IsEntry("Dup", true, false), IsEntry("Links", true, false),
-                                     IsEntry("Program Files", true, false),
-                                     IsEntry("Windows", true, false)));
+    EXPECT_THAT(
+        entries,
+        ElementsAre(IsEntry("Caf\xC3\xA9", true, false), IsEntry("Docs", true, false),
+                    IsEntry("Dup", true, false), IsEntry("Links", true, false),
+                    IsEntry("Program Files", true, false), IsEntry("Windows", true, false)));
 }
 
 TEST_F(MappedFilesTest, ListDirectoryMarksLinks) {

@@ -1,5 +1,6 @@
 // `hivewarden path` run through the command-line dispatcher with string streams: the JSON
-// object, the plain lines, drive mappings and the Windows directory, and bad arguments.
+// object, the plain lines, drive mappings and the Windows directory, names in any script, and
+// bad arguments.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -13,7 +14,6 @@
 #include "cli/app.h"
 #include "support/cli_runner.h"
 #include "cli/platform_probes.h"
-#include "cli/terminal_text.h"
 #include "support/temp_folder.h"
 
 namespace hivewarden::testing {
@@ -27,8 +27,8 @@ void Touch(const fs::path& file) {
     std::ofstream(file, std::ios::binary) << "x";
 }
 
-// Drive C with an application, a fonts folder and a folder named in UTF-8; drive D with a
-// Windows directory of its own.
+// Drive C with an application, a fonts folder and folders named in other scripts (the host's
+// names are UTF-8); drive D with a Windows directory of its own.
 class PathCommandTest : public ::testing::Test {
   protected:
     PathCommandTest() : root_(fs::path(tmp_.Folder()).parent_path()) {
@@ -36,6 +36,9 @@ class PathCommandTest : public ::testing::Test {
         Touch(root_ / "c" / "Windows" / "Fonts" / "arial.ttf");
         Touch(root_ / "c" / "Windows" / "system32" / "shell32.dll");
         Touch(root_ / "c" / fs::path(u8"Caf\u00e9") / "x.txt");
+        Touch(root_ / "c" / "Apps" / fs::path(u8"\u674e\u660e") / "app.exe");
+        Touch(root_ / "c" / "Apps" / fs::path(u8"\u03c9mega") / "app.exe");
+        Touch(root_ / "c" / "Apps" / fs::path(u8"\U0001F600") / "e.exe");
         Touch(root_ / "d" / "WinNT" / "Fonts" / "tahoma.ttf");
     }
     std::string DriveC() const { return "C=" + (root_ / "c").string(); }
@@ -48,8 +51,8 @@ class PathCommandTest : public ::testing::Test {
 struct JsonCase {
     const char* name;
     std::vector<std::string> options;  // before the text
-    std::string text;                  // in the program's ANSI code page
-    std::string path;                  // in UTF-8, as JSON carries it
+    std::string text;                  // as typed (UTF-8)
+    std::string path;                  // as JSON carries it (UTF-8)
     int kind;
     bool missing;
 };
@@ -103,19 +106,43 @@ TEST_F(PathCommandTest, JsonHasExactlyPathKindAndMissing) {
          "tahoma.ttf",
          2,
          false},
-        {"ANSI name found in a UTF-8 host folder",
+        {"accented name",
          {"--drive", c},
-         "C:\\Caf\xE9\\x.txt",
+         "C:\\Caf\xC3\xA9\\x.txt",
          "C:\\Caf\xC3\xA9\\x.txt",
          2,
          false},
+        {"CJK name",
+         {"--drive", c},
+         "C:\\Apps\\\xE6\x9D\x8E\xE6\x98\x8E\\app.exe",
+         "C:\\Apps\\\xE6\x9D\x8E\xE6\x98\x8E\\app.exe",
+         2,
+         false},
+        {"Greek name in other case than the host's",
+         {"--drive", c},
+         "C:\\APPS\\\xCE\xA9MEGA\\APP.EXE",
+         "C:\\APPS\\\xCE\xA9MEGA\\APP.EXE",
+         2,
+         false},
+        {"emoji name (a surrogate pair)",
+         {"--drive", c},
+         "C:\\Apps\\\xF0\x9F\x98\x80\\e.exe",
+         "C:\\Apps\\\xF0\x9F\x98\x80\\e.exe",
+         2,
+         false},
+        {"missing CJK name",
+         {"--drive", c},
+         "C:\\Apps\\\xE7\x8E\x8B\\app.exe",
+         "C:\\Apps\\\xE7\x8E\x8B\\app.exe",
+         2,
+         true},
     };
     for (const JsonCase& k : kCases) {
         SCOPED_TRACE(k.name);
         std::vector<std::string> args{"path"};
         args.insert(args.end(), k.options.begin(), k.options.end());
         args.push_back("--json");
-        args.push_back(cli::ToTerminal(k.text));
+        args.push_back(k.text);
         const CliResult r = RunCli(args);
         ASSERT_EQ(r.Code, cli::kExitOk) << r.Err;
         EXPECT_EQ(r.Err, "");
@@ -162,6 +189,17 @@ TEST_F(PathCommandTest, PlainOutputShowsTextPathKindAndMissing) {
     EXPECT_THAT(root.Out, HasSubstr("Kind:    3 (drive root)\n"));
     const CliResult notAPath = RunCli({"path", "--drive", DriveC(), "--", "-x"});
     EXPECT_THAT(notAPath.Out, HasSubstr("Kind:    0 (not a path)\n"));
+}
+
+TEST_F(PathCommandTest, PlainOutputShowsNamesInAnyScriptAsTheyAre) {
+    const std::string text = "\"C:\\Apps\\\xE6\x9D\x8E\xE6\x98\x8E\\app.exe\" /x";
+    const CliResult r = RunCli({"path", "--drive", DriveC(), text});
+    ASSERT_EQ(r.Code, cli::kExitOk) << r.Err;
+    EXPECT_EQ(r.Out,
+              "Text:    " + text + "\n"
+              "Path:    C:\\Apps\\\xE6\x9D\x8E\xE6\x98\x8E\\app.exe\n"
+              "Kind:    2 (file)\n"
+              "Missing: no\n");
 }
 
 TEST_F(PathCommandTest, WithoutADriveMappingEveryLocalPathIsMissing) {

@@ -9,6 +9,7 @@
 
 #include "engine/error_entry.h"
 #include "registry/signals.h"
+#include "registry/windows_path.h"
 #include "support/fake_probes.h"
 
 namespace hivewarden::testing {
@@ -176,6 +177,75 @@ const Case kCases[] = {
      kNetwork, true},
 };
 
+// Names in other scripts: the same cuts at the same marks (no UTF-8 character holds an ASCII
+// byte), character positions that count characters, not bytes, and names compared in any
+// letter case by the registry's rule. The machine adds C:\Apps\李明\app.exe,
+// C:\Apps\ωmega\app.exe, C:\Users\Алёша\Документы\отчёт.txt, C:\Apps\😀\a.exe and the
+// font шрифт.ttf.
+const std::string kAlyoshaReport =
+    "C:\\Users\\\xD0\x90\xD0\xBB\xD1\x91\xD1\x88\xD0\xB0"  // Алёша
+    // Документы
+    "\\\xD0\x94\xD0\xBE\xD0\xBA\xD1\x83\xD0\xBC\xD0\xB5\xD0\xBD\xD1\x82\xD1\x8B"
+    "\\\xD0\xBE\xD1\x82\xD1\x87\xD1\x91\xD1\x82.txt";  // отчёт.txt
+
+const Case kUnicodeCases[] = {
+    {"quoted Chinese program with a switch", "\"C:\\Apps\\\xE6\x9D\x8E\xE6\x98\x8E\\app.exe\" /s",
+     "C:\\Apps\\\xE6\x9D\x8E\xE6\x98\x8E\\app.exe", kFile, false},
+    {"Chinese program with a Chinese argument",
+     "C:\\Apps\\\xE6\x9D\x8E\xE6\x98\x8E\\app.exe \xE6\x96\x87\xE4\xBB\xB6.txt",
+     "C:\\Apps\\\xE6\x9D\x8E\xE6\x98\x8E\\app.exe", kFile, false},
+    {"missing Chinese program", "C:\\Apps\\\xE7\x8E\x8B\\app.exe",
+     "C:\\Apps\\\xE7\x8E\x8B\\app.exe", kFile, true},
+    {"Greek folder in capitals with a dash switch", "C:\\APPS\\\xCE\xA9MEGA\\APP.EXE -min",
+     "C:\\APPS\\\xCE\xA9MEGA\\APP.EXE", kFile, false},
+    {"a look-alike names another folder", "C:\\Apps\\Omega\\app.exe", "C:\\Apps\\Omega\\app.exe",
+     kFile, true},
+    {"icon index after a Cyrillic document", kAlyoshaReport + ",0", kAlyoshaReport, kFile, false},
+    {"emoji folder", "C:\\Apps\\\xF0\x9F\x98\x80\\a.exe", "C:\\Apps\\\xF0\x9F\x98\x80\\a.exe",
+     kFile, false},
+    {"number under a Chinese folder", "C:\\Apps\\\xE6\x9D\x8E\xE6\x98\x8E\\7",
+     "C:\\Apps\\\xE6\x9D\x8E\xE6\x98\x8E", kFile, false},
+    {"words of another script before the drive",
+     "\xE6\x89\x93\xE5\xBC\x80 C:\\Apps\\\xE6\x9D\x8E\xE6\x98\x8E\\app.exe",
+     "C:\\Apps\\\xE6\x9D\x8E\xE6\x98\x8E\\app.exe", kFile, false},
+    // One character before ":\" is no drive letter and nothing before it: the letter is kept
+    // whole, not cut in half.
+    {"one letter beyond ASCII before :\\", "\xC3\xA9:\\x\\y.dll", "\xC3\xA9:\\x\\y.dll", kFile,
+     true},
+    {"font of another script in the fonts folder", "\xD1\x88\xD1\x80\xD0\xB8\xD1\x84\xD1\x82.ttf",
+     "\xD1\x88\xD1\x80\xD0\xB8\xD1\x84\xD1\x82.ttf", kFile, false},
+    // The first ":" at character position 3 (6 bytes in): no late colon, nothing cut.
+    {"name and value in Japanese", "\xE5\x90\x8D\xE5\x89\x8D:\xE5\x80\xA4",
+     "\xE5\x90\x8D\xE5\x89\x8D:\xE5\x80\xA4", kNone, true},
+    // A late colon keeps as many characters as follow the last ":" (three), not bytes.
+    {"late colon before three characters", "link\xE5\x90\x8D:\xE5\x90\x8D\xE5\x89\x8D\xE5\x80\xA4",
+     "lin", kNone, true},
+    // The prefix compared in upper case by the registry's rule: the dotless i is "I".
+    {"file: prefix with a dotless i", "f\xC4\xB1le:C:\\Docs\\a.htm", "C:\\Docs\\a.htm", kFile,
+     false},
+};
+
+FakeProbes MakeUnicodeMachine() {
+    FakeProbes probes = MakeMachine();
+    probes.AddFile("C:\\Apps\\\xE6\x9D\x8E\xE6\x98\x8E\\app.exe")
+        .AddFile("C:\\Apps\\\xCF\x89mega\\app.exe")
+        .AddFile(kAlyoshaReport)
+        .AddFile("C:\\Apps\\\xF0\x9F\x98\x80\\a.exe")
+        .AddFile("C:\\Windows\\Fonts\\\xD1\x88\xD1\x80\xD0\xB8\xD1\x84\xD1\x82.ttf");
+    return probes;
+}
+
+TEST(PathExtract, CutsClassifiesAndChecksTextsOfEveryScript) {
+    FakeProbes probes = MakeUnicodeMachine();
+    PathContext context{probes, "C:\\Windows\\"};
+    for (const Case& c : kUnicodeCases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(ExtractPath(c.Text, context), c.Path);
+        EXPECT_EQ(PathKindOf(c.Text, context), c.Kind);
+        EXPECT_EQ(IsMissing(c.Text, c.Kind, context), c.Missing);
+    }
+}
+
 TEST(PathExtract, CutsClassifiesAndChecksEachText) {
     FakeProbes probes = MakeMachine();
     PathContext context{probes, "C:\\Windows\\"};
@@ -221,6 +291,16 @@ TEST(PathExtract, HostileTextsEndAtTheLimits) {
     EXPECT_TRUE(IsMissing(longest, kFile, context));
     EXPECT_EQ(ExtractPath(longest + "x", context), "");
     EXPECT_FALSE(IsMissing(longest + "x", kFile, context));
+
+    // The limit counts characters as Windows does (UTF-16 units), not bytes: Chinese takes
+    // three bytes a character, an emoji four bytes and two units.
+    const std::string prefix = R"(C:\Tools\gone.exe /)";
+    std::string chinese = prefix;
+    for (std::size_t i = prefix.size(); i < scan::kMaxPathText; ++i) chinese += "\xE5\x90\x8D";
+    ASSERT_EQ(registry::Utf16Length(chinese), scan::kMaxPathText);
+    EXPECT_EQ(ExtractPath(chinese, context), "C:\\Tools\\gone.exe ");
+    chinese.resize(chinese.size() - 3);
+    EXPECT_EQ(ExtractPath(chinese + "\xF0\x9F\x98\x80", context), "");  // one unit too many
 }
 
 }  // namespace

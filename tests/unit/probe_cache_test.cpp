@@ -84,6 +84,44 @@ TEST_F(ProbeCacheTest, RelativeNamesNeverExist) {
     EXPECT_EQ(cached.Probes(), 0u);
 }
 
+// Listings keyed by upper-case names answer for names of every script, in any letter case,
+// exactly as the real probes do; one listing serves a folder of such questions.
+TEST_F(ProbeCacheTest, NamesOfEveryScriptAreAnsweredFromTheListing) {
+    const fs::path apps = drive_ / "Apps";
+    for (const char8_t* name :
+         {u8"\u03C9mega", u8"\u674E\u660E", u8"J\u00FCrgen", u8"\U0001F600"}) {
+        fs::create_directories(apps / fs::path(name));
+        std::ofstream(apps / fs::path(name) / "app.exe") << "x";
+    }
+    std::ofstream(apps / fs::path(u8"\u0430\u043F\u043F.exe")) << "x";  // апп.exe
+    const char* paths[] = {
+        "C:\\Apps\\\xCF\x89mega\\app.exe",
+        "C:\\APPS\\\xCE\xA9MEGA\\APP.EXE",
+        "C:\\Apps\\\xE6\x9D\x8E\xE6\x98\x8E\\app.exe",
+        "C:\\Apps\\\xE7\x8E\x8B\\app.exe",
+        "C:\\Apps\\J\xC3\x9CRGEN",
+        "C:\\Apps\\Jurgen",
+        "C:\\Apps\\\xF0\x9F\x98\x80\\app.exe",
+        "C:\\Apps\\Omega\\app.exe",
+        "C:\\Apps\\\xD0\x90\xD0\x9F\xD0\x9F.EXE",
+        "C:\\Apps\\\xD0\xB0\xD0\xBF\xD0\xBF.exe. ",
+    };
+    scan::CachingProbes cached(*mapped_);
+    for (const char* path : paths) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(cached.FileExists(path), mapped_->FileExists(path));
+        EXPECT_EQ(cached.IsDirectory(path), mapped_->IsDirectory(path));
+    }
+    EXPECT_TRUE(cached.FileExists("C:\\APPS\\\xCE\xA9MEGA\\APP.EXE"));
+    EXPECT_FALSE(cached.FileExists("C:\\Apps\\Omega\\app.exe"));
+
+    scan::CachingProbes fresh(*mapped_);
+    EXPECT_TRUE(fresh.FileExists("C:\\Apps\\\xD0\x90\xD0\x9F\xD0\x9F.EXE"));
+    EXPECT_TRUE(fresh.IsDirectory("C:\\apps\\\xE6\x9D\x8E\xE6\x98\x8E"));
+    EXPECT_FALSE(fresh.FileExists("C:\\Apps\\\xE7\x8E\x8B"));
+    EXPECT_EQ(fresh.Probes(), 1u);  // the listing of C:\Apps
+}
+
 TEST_F(ProbeCacheTest, DeletingThroughTheCacheForgetsOldAnswers) {
     scan::CachingProbes cached(*mapped_);
     ASSERT_TRUE(cached.FileExists("C:\\Program Files\\App\\app.exe"));
@@ -101,6 +139,8 @@ TEST(ProbeCachePlainPath, RecognisesPathsAListingCanAnswer) {
         {"C:\\A\\b ", false},     {"C:\\PROGRA~1\\b", false}, {"C:/A/b", false},
         {"\\\\srv\\share\\a", false}, {"C:\\A\\b?", false}, {"C:\\A\\\\b", false},
         {"1:\\A", false},
+        // Letters of every script are name characters.
+        {"C:\\\xE6\x9D\x8E\\\xCE\xA9.exe", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);

@@ -5,15 +5,19 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "registry/access.h"
+#include "registry/code_page.h"
 #include "registry/memory_store.h"
 #include "registry/regfile.h"
 #include "registry/regfile_syntax.h"
+#include "registry/unicode.h"
 #include "support/fake_probes.h"
+#include "support/raw_values.h"
 
 namespace hivewarden::testing {
 namespace {
@@ -133,27 +137,32 @@ struct AcceptCase {
 const std::vector<AcceptCase>& AcceptCases() {
     static const std::vector<AcceptCase> cases = {
         // Strings
-        {"quoted string is REG_SZ with its NUL",
+        {"quoted string is REG_SZ in UTF-16LE with its NUL unit",
          UnderT("\"s\"=\"abc\"\r\n"),
-         {kKeyT, Set("s", kRegSz, "abc\0"s)}},
-        {"empty string is one NUL", UnderT("\"s\"=\"\"\r\n"), {kKeyT, Set("s", kRegSz, "\0"s)}},
-        {"@ sets the default value", UnderT("@=\"d\"\r\n"), {kKeyT, Set("", kRegSz, "d\0"s)}},
+         {kKeyT, Set("s", kRegSz, "a\0b\0c\0\0\0"s)}},
+        {"empty string is one NUL unit",
+         UnderT("\"s\"=\"\"\r\n"),
+         {kKeyT, Set("s", kRegSz, "\0\0"s)}},
+        {"@ sets the default value", UnderT("@=\"d\"\r\n"), {kKeyT, Set("", kRegSz, SzBytes("d"))}},
         {"empty quoted name is the default value",
          UnderT("\"\"=\"d\"\r\n"),
-         {kKeyT, Set("", kRegSz, "d\0"s)}},
+         {kKeyT, Set("", kRegSz, SzBytes("d"))}},
         {"escapes in name and data",
          UnderT(R"("a\\b\"c"="C:\\Windows \"q\" 1\n2\r")"
                 "\r\n"),
-         {kKeyT, Set("a\\b\"c", kRegSz, "C:\\Windows \"q\" 1\n2\r\0"s)}},
+         {kKeyT, Set("a\\b\"c", kRegSz, SzBytes("C:\\Windows \"q\" 1\n2\r"))}},
         {"=, /, ; and ' are plain characters of a name",
          UnderT("\"=/;'\"=\"x;y\"\r\n"),
-         {kKeyT, Set("=/;'", kRegSz, "x;y\0"s)}},
-        {"Windows-1252 bytes are kept",
-         UnderT("\"caf\xE9\"=\"\x80\x97\xFF\"\r\n"),
-         {kKeyT, Set("caf\xE9", kRegSz, "\x80\x97\xFF\0"s)}},
+         {kKeyT, Set("=/;'", kRegSz, SzBytes("x;y"))}},
+        {"Windows-1252 bytes are decoded, in names and data",
+         UnderT("\"caf\xE9\"=\"\x80\x97\xFF\x81\"\r\n"),
+         {kKeyT, Set("caf\xC3\xA9", kRegSz, "\xAC\x20\x14\x20\xFF\x00\x81\x00\0\0"s)}},
+        {"Windows-1252 bytes in a key name",
+         Reg4("[HKEY_CURRENT_USER\\J\xFCrgen]\r\n"),
+         {Key(kCurrentUser, "J\xC3\xBCrgen")}},
         {"tab and other control characters are literal",
          UnderT("\"t\"=\"a\tb\x01\"\r\n"),
-         {kKeyT, Set("t", kRegSz, "a\tb\x01\0"s)}},
+         {kKeyT, Set("t", kRegSz, SzBytes("a\tb\x01"))}},
         // Numbers
         {"dword in any case, short or padded",
          UnderT("\"a\"=dword:0000002a\r\n\"b\"=dword:FFFFFFFF\r\n\"c\"=dword:1\r\n"
@@ -188,24 +197,24 @@ const std::vector<AcceptCase>& AcceptCases() {
         {"hex(4) keeps a short dword as written",
          UnderT("\"d\"=hex(4):01,02\r\n"),
          {kKeyT, Set("d", kRegDword, "\x01\x02")}},
-        {"hex(2) in an ANSI file is ANSI bytes and gets a NUL",
-         UnderT("\"e\"=hex(2):25,50,25\r\n"),
-         {kKeyT, Set("e", kRegExpandSz, "%P%\0"s)}},
+        {"hex(2) in an ANSI file is code-page text, stored as UTF-16LE with a NUL unit",
+         UnderT("\"e\"=hex(2):25,50,25,e9\r\n"),
+         {kKeyT, Set("e", kRegExpandSz, SzBytes("%P%\xC3\xA9"))}},
         {"hex(2) that ends in NUL gets no second one",
          UnderT("\"e\"=hex(2):41,00\r\n"),
-         {kKeyT, Set("e", kRegExpandSz, "A\0"s)}},
-        {"hex(7) gets one NUL, not two",
+         {kKeyT, Set("e", kRegExpandSz, SzBytes("A"))}},
+        {"hex(7) gets one NUL unit, not two",
          UnderT("\"m\"=hex(7):4c,69,6e,65\r\n"),
-         {kKeyT, Set("m", kRegMultiSz, "Line\0"s)}},
+         {kKeyT, Set("m", kRegMultiSz, SzBytes("Line"))}},
         {"hex(7) with its double NUL is kept",
          UnderT("\"m\"=hex(7):61,00,62,00,00\r\n"),
-         {kKeyT, Set("m", kRegMultiSz, "a\0b\0\0"s)}},
-        {"hex(1) without bytes is one NUL",
+         {kKeyT, Set("m", kRegMultiSz, MultiSzValue({"a", "b"}).Bytes)}},
+        {"hex(1) without bytes stays empty",
          UnderT("\"s\"=hex(1):\r\n"),
-         {kKeyT, Set("s", kRegSz, "\0"s)}},
+         {kKeyT, Set("s", kRegSz, "")}},
         {"UTF-16 style hex(2) in a REGEDIT4 file is taken byte by byte",
          UnderT("\"e\"=hex(2):41,00,42,00,00,00\r\n"),
-         {kKeyT, Set("e", kRegExpandSz, "A\0B\0\0\0"s)}},
+         {kKeyT, Set("e", kRegExpandSz, "A\0\0\0B\0\0\0\0\0\0\0"s)}},
         // Continuation lines
         {"backslash continues a hex list",
          UnderT("\"b\"=hex:01,02,\\\r\n  03,04\r\n"),
@@ -227,7 +236,7 @@ const std::vector<AcceptCase>& AcceptCases() {
          {kKeyT, Set("b", kRegBinary, "\x01")}},
         {"continued hex(7) gets its NUL at the end only",
          UnderT("\"m\"=hex(7):61,00,\\\r\n  62\r\n"),
-         {kKeyT, Set("m", kRegMultiSz, "a\0b\0"s)}},
+         {kKeyT, Set("m", kRegMultiSz, "a\0\0\0b\0\0\0"s)}},
         // Deletions and comments
         {"\"name\"=- and @=- delete values",
          UnderT("\"v\"=-\r\n@=-\r\n\"w\" = -  ;gone\r\n"),
@@ -237,17 +246,17 @@ const std::vector<AcceptCase>& AcceptCases() {
          {DeleteKey(kCurrentUser, "T\\Sub")}},
         {"values after a deletion go to the next opened key",
          Reg4("[-HKEY_CURRENT_USER\\A]\r\n[HKEY_CURRENT_USER\\T]\r\n\"v\"=\"x\"\r\n"),
-         {DeleteKey(kCurrentUser, "A"), kKeyT, Set("v", kRegSz, "x\0"s)}},
+         {DeleteKey(kCurrentUser, "A"), kKeyT, Set("v", kRegSz, SzBytes("x"))}},
         {"comments after data start with ;",
          UnderT("\"s\"=\"x\" ;c\r\n\"d\"=dword:1;c\r\n\"b\"=hex:01 ;c\r\n\"c\"=hex:01,;c\r\n"),
-         {kKeyT, Set("s", kRegSz, "x\0"s), Set("d", kRegDword, "\x01\0\0\0"s),
+         {kKeyT, Set("s", kRegSz, SzBytes("x")), Set("d", kRegDword, "\x01\0\0\0"s),
           Set("b", kRegBinary, "\x01"), Set("c", kRegBinary, "\x01")}},
         {"comment and blank lines",
          Reg4("; one\r\n# two\r\n   \r\n\t;three\r\n" + std::string(kKeyLine) + "  # four\r\n"),
          {kKeyT}},
         {"blanks around = and before lines",
          UnderT("  \"a\" = \"b\"  \r\n\t@\t=\tdword:1\r\n"),
-         {kKeyT, Set("a", kRegSz, "b\0"s), Set("", kRegDword, "\x01\0\0\0"s)}},
+         {kKeyT, Set("a", kRegSz, SzBytes("b")), Set("", kRegDword, "\x01\0\0\0"s)}},
         // Key lines
         {"the five roots, in any case",
          Reg4("[hkey_classes_root\\a]\r\n[Hkey_Current_User\\b]\r\n[HKEY_LOCAL_MACHINE\\c]\r\n"
@@ -257,7 +266,7 @@ const std::vector<AcceptCase>& AcceptCases() {
         {"a root itself can hold values",
          Reg4("[HKEY_CURRENT_USER]\r\n@=\"r\"\r\n"),
          {Key(kCurrentUser, ""),
-          {RegOperationKind::SetValue, kCurrentUser, "", "", {kRegSz, "r\0"s}, 0}}},
+          {RegOperationKind::SetValue, kCurrentUser, "", "", SzValue("r"), 0}}},
         {"a trailing backslash is dropped", Reg4("[HKEY_CURRENT_USER\\T\\]\r\n"), {kKeyT}},
         {"blanks inside the brackets are part of the name",
          Reg4("[HKEY_CURRENT_USER\\Sub key ]\r\n"),
@@ -279,29 +288,47 @@ const std::vector<AcceptCase>& AcceptCases() {
         {"header alone", "REGEDIT4", {}},
         {"LF line ends",
          "REGEDIT4\n[HKEY_CURRENT_USER\\T]\n\"v\"=\"x\"\n",
-         {kKeyT, Set("v", kRegSz, "x\0"s)}},
+         {kKeyT, Set("v", kRegSz, SzBytes("x"))}},
         {"CR line ends",
          "REGEDIT4\r[HKEY_CURRENT_USER\\T]\r\"v\"=hex:01,\\\r 02\r",
          {kKeyT, Set("v", kRegBinary, "\x01\x02")}},
         {"no line break at the end",
          "REGEDIT4\r\n[HKEY_CURRENT_USER\\T]\r\n\"v\"=\"x\"",
-         {kKeyT, Set("v", kRegSz, "x\0"s)}},
+         {kKeyT, Set("v", kRegSz, SzBytes("x"))}},
         // UTF-16 files
-        {"UTF-16 file: text converted to code page 1252, unmapped characters become ?",
+        {"UTF-16 file: names and strings are kept exactly, in every script",
          Utf16File(u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\T]\r\n"
-                   u"\"caf\u00e9\"=\"\u20ac \u2014 \u03a9 \U0001F600 \u0100\"\r\n"),
-         {kKeyT, Set("caf\xE9", kRegSz, "\x80 \x97 ? ? ?\0"s)}},
-        {"UTF-16 file: hex(2) data is UTF-16LE",
+                   u"\"caf\u00e9 \u540d\u524d\"=\"\u20ac \u2014 \u03a9 \U0001F600 \u0100 "
+                   u"\u062a\u062c\u0631\u0628\u0629\"\r\n"),
+         {kKeyT, Set("caf\xC3\xA9 \xE5\x90\x8D\xE5\x89\x8D", kRegSz,
+                     SzBytes("\xE2\x82\xAC \xE2\x80\x94 \xCE\xA9 \xF0\x9F\x98\x80 \xC4\x80 "
+                             "\xD8\xAA\xD8\xAC\xD8\xB1\xD8\xA8\xD8\xA9"))}},
+        {"UTF-16 file: key names in other scripts and with a lone surrogate",
+         Utf16File(u"REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\\u6d4b\u8bd5]\r\n"
+                   u"[HKEY_CURRENT_USER\\\U0001F600\\\xD800x]\r\n"s),
+         {Key(kCurrentUser, "Software\\\xE6\xB5\x8B\xE8\xAF\x95"),
+          Key(kCurrentUser, "\xF0\x9F\x98\x80\\\xED\xA0\x80x")}},
+        {"UTF-16 file: hex(2) data is kept as it is and gets no second NUL",
          Utf16File(u"REGEDIT4\r\n[HKEY_CURRENT_USER\\T]\r\n"
                    u"\"e\"=hex(2):25,00,41,00,25,00,e9,00,00,00\r\n"),
-         {kKeyT, Set("e", kRegExpandSz, "%A%\xE9\0"s)}},
+         {kKeyT, Set("e", kRegExpandSz, "%\0A\0%\0\xE9\0\0\0"s)}},
         {"UTF-16 file: hex(7) keeps its inner NULs",
          Utf16File(u"REGEDIT4\r\n[HKEY_CURRENT_USER\\T]\r\n"
                    u"\"m\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n"),
-         {kKeyT, Set("m", kRegMultiSz, "a\0b\0\0"s)}},
-        {"UTF-16 file: hex(1) without terminator gets one, unmapped becomes ?",
+         {kKeyT, Set("m", kRegMultiSz, "a\0\0\0b\0\0\0\0\0"s)}},
+        {"UTF-16 file: hex(1) without terminator gets one NUL unit",
          Utf16File(u"REGEDIT4\r\n[HKEY_CURRENT_USER\\T]\r\n\"s\"=hex(1):41,00,a9,03\r\n"),
-         {kKeyT, Set("s", kRegSz, "A?\0"s)}},
+         {kKeyT, Set("s", kRegSz, "A\0\xA9\x03\0\0"s)}},
+        {"UTF-16 file: odd byte counts are kept exactly",
+         Utf16File(u"REGEDIT4\r\n[HKEY_CURRENT_USER\\T]\r\n\"m\"=hex(7):41,00,42,\\\r\n"
+                   u"  00,43\r\n\"s\"=hex(1):41\r\n"),
+         {kKeyT, Set("m", kRegMultiSz, "A\0B\0C"s), Set("s", kRegSz, "A")}},
+        {"UTF-16 file: a lone surrogate in string data is kept",
+         Utf16File(u"REGEDIT4\r\n[HKEY_CURRENT_USER\\T]\r\n\"s\"=hex(1):00,d8,41,00,00,00\r\n"),
+         {kKeyT, Set("s", kRegSz, "\0\xD8" "A\0\0\0"s)}},
+        {"UTF-16 file: empty hex(1) stays empty",
+         Utf16File(u"REGEDIT4\r\n[HKEY_CURRENT_USER\\T]\r\n\"s\"=hex(1):\r\n"),
+         {kKeyT, Set("s", kRegSz, "")}},
         {"UTF-16 file: binary data stays raw",
          Utf16File(u"REGEDIT4\r\n[HKEY_CURRENT_USER\\T]\r\n\"b\"=hex:41,00\r\n"),
          {kKeyT, Set("b", kRegBinary, "A\0"s)}},
@@ -334,6 +361,84 @@ TEST(RegFileReader, RecordsHeaderEncodingSourceAndLines) {
     ASSERT_TRUE(wide.Status.Ok) << wide.Status.Message;
     EXPECT_EQ(wide.File.Header, RegFileHeader::Version5);
     EXPECT_EQ(wide.File.Encoding, RegFileEncoding::Utf16);
+}
+
+// ---- ANSI code pages and Windows' character counts ----------------------------------------
+
+TEST(RegFileReader, AnsiFilesAreDecodedInTheCodePageGiven) {
+    // "\xCF\xF0\xE8\xE2\xE5\xF2" is "Привет" in code page 1251 and "Ïðèâåò" in 1252.
+    const std::string file =
+        Reg4("[HKEY_CURRENT_USER\\\xCF\xF0\xE8]\r\n\"\xE2\xE5\xF2\"=\"\xCF\"\r\n"
+             "\"x\"=hex(2):cf,00\r\n");
+    struct Case {
+        const char* Name;
+        unsigned Number;
+        std::string Key;
+        std::string Value;
+        std::string Letter;  // the character 0xCF stands for
+    };
+    const Case kCases[] = {
+        {"1252, the default", 1252, "\xC3\x8F\xC3\xB0\xC3\xA8", "\xC3\xA2\xC3\xA5\xC3\xB2",
+         "\xC3\x8F"},
+        {"1251 through the platform", 1251, "\xD0\x9F\xD1\x80\xD0\xB8",
+         "\xD0\xB2\xD0\xB5\xD1\x82", "\xD0\x9F"},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.Name);
+        std::string error;
+        const std::unique_ptr<CodePage> page = OpenCodePage(c.Number, error);
+        ASSERT_TRUE(page) << error;
+        const RegFileParse result = registry::ParseRegFile(file, kSource, {}, *page);
+        ASSERT_TRUE(result.Status.Ok) << result.Status.Message;
+        const RegOperation key = Key(kCurrentUser, c.Key);
+        RegOperation value = {RegOperationKind::SetValue, kCurrentUser, c.Key, c.Value,
+                              SzValue(c.Letter), 0};
+        RegOperation expand = {RegOperationKind::SetValue, kCurrentUser, c.Key, "x",
+                               ExpandSzValue(c.Letter), 0};
+        EXPECT_EQ(Describe(result.File.Operations),
+                  Describe(std::vector<RegOperation>{key, value, expand}));
+    }
+    // The default is code page 1252.
+    EXPECT_EQ(Describe(Parse(file).File.Operations.front()),
+              "key HKEY_CURRENT_USER\\\xC3\x8F\xC3\xB0\xC3\xA8");
+}
+
+TEST(RegFileReader, NameLimitsCountCharactersAsWindowsDoes) {
+    // 255 CJK characters are 765 bytes of UTF-8 but 255 characters; an emoji is two.
+    std::string cjk;
+    for (int i = 0; i < 255; ++i) cjk += "\xE5\x90\x8D";
+    std::string emoji;
+    for (int i = 0; i < 128; ++i) emoji += "\xF0\x9F\x98\x80";
+    const std::string wide = "Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\";
+    struct Case {
+        const char* Name;
+        std::string KeyName;
+        bool Ok;
+    };
+    const Case kCases[] = {
+        {"255 CJK characters", cjk, true},
+        {"256 CJK characters", cjk + "\xE5\x90\x8D", false},
+        {"127 emoji and one letter", emoji.substr(4) + "x", true},
+        {"128 emoji", emoji, false},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.Name);
+        const RegFileParse result =
+            Parse(Utf16File(Utf16FromUtf8(wide + c.KeyName + "]\r\n")));
+        EXPECT_EQ(result.Status.Ok, c.Ok) << result.Status.Message;
+        if (!c.Ok) {
+            EXPECT_THAT(result.Status.Message, HasSubstr("key name longer than 255"));
+        }
+    }
+}
+
+TEST(RegFileReader, ErrorSnippetsNeverCutACharacter) {
+    std::string text;
+    for (int i = 0; i < 30; ++i) text += "\xE5\x90\x8D";  // 90 bytes
+    const RegFileParse result = Parse(Utf16File(
+        Utf16FromUtf8("REGEDIT4\r\n[HKEY_CURRENT_USER\\T]\r\n\"s\"=" + text + "\r\n")));
+    ASSERT_FALSE(result.Status.Ok);
+    EXPECT_THAT(result.Status.Message, HasSubstr("\"" + text.substr(0, 39) + "...\""));
 }
 
 // ---- rejected input ------------------------------------------------------------------------
@@ -486,9 +591,6 @@ const std::vector<RejectCase>& RejectCases() {
         // UTF-16 files
         {"UTF-16 odd byte count", Utf16File(u"REGEDIT4\r\n\r\n") + "A", 3,
          "ends in the middle of a character"},
-        {"UTF-16 hex(2) with odd byte count",
-         Utf16File(u"REGEDIT4\r\n[HKEY_CURRENT_USER\\T]\r\n\"e\"=hex(2):41,00,42,\\\r\n 00,43\r\n"),
-         3, "odd number of bytes in UTF-16 string data"},
         {"UTF-16 NUL character",
          Utf16File(u"REGEDIT4\r\n[HKEY_CURRENT_USER\\T]\r\n\"v\"=\"a\0b\"\r\n"s), 3,
          "NUL character"},
@@ -550,7 +652,12 @@ TEST(RegFileReader, LimitsBoundWhatAFileCanMakeTheReaderHold) {
          "sample.reg:4: value data longer than 4 bytes"},
         {"string with its NUL over the value limit", UnderT("\"s\"=\"abcd\"\r\n"), false,
          "sample.reg:3: value data longer than 4 bytes"},
-        {"string with its NUL at the value limit", UnderT("\"s\"=\"abc\"\r\n"), true, ""},
+        {"string with its NUL at the value limit (UTF-16: 2 bytes a character)",
+         UnderT("\"s\"=\"a\"\r\n"), true, ""},
+        {"string with its NUL over the value limit by one character",
+         UnderT("\"s\"=\"ab\"\r\n"), false, "sample.reg:3: value data longer than 4 bytes"},
+        {"ANSI hex(1) over the value limit once it is UTF-16", UnderT("\"s\"=hex(1):41,42\r\n"),
+         false, "sample.reg:3: value data longer than 4 bytes"},
         {"many operations over the parsed limit", UnderT("@=-\r\n@=-\r\n@=-\r\n@=-\r\n"), false,
          "sample.reg:6: the file's keys and values need more than"},
     };
@@ -630,35 +737,35 @@ protected:
 };
 
 TEST_F(RegFileApply, WritesExactBytesAndReplacesExistingValues) {
-    Put(kCurrentUser, "T", "v", {kRegSz, "old\0"s});
+    Put(kCurrentUser, "T", "v", SzValue("old"));
     const auto status = Apply(UnderT("\"v\"=hex:00,ff\r\n\"n\"=hex(0):\r\n@=\"d\"\r\n"));
     ASSERT_TRUE(status.Ok) << status.Message;
     EXPECT_EQ(Read(kCurrentUser, "T", "v"), (RawValue{kRegBinary, "\x00\xff"s}));
     EXPECT_EQ(Read(kCurrentUser, "T", "n"), (RawValue{kRegNone, ""}));
-    EXPECT_EQ(Read(kCurrentUser, "T", ""), (RawValue{kRegSz, "d\0"s}));
+    EXPECT_EQ(Read(kCurrentUser, "T", ""), SzValue("d"));
 }
 
 TEST_F(RegFileApply, KeyDeletionRemovesTheWholeSubtreeOnly) {
     Put(kCurrentUser, "T\\A\\B\\C", "deep", {kRegDword, "\1\0\0\0"s});
-    Put(kCurrentUser, "T\\A", "v", {kRegSz, "x\0"s});
-    Put(kCurrentUser, "T\\Abc", "keep", {kRegSz, "y\0"s});
+    Put(kCurrentUser, "T\\A", "v", SzValue("x"));
+    Put(kCurrentUser, "T\\Abc", "keep", SzValue("y"));
     const auto status =
         Apply(Reg4("[-HKEY_CURRENT_USER\\T\\A]\r\n[-HKEY_CURRENT_USER\\T\\Missing]\r\n"));
     ASSERT_TRUE(status.Ok) << status.Message;  // a missing key is no failure
     EXPECT_FALSE(access_.KeyExists(kCurrentUser, "T\\A"));
     EXPECT_THAT(access_.EnumSubkeys(kCurrentUser, "T"), ElementsAre("Abc"));
-    EXPECT_EQ(Read(kCurrentUser, "T\\Abc", "keep"), (RawValue{kRegSz, "y\0"s}));
+    EXPECT_EQ(Read(kCurrentUser, "T\\Abc", "keep"), SzValue("y"));
 }
 
 TEST_F(RegFileApply, ValueDeletionRemovesOnlyThatValue) {
-    Put(kCurrentUser, "T", "gone", {kRegSz, "x\0"s});
-    Put(kCurrentUser, "T", "", {kRegSz, "default\0"s});
-    Put(kCurrentUser, "T", "stays", {kRegSz, "y\0"s});
+    Put(kCurrentUser, "T", "gone", SzValue("x"));
+    Put(kCurrentUser, "T", "", SzValue("default"));
+    Put(kCurrentUser, "T", "stays", SzValue("y"));
     const auto status = Apply(UnderT("\"gone\"=-\r\n@=-\r\n\"never there\"=-\r\n"));
     ASSERT_TRUE(status.Ok) << status.Message;
     EXPECT_EQ(Read(kCurrentUser, "T", "gone").Type, 0xDEADu);
     EXPECT_EQ(Read(kCurrentUser, "T", "").Type, 0xDEADu);
-    EXPECT_EQ(Read(kCurrentUser, "T", "stays"), (RawValue{kRegSz, "y\0"s}));
+    EXPECT_EQ(Read(kCurrentUser, "T", "stays"), SzValue("y"));
 }
 
 TEST_F(RegFileApply, OperationsRunInFileOrder) {
@@ -668,11 +775,11 @@ TEST_F(RegFileApply, OperationsRunInFileOrder) {
                    "[HKEY_CURRENT_USER\\T\\Sub]\r\n\"b\"=\"2\"\r\n\"b\"=\"3\"\r\n"));
     ASSERT_TRUE(status.Ok) << status.Message;
     EXPECT_EQ(Read(kCurrentUser, "T\\Sub", "a").Type, 0xDEADu);
-    EXPECT_EQ(Read(kCurrentUser, "T\\Sub", "b"), (RawValue{kRegSz, "3\0"s}));
+    EXPECT_EQ(Read(kCurrentUser, "T\\Sub", "b"), SzValue("3"));
 }
 
 TEST_F(RegFileApply, FailuresAreReportedWithLineAndTheRestStillApplies) {
-    Put(kCurrentUser, "Locked", "x", {kRegSz, "x\0"s});
+    Put(kCurrentUser, "Locked", "x", SzValue("x"));
     store_.DenyAccess(kCurrentUser, "Locked");
     const auto status =
         Apply(Reg4("[HKEY_CURRENT_USER\\Locked\\Sub]\r\n\"v\"=\"x\"\r\n"
@@ -689,8 +796,8 @@ TEST_F(RegFileApply, FailuresAreReportedWithLineAndTheRestStillApplies) {
 std::string DataFile(const char* name) { return std::string(HW_TEST_DATA) + "/regfile/" + name; }
 
 TEST_F(RegFileApply, RealisticRegedit4FileLoadsIntoTheStore) {
-    Put(kLocalMachine, "Software\\Kestovar Sample", "Obsolete", {kRegSz, "old\0"s});
-    Put(kLocalMachine, "Software\\Kestovar Sample\\Old\\Deeper", "x", {kRegSz, "x\0"s});
+    Put(kLocalMachine, "Software\\Kestovar Sample", "Obsolete", SzValue("old"));
+    Put(kLocalMachine, "Software\\Kestovar Sample\\Old\\Deeper", "x", SzValue("x"));
 
     const auto status = registry::LoadRegFile(DataFile("realistic_regedit4.reg"), store_);
     ASSERT_TRUE(status.Ok) << status.Message;
@@ -703,15 +810,15 @@ TEST_F(RegFileApply, RealisticRegedit4FileLoadsIntoTheStore) {
         RawValue Value;
     };
     const std::vector<Expect> values = {
-        {"", {kRegSz, "Sample application\0"s}},
-        {"InstallDir", {kRegSz, "C:\\Program Files\\Sample\0"s}},
-        {"Quoted", {kRegSz, "say \"hi\"\0"s}},
+        {"", SzValue("Sample application")},
+        {"InstallDir", SzValue("C:\\Program Files\\Sample")},
+        {"Quoted", SzValue("say \"hi\"")},
         {"Version", {kRegDword, "\x02\x00\x01\x00"s}},
         {"Flags", {kRegDword, "\xff\x00\x00\x00"s}},
-        {"Caf\xE9", {kRegSz, "R\xE9sum\xE9 \x80\0"s}},
+        {"Caf\xC3\xA9", SzValue("R\xC3\xA9sum\xC3\xA9 \xE2\x82\xAC")},
         {"Blob", {kRegBinary, blob}},
-        {"Path", {kRegExpandSz, "%SystemRoot%\\system\0"s}},
-        {"Lines", {kRegMultiSz, "one\0two\0\0"s}},
+        {"Path", ExpandSzValue("%SystemRoot%\\system")},
+        {"Lines", MultiSzValue({"one", "two"})},
         {"Big", {kRegQword, "\0\0\0\0\x01\0\0\0"s}},
     };
     for (const Expect& e : values) {
@@ -724,7 +831,7 @@ TEST_F(RegFileApply, RealisticRegedit4FileLoadsIntoTheStore) {
     EXPECT_EQ(Read(kLocalMachine, app + "\\Plugins\\Zip", "Enabled"),
               (RawValue{kRegDword, "\1\0\0\0"s}));
     EXPECT_EQ(Read(kCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Sample"),
-              (RawValue{kRegSz, "\"C:\\Program Files\\Sample\\sample.exe\" -tray\0"s}));
+              SzValue("\"C:\\Program Files\\Sample\\sample.exe\" -tray"));
     // The values read back through the text conversion the scan uses, in file order.
     const std::vector<registry::ValueRecord> records = access_.EnumValues(kLocalMachine, app);
     ASSERT_EQ(records.size(), values.size());
@@ -733,25 +840,25 @@ TEST_F(RegFileApply, RealisticRegedit4FileLoadsIntoTheStore) {
     EXPECT_EQ(records[3].Data, "65538");
 }
 
-TEST_F(RegFileApply, UnicodeVersion5FileLoadsAsAnsi) {
+TEST_F(RegFileApply, UnicodeVersion5FileLoadsExactly) {
     const auto status = registry::LoadRegFile(DataFile("unicode_v5.reg"), store_);
     ASSERT_TRUE(status.Ok) << status.Message;
     const std::string key = "Software\\Kestovar Sample\\Unicode";
-    EXPECT_EQ(Read(kCurrentUser, key, "Caf\xE9"),
-              (RawValue{kRegSz, "Price: 5 \x80 \x97 ?mega\0"s}));
-    EXPECT_EQ(Read(kCurrentUser, key, "Expand"), (RawValue{kRegExpandSz, "%TEMP%\\\xE9\0"s}));
-    EXPECT_EQ(Read(kCurrentUser, key, "Multi"), (RawValue{kRegMultiSz, "a\0\xE9\0\0"s}));
-    EXPECT_EQ(Read(kCurrentUser, key, "NoTerm"), (RawValue{kRegSz, "AB\0"s}));
+    EXPECT_EQ(Read(kCurrentUser, key, "Caf\xC3\xA9"),
+              SzValue("Price: 5 \xE2\x82\xAC \xE2\x80\x94 \xCE\xA9mega"));
+    EXPECT_EQ(Read(kCurrentUser, key, "Expand"), ExpandSzValue("%TEMP%\\\xC3\xA9"));
+    EXPECT_EQ(Read(kCurrentUser, key, "Multi"), MultiSzValue({"a", "\xC3\xA9"}));
+    EXPECT_EQ(Read(kCurrentUser, key, "NoTerm"), SzValue("AB"));
     EXPECT_EQ(Read(kCurrentUser, key, "Raw"), (RawValue{kRegBinary, "A\0B\0"s}));
 }
 
 TEST_F(RegFileApply, NothingIsAppliedWhenAnyLineIsBad) {
-    Put(kLocalMachine, "Software\\Kestovar Sample", "Good", {kRegSz, "before\0"s});
+    Put(kLocalMachine, "Software\\Kestovar Sample", "Good", SzValue("before"));
     const auto status = registry::LoadRegFile(DataFile("error_late.reg"), store_);
     EXPECT_FALSE(status.Ok);
     EXPECT_EQ(status.Message, DataFile("error_late.reg") + ":7: bad hex byte \"zz\"");
     EXPECT_EQ(Read(kLocalMachine, "Software\\Kestovar Sample", "Good"),
-              (RawValue{kRegSz, "before\0"s}));
+              SzValue("before"));
     EXPECT_FALSE(access_.KeyExists(kLocalMachine, "Software\\Kestovar Sample\\More"));
 }
 

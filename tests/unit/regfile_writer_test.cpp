@@ -1,6 +1,7 @@
-// The .reg writer: value and key lines (the short forms and the exact hex forms), hex-list
-// wrapping as regedit writes it, round trips through the reader, the whole-store export, and
-// the durable file behind it.
+// The .reg writer: value and key lines of both forms (the short forms and the exact hex forms),
+// hex-list wrapping as regedit writes it, the choice between REGEDIT4 and version 5, round
+// trips through the reader, the whole-store export with its read-back check, and the durable
+// file behind it.
 #include "registry/regfile_writer.h"
 
 #include <gmock/gmock.h>
@@ -8,14 +9,21 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "registry/access.h"
+#include "registry/code_page.h"
 #include "registry/durable_file.h"
 #include "registry/memory_store.h"
 #include "registry/regfile.h"
+#include "registry/regfile_syntax.h"
+#include "registry/unicode.h"
 #include "support/fake_machine.h"
+#include "support/raw_values.h"
 #include "support/registry_snapshot.h"
 #include "support/temp_folder.h"
 
@@ -32,13 +40,23 @@ constexpr const char* kNotAFolderReason = "Not a directory";
 using namespace std::string_literals;
 using registry::FormatRawValueLine;
 using registry::RawValue;
+using registry::RegWriteFormat;
 using ::testing::HasSubstr;
 
-std::string Line(std::string_view name, const RawValue& value) {
+const RegWriteFormat kAnsi = RegWriteFormat::Regedit4(Windows1252());
+const RegWriteFormat kWide = RegWriteFormat::Version5();
+
+std::string Line(std::string_view name, const RawValue& value,
+                 const RegWriteFormat& format = kAnsi) {
     std::string line;
     std::string error;
-    EXPECT_TRUE(FormatRawValueLine(name, value, line, error)) << error;
+    EXPECT_TRUE(FormatRawValueLine(name, value, format, line, error)) << error;
     return line;
+}
+
+// A whole file of one format as its bytes: the header, then the text.
+std::string FileBytes(std::string_view text, const RegWriteFormat& format) {
+    return registry::RegFileStart(format) + registry::EncodeRegText(text, format);
 }
 
 std::string Bytes(std::size_t count, unsigned seed = 7) {
@@ -68,11 +86,13 @@ TEST(RegFileWriter, ShortFormsOfTextNumbersAndShortBinaries) {
         std::string line;
     };
     const std::vector<Case> cases = {
-        {"text with backslash and quotes", "Path", 1, "C:\\A \"B\"\0"s, R"("Path"="C:\\A \"B\"")"},
-        {"default text value", "", 1, "x\0"s, R"(@="x")"},
-        {"control characters other than CR and LF stay raw", "t", 1, "a\tb\x01\0"s,
+        {"text with backslash and quotes", "Path", 1, SzBytes("C:\\A \"B\""),
+         R"("Path"="C:\\A \"B\"")"},
+        {"default text value", "", 1, SzBytes("x"), R"(@="x")"},
+        {"control characters other than CR and LF stay raw", "t", 1, SzBytes("a\tb\x01"),
          "\"t\"=\"a\tb\x01\""},
-        {"high ANSI characters stay raw", "n\xE9", 1, "\xC4\xFF\0"s, "\"n\xE9\"=\"\xC4\xFF\""},
+        {"characters of the code page stay as they are", "n\xC3\xA9", 1,
+         SzBytes("\xC3\x84\xC3\xBF"), "\"n\xC3\xA9\"=\"\xC3\x84\xC3\xBF\""},
         {"default number value", "", 4, "\x10\0\0\0"s, R"(""=dword:10)"},
         {"number zero", "n", 4, "\0\0\0\0"s, R"("n"=dword:0)"},
         {"number -1", "n", 4, "\xFF\xFF\xFF\xFF"s, R"("n"=dword:FFFFFFFF)"},
@@ -81,9 +101,9 @@ TEST(RegFileWriter, ShortFormsOfTextNumbersAndShortBinaries) {
         {"binary bytes", "b", 3, "\x01\x0A\xFF"s, R"("b"=hex:01,0A,FF,)"},
         {"empty binary", "b", 3, "", R"("b"=hex:)"},
         {"default binary", "", 3, "\x01"s, R"(""=hex:01,)"},
-        {"name with a double quote", "a\"b", 1, "v\0"s, R"("a\"b"="v")"},
+        {"name with a double quote", "a\"b", 1, SzBytes("v"), R"("a\"b"="v")"},
         {"name with a backslash", "a\\b", 4, "\x01\0\0\0"s, R"("a\\b"=dword:1)"},
-        {"name with CR and LF", "a\r\nb", 1, "v\0"s, R"("a\r\nb"="v")"},
+        {"name with CR and LF", "a\r\nb", 1, SzBytes("v"), R"("a\r\nb"="v")"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -119,27 +139,41 @@ TEST(RegFileWriter, WrapsLongHexListsAsRegeditExportsThem) {
     EXPECT_EQ(lines.back().size(), 7u);
 
     // "multi2"=hex(7): plus 21 bytes and the backslash makes exactly 80 columns.
-    const std::vector<std::string> multi = SplitLines(Line("multi2", {7, Bytes(60) + '\0'}));
+    const std::vector<std::string> multi =
+        SplitLines(Line("multi2", {7, Bytes(60) + '\0'}, kWide));
     EXPECT_EQ(multi[0].size(), 80u);
     for (const std::string& line : multi) EXPECT_LE(line.size(), 80u);
 }
 
-TEST(RegFileWriter, ExactFormsForEverythingElse) {
-    struct Case {
-        const char* name;
-        std::string valueName;
-        std::uint32_t type;
-        std::string bytes;
-        std::string line;
-    };
-    const std::vector<Case> cases = {
-        {"expandable string keeps its unexpanded bytes", "p", 2, "%A%\\b\0"s,
-         R"("p"=hex(2):25,41,25,5c,62,00)"},
-        {"default expandable string", "", 2, "%A%\0"s, R"(@=hex(2):25,41,25,00)"},
-        {"multi-string", "m", 7, "a\0b\0\0"s, R"("m"=hex(7):61,00,62,00,00)"},
-        {"text with CR LF", "t", 1, "a\r\nb\0"s, R"("t"=hex(1):61,0d,0a,62,00)"},
-        {"text with an inner NUL", "t", 1, "a\0b\0"s, R"("t"=hex(1):61,00,62,00)"},
-        {"default text with LF", "", 1, "\n\0"s, R"(@=hex(1):0a,00)"},
+TEST(RegFileWriter, WrapColumnsCountCharactersNotBytes) {
+    // A one-character name of three UTF-8 bytes wraps where a one-letter name does.
+    const std::vector<std::string> ascii = SplitLines(Line("b", {3, Bytes(300)}, kWide));
+    const std::vector<std::string> cjk =
+        SplitLines(Line("\xE5\x90\x8D", {3, Bytes(300)}, kWide));
+    ASSERT_EQ(cjk.size(), ascii.size());
+    EXPECT_EQ(registry::Utf16UnitCount(cjk[0]), 78u);
+    EXPECT_EQ(cjk[1], ascii[1]);
+}
+
+struct FormCase {
+    const char* name;
+    std::string valueName;
+    std::uint32_t type;
+    std::string bytes;
+    std::string line;
+};
+
+TEST(RegFileWriter, ExactFormsForEverythingElseInRegedit4) {
+    const std::vector<FormCase> cases = {
+        {"expandable string as the code page's bytes", "p", 2, SzBytes("%A%\\b\xC3\xA9"),
+         R"("p"=hex(2):25,41,25,5c,62,e9,00)"},
+        {"default expandable string", "", 2, SzBytes("%A%"), R"(@=hex(2):25,41,25,00)"},
+        {"multi-string", "m", 7, MultiSzValue({"a", "b"}).Bytes, R"("m"=hex(7):61,00,62,00,00)"},
+        {"text with CR LF", "t", 1, SzBytes("a\r\nb"), R"("t"=hex(1):61,0d,0a,62,00)"},
+        {"text with an inner NUL", "t", 1, SzBytes("a") + SzBytes("b"), R"("t"=hex(1):61,00,62,00)"},
+        {"text without its terminator", "t", 1, Utf16("ab"), R"("t"=hex(1):61,62)"},
+        {"empty text keeps its 0 bytes", "t", 1, "", R"("t"=hex(1):)"},
+        {"default text with LF", "", 1, SzBytes("\n"), R"(@=hex(1):0a,00)"},
         {"number of 3 bytes", "n", 4, "\x01\x02\x03"s, R"("n"=hex(4):01,02,03)"},
         {"number of 8 bytes", "n", 4, Bytes(8), R"("n"=hex(4):07,2c,51,76,9b,c0,e5,0a)"},
         {"big-endian number", "n", 5, "\0\0\0\x10"s, R"("n"=hex(5):00,00,00,10)"},
@@ -149,16 +183,73 @@ TEST(RegFileWriter, ExactFormsForEverythingElse) {
         {"an unknown type number", "u", 0x12345678u, "\xAB"s, R"("u"=hex(12345678):ab)"},
         {"default of another type", "", 8, "\x01"s, R"(""=hex(8):01)"},
     };
-    for (const Case& c : cases) {
+    for (const FormCase& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(Line(c.valueName, RawValue{c.type, c.bytes}), c.line);
     }
 }
 
+TEST(RegFileWriter, Version5WritesStringDataAsItIsStored) {
+    const std::vector<FormCase> cases = {
+        {"text in any script is quoted", "\xE5\x90\x8D\xE5\x89\x8D", 1,
+         SzBytes("C:\\Apps\\\xE6\x9D\x8E\xE6\x98\x8E \xF0\x9F\x98\x80"),
+         "\"\xE5\x90\x8D\xE5\x89\x8D\"=\"C:\\\\Apps\\\\\xE6\x9D\x8E\xE6\x98\x8E \xF0\x9F\x98\x80\""},
+        {"expandable string as UTF-16LE", "p", 2, SzBytes("%A%\xC3\xA9"),
+         R"("p"=hex(2):25,00,41,00,25,00,e9,00,00,00)"},
+        {"multi-string as UTF-16LE", "m", 7, MultiSzValue({"a", "b"}).Bytes,
+         R"("m"=hex(7):61,00,00,00,62,00,00,00,00,00)"},
+        {"odd byte count kept", "m", 7, "A\0B"s, R"("m"=hex(7):41,00,42)"},
+        {"lone surrogate kept", "s", 1, "\0\xD8\0\0"s, R"("s"=hex(1):00,d8,00,00)"},
+        {"text without its terminator", "t", 1, Utf16("ab"), R"("t"=hex(1):61,00,62,00)"},
+        {"empty text keeps its 0 bytes", "t", 1, "", R"("t"=hex(1):)"},
+        {"text with CR LF", "t", 1, SzBytes("a\r\n"), R"("t"=hex(1):61,00,0d,00,0a,00,00,00)"},
+        {"name with a lone surrogate", "\xED\xA0\x80", 4, "\x01\0\0\0"s,
+         "\"\xED\xA0\x80\"=dword:1"},
+        {"numbers and binary as in REGEDIT4", "n", 4, "\x10\0\0\0"s, R"("n"=dword:10)"},
+        {"short binary", "b", 3, "\x01\xFF"s, R"("b"=hex:01,FF,)"},
+    };
+    for (const FormCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Line(c.valueName, RawValue{c.type, c.bytes}, kWide), c.line);
+    }
+}
+
+TEST(RegFileWriter, Regedit4TakesOnlyWhatItHoldsExactly) {
+    struct Case {
+        const char* name;
+        std::string valueName;
+        RawValue value;
+        bool fits;
+    };
+    const std::vector<Case> cases = {
+        {"ASCII", "n", SzValue("C:\\a.exe"), true},
+        {"code page 1252 letters", "J\xC3\xBCrgen", SzValue("\xE2\x82\xAC"), true},
+        {"CJK data", "n", SzValue("\xE6\x9D\x8E"), false},
+        {"Greek name", "\xCE\xA9", SzValue("x"), false},
+        {"emoji in an expandable string", "n", ExpandSzValue("\xF0\x9F\x98\x80"), false},
+        {"odd byte count", "n", {7, "A\0B"s}, false},
+        {"lone surrogate", "n", {1, "\0\xD8\0\0"s}, false},
+        {"binary data of any bytes", "n", {3, "\xE6\x9D\x8E"s}, true},
+        {"a look-alike is no fit (no best-fit mapping)", "n", SzValue("\xC4\x80"), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(registry::ValueFitsRegedit4(c.valueName, c.value, Windows1252()), c.fits);
+        std::string line;
+        std::string error;
+        EXPECT_EQ(FormatRawValueLine(c.valueName, c.value, kAnsi, line, error), c.fits);
+        if (!c.fits) {
+            EXPECT_THAT(error, HasSubstr("code page 1252"));
+        }
+    }
+    EXPECT_TRUE(registry::KeyFitsRegedit4("HKEY_CURRENT_USER\\Caf\xC3\xA9", Windows1252()));
+    EXPECT_FALSE(registry::KeyFitsRegedit4("HKEY_CURRENT_USER\\\xE6\xB5\x8B", Windows1252()));
+}
+
 TEST(RegFileWriter, NamesWithNulAndBadKeyPathsAreRefused) {
     std::string line;
     std::string error;
-    EXPECT_FALSE(FormatRawValueLine("a\0b"s, {1, "x\0"s}, line, error));
+    EXPECT_FALSE(FormatRawValueLine("a\0b"s, SzValue("x"), kWide, line, error));
     EXPECT_THAT(error, HasSubstr("NUL"));
 
     struct Case {
@@ -178,6 +269,9 @@ TEST(RegFileWriter, NamesWithNulAndBadKeyPathsAreRefused) {
         SCOPED_TRACE(c.name);
         EXPECT_FALSE(registry::FormatSectionLine(c.path, line, error));
         EXPECT_THAT(error, HasSubstr(c.reason));
+        registry::RegLines lines;
+        EXPECT_FALSE(lines.AddKey(c.path, error));
+        EXPECT_TRUE(lines.Empty());
     }
     ASSERT_TRUE(registry::FormatSectionLine("HKEY_CURRENT_USER\\A]b\\ c ", line, error));
     EXPECT_EQ(line, "[HKEY_CURRENT_USER\\A]b\\ c ]");
@@ -186,22 +280,33 @@ TEST(RegFileWriter, NamesWithNulAndBadKeyPathsAreRefused) {
 }
 
 // Every line the writer makes reads back to the same name and, as the import stores it, the
-// same type and bytes.
+// same type and bytes: in version 5 always, in REGEDIT4 whenever the value fits it.
 TEST(RegFileWriter, EveryValueLineReadsBackExactly) {
-    const std::vector<std::string> names = {
-        "",       "plain",     "q\"uo\"te",          "back\\slash\\", "\xE9\xFF\x80",
-        "a\r\nb", "x=\"y\";z", std::string(300, 'n')};
+    const std::vector<std::string> names = {"",
+                                            "plain",
+                                            "q\"uo\"te",
+                                            "back\\slash\\",
+                                            "\xC3\xA9\xC3\xBF\xE2\x82\xAC",
+                                            "a\r\nb",
+                                            "x=\"y\";z",
+                                            std::string(300, 'n'),
+                                            "\xE5\x90\x8D\xE5\x89\x8D \xF0\x9F\x98\x80",
+                                            "lone \xED\xB0\x80"};
     const std::vector<RawValue> values = {
-        {1, "plain\0"s},
+        SzValue("plain"),
         {1, ""},
-        {1, "no terminator"},
-        {1, "a\"b\\c\0"s},
-        {1, "cr\rlf\n\0"s},
-        {1, "in\0ner\0"s},
-        {2, "%X%\0"s},
-        {2, "unterminated"},
-        {7, "a\0b\0\0"s},
+        {1, Utf16("no terminator")},
+        {1, "odd"},
+        SzValue("a\"b\\c"),
+        SzValue("cr\rlf\n"),
+        {1, SzBytes("in") + SzBytes("ner")},
+        SzValue("\xD8\xAA\xD8\xAC\xD8\xB1\xD8\xA8\xD8\xA9 \xCE\xA9 \xF0\x9F\x98\x80"),
+        {1, "\0\xD8" "A\0\0\0"s},
+        ExpandSzValue("%X%"),
+        {2, Utf16("unterminated")},
+        MultiSzValue({"a", "\xE6\x9D\x8E"}),
         {7, ""},
+        {7, "A\0B"s},
         {3, ""},
         {3, Bytes(255)},
         {3, Bytes(256)},
@@ -214,28 +319,39 @@ TEST(RegFileWriter, EveryValueLineReadsBackExactly) {
         {0, ""},
         {0xFFFFFFFFu, Bytes(90)},
     };
-    for (const std::string& name : names) {
-        for (const RawValue& value : values) {
-            SCOPED_TRACE("type " + std::to_string(value.Type) + ", " +
-                         std::to_string(value.Bytes.size()) + " bytes, name size " +
-                         std::to_string(name.size()));
-            const std::string file =
-                "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\K]\r\n" + Line(name, value) + "\r\n\r\n";
-            const registry::RegFileParse parsed = registry::ParseRegFile(file, "t.reg");
-            ASSERT_TRUE(parsed.Status) << parsed.Status.Message;
-            ASSERT_EQ(parsed.File.Operations.size(), 2u);
-            const registry::RegOperation& op = parsed.File.Operations[1];
-            EXPECT_EQ(op.Name, name);
-            EXPECT_EQ(op.Value, registry::ImportedValue(value));
+    for (const RegWriteFormat& format : {kAnsi, kWide}) {
+        for (const std::string& name : names) {
+            for (const RawValue& value : values) {
+                SCOPED_TRACE(std::string(format.IsRegedit4() ? "REGEDIT4" : "version 5") +
+                             ", type " + std::to_string(value.Type) + ", " +
+                             std::to_string(value.Bytes.size()) + " bytes, name " +
+                             Printable(name.substr(0, 20)));
+                std::string line;
+                std::string error;
+                const bool fits = !format.IsRegedit4() ||
+                                  registry::ValueFitsRegedit4(name, value, Windows1252());
+                ASSERT_EQ(FormatRawValueLine(name, value, format, line, error), fits) << error;
+                if (!fits) continue;
+                const std::string file = FileBytes(
+                    "\r\n[HKEY_CURRENT_USER\\K]\r\n" + line + "\r\n\r\n", format);
+                const registry::RegFileParse parsed = registry::ParseRegFile(file, "t.reg");
+                ASSERT_TRUE(parsed.Status) << parsed.Status.Message;
+                ASSERT_EQ(parsed.File.Operations.size(), 2u);
+                const registry::RegOperation& op = parsed.File.Operations[1];
+                EXPECT_EQ(op.Name, name);
+                EXPECT_EQ(op.Value, registry::ImportedValue(value));
+            }
         }
     }
 }
 
-TEST(RegFileWriter, ImportedValueTerminatesOnlyStringData) {
-    EXPECT_EQ(registry::ImportedValue({1, "ab"}), (RawValue{1, "ab\0"s}));
-    EXPECT_EQ(registry::ImportedValue({1, ""}), (RawValue{1, "\0"s}));
-    EXPECT_EQ(registry::ImportedValue({7, "a\0"s}), (RawValue{7, "a\0"s}));
-    EXPECT_EQ(registry::ImportedValue({3, "ab"}), (RawValue{3, "ab"}));
+TEST(RegFileWriter, ImportedValueTerminatesOnlyWholeNonEmptyStringData) {
+    EXPECT_EQ(registry::ImportedValue({1, Utf16("ab")}), SzValue("ab"));
+    EXPECT_EQ(registry::ImportedValue({2, Utf16("a")}), ExpandSzValue("a"));
+    EXPECT_EQ(registry::ImportedValue({7, SzBytes("a")}), (RawValue{7, SzBytes("a")}));
+    EXPECT_EQ(registry::ImportedValue({1, ""}), (RawValue{1, ""}));          // regedit keeps 0
+    EXPECT_EQ(registry::ImportedValue({1, "abc"}), (RawValue{1, "abc"}));    // odd: kept
+    EXPECT_EQ(registry::ImportedValue({3, "ab"}), (RawValue{3, "ab"}));      // not a string
 }
 
 TEST(RegFileWriter, ExportsAWholeStoreAsOneFile) {
@@ -256,29 +372,90 @@ TEST(RegFileWriter, ExportsAWholeStoreAsOneFile) {
               "\r\n");
 }
 
+// The same store with one name outside code page 1252: the whole file becomes version 5.
+TEST(RegFileWriter, OneNameOutsideTheCodePageMakesTheWholeFileVersion5) {
+    FakeMachine machine;
+    machine.Text("HKEY_CURRENT_USER\\Software\\A", "", "x")
+        .Raw("HKEY_CURRENT_USER\\Software\\A", "e", 2, SzBytes("%A%"))
+        .Key("HKEY_CURRENT_USER\\Software\\A\\\xE6\xB5\x8B\xE8\xAF\x95");
+    std::string bytes;
+    std::string error;
+    ASSERT_TRUE(registry::ExportStoreText(machine.Store, bytes, error)) << error;
+    // The first bytes as they lie on disk: the byte order mark, "Wi" in UTF-16LE.
+    EXPECT_EQ(bytes.substr(0, 6), "\xFF\xFEW\0i\0"s);
+    EXPECT_EQ(bytes,
+              "\xFF\xFE"s +
+                  Utf16("Windows Registry Editor Version 5.00\r\n"
+                        "\r\n[HKEY_CURRENT_USER\\Software]\r\n"
+                        "\r\n[HKEY_CURRENT_USER\\Software\\A]\r\n@=\"x\"\r\n"
+                        "\"e\"=hex(2):25,00,41,00,25,00,00,00\r\n"
+                        "\r\n[HKEY_CURRENT_USER\\Software\\A\\\xE6\xB5\x8B\xE8\xAF\x95]\r\n"
+                        "\r\n"));
+}
+
+// Code page 1251 holds Cyrillic: the file stays REGEDIT4 in its bytes; 1252 does not.
+TEST(RegFileWriter, TheCodePageDecidesWhatFitsRegedit4) {
+    FakeMachine machine;
+    machine.Text("HKEY_CURRENT_USER\\\xD0\x9F\xD1\x80\xD0\xB8", "\xD0\xB2", "\xD0\x9F");
+    std::string error;
+    const std::unique_ptr<CodePage> cyrillic = OpenCodePage(1251, error);
+    ASSERT_TRUE(cyrillic) << error;
+    std::string bytes;
+    ASSERT_TRUE(registry::ExportStoreText(machine.Store, bytes, error, *cyrillic)) << error;
+    EXPECT_EQ(bytes, "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\\xCF\xF0\xE8]\r\n\"\xE2\"=\"\xCF\"\r\n\r\n");
+    ASSERT_TRUE(registry::ExportStoreText(machine.Store, bytes, error)) << error;
+    EXPECT_TRUE(bytes.starts_with("\xFF\xFE"));
+}
+
+std::string DataFile(const char* name) { return std::string(HW_TEST_DATA) + "/regfile/" + name; }
+
+// The multi-script fixture is written in the export's own layout: loading it and exporting
+// the store gives back the very same bytes (names and data in CJK, Greek, Arabic and emoji,
+// lone surrogates, odd byte counts, an unterminated and an empty string).
+TEST(RegFileWriter, MultiScriptVersion5FileRoundTripsByteForByte) {
+    std::ifstream in(DataFile("multiscript_v5.reg"), std::ios::binary);
+    const std::string fixture{std::istreambuf_iterator<char>(in),
+                              std::istreambuf_iterator<char>()};
+    ASSERT_TRUE(fixture.starts_with("\xFF\xFE"));
+    registry::MemoryStore store;
+    const registry::RegFileStatus loaded =
+        registry::LoadRegFile(DataFile("multiscript_v5.reg"), store);
+    ASSERT_TRUE(loaded) << loaded.Message;
+    std::string bytes;
+    std::string error;
+    ASSERT_TRUE(registry::ExportStoreText(store, bytes, error)) << error;
+    EXPECT_EQ(bytes, fixture);
+}
+
 TEST(RegFileWriter, ExportRoundTripsThroughTheImporter) {
     FakeMachine machine;
-    machine.Raw("HKEY_CURRENT_USER\\Software\\Q\"\xE9", "m", 7, "a\0b\0\0"s)
-        .Raw("HKEY_CURRENT_USER\\Software\\Q\"\xE9\\Deep\\Er", "", 2, "%P%\0"s)
+    machine.Raw("HKEY_CURRENT_USER\\Software\\Q\"\xC3\xA9", "m", 7, MultiSzValue({"a", "b"}).Bytes)
+        .Raw("HKEY_CURRENT_USER\\Software\\Q\"\xC3\xA9\\Deep\\Er", "", 2, SzBytes("%P%"))
         .Raw("HKEY_LOCAL_MACHINE\\Software\\B", "big", 3, Bytes(70000))
-        .Raw("HKEY_USERS\\.DEFAULT\\X", "t\\", 1, "a\r\nb\0"s)
-        .Raw("HKEY_CLASSES_ROOT\\.txt", "", 1, "txtfile\0"s)
+        .Raw("HKEY_USERS\\.DEFAULT\\X", "t\\", 1, SzBytes("a\r\nb"))
+        .Raw("HKEY_CLASSES_ROOT\\.txt", "", 1, SzBytes("txtfile"))
         .Raw("HKEY_CURRENT_CONFIG\\Y", "q", 11, Bytes(8));
-    TempFolder folder;
-    const std::string path = folder.File("export.reg");
-    auto file = registry::MakeDurableFile();
-    const registry::FileStatus status = registry::ExportStoreToFile(machine.Store, path, *file);
-    ASSERT_TRUE(status) << status.Message;
+    for (const bool wide : {false, true}) {
+        SCOPED_TRACE(wide ? "version 5" : "REGEDIT4");
+        if (wide) machine.Raw("HKEY_CURRENT_USER\\Software\\\xE7\x8E\x8B", "odd", 7, "A\0B"s);
+        TempFolder folder;
+        const std::string path = folder.File("export.reg");
+        auto file = registry::MakeDurableFile();
+        const registry::FileStatus status =
+            registry::ExportStoreToFile(machine.Store, path, *file);
+        ASSERT_TRUE(status) << status.Message;
+        EXPECT_EQ(folder.Read("export.reg").starts_with("\xFF\xFE"), wide);
 
-    registry::MemoryStore restored;
-    const registry::RegFileStatus loaded = registry::LoadRegFile(path, restored);
-    ASSERT_TRUE(loaded) << loaded.Message;
-    EXPECT_EQ(Snapshot(restored), Snapshot(machine.Store));
+        registry::MemoryStore restored;
+        const registry::RegFileStatus loaded = registry::LoadRegFile(path, restored);
+        ASSERT_TRUE(loaded) << loaded.Message;
+        EXPECT_EQ(Snapshot(restored), Snapshot(machine.Store));
+    }
 }
 
 TEST(RegFileWriter, ExportRefusesNamesItCannotWrite) {
     FakeMachine machine;
-    machine.Raw("HKEY_CURRENT_USER\\A", "bad\0name"s, 1, "x\0"s);
+    machine.Raw("HKEY_CURRENT_USER\\A", "bad\0name"s, 1, SzBytes("x"));
     TempFolder folder;
     auto file = registry::MakeDurableFile();
     const registry::FileStatus status =
@@ -287,6 +464,66 @@ TEST(RegFileWriter, ExportRefusesNamesItCannotWrite) {
     EXPECT_THAT(status.Message, HasSubstr(folder.File("x.reg")));
     EXPECT_THAT(status.Message, HasSubstr("NUL"));
     EXPECT_FALSE(std::filesystem::exists(folder.File("x.reg")));
+}
+
+// A store that tells names apart by their exact spelling, as a backend with another case rule
+// could: two of its keys and two of its values are one for every .reg reader.
+class CaseSensitiveStore final : public registry::RegistryStore {
+  public:
+    registry::StoreHandle Open(registry::RootKey root, std::string_view path) override {
+        if (root != registry::kCurrentUser) return 0;
+        if (path.empty()) return 1;
+        if (path == "Dup") return 2;
+        if (path == "DUP") return 3;
+        return 0;
+    }
+    registry::StoreHandle Create(registry::RootKey, std::string_view) override { return 0; }
+    void Close(registry::StoreHandle) override {}
+    bool SubkeyName(registry::StoreHandle key, std::uint32_t index, std::string& name) override {
+        if (key != 1 || index > (KeysApart ? 1u : 0u)) return false;
+        name = index == 0 ? "DUP" : "Dup";
+        return true;
+    }
+    bool ValueName(registry::StoreHandle key, std::uint32_t index, std::string& name) override {
+        if (key != 3 || KeysApart || index > 1) return false;
+        name = index == 0 ? "v" : "V";
+        return true;
+    }
+    bool LongestValueName(registry::StoreHandle, std::uint32_t& length) override {
+        length = 1;
+        return true;
+    }
+    bool QueryKeyCounts(registry::StoreHandle, registry::KeyCounts&) override { return false; }
+    bool Read(registry::StoreHandle key, std::string_view name, RawValue& value) override {
+        if (key != 3) return false;
+        value = SzValue(name);
+        return true;
+    }
+    bool Write(registry::StoreHandle, std::string_view, const RawValue&) override { return false; }
+    bool DeleteValue(registry::StoreHandle, std::string_view) override { return false; }
+    bool DeleteLeafKey(registry::RootKey, std::string_view) override { return false; }
+
+    bool KeysApart = true;
+};
+
+TEST(RegFileWriter, ExportRefusesToMakeTwoKeysOrValuesOneAndWritesNothing) {
+    CaseSensitiveStore store;
+    TempFolder folder;
+    const std::string path = folder.Write("x.reg", "old");
+    auto file = registry::MakeDurableFile();
+    registry::FileStatus status = registry::ExportStoreToFile(store, path, *file);
+    EXPECT_FALSE(status);
+    EXPECT_THAT(status.Message, HasSubstr("cannot export the registry to " + path));
+    EXPECT_THAT(status.Message, HasSubstr("keys HKEY_CURRENT_USER\\DUP and "
+                                          "HKEY_CURRENT_USER\\Dup would become one key"));
+    EXPECT_EQ(folder.Read("x.reg"), "old");
+
+    store.KeysApart = false;
+    status = registry::ExportStoreToFile(store, path, *file);
+    EXPECT_FALSE(status);
+    EXPECT_THAT(status.Message, HasSubstr("values \"v\" and \"V\" of HKEY_CURRENT_USER\\DUP "
+                                          "would become one value"));
+    EXPECT_EQ(folder.Read("x.reg"), "old");
 }
 
 // ---- the durable file ----------------------------------------------------------------------

@@ -1,16 +1,19 @@
 // The repair executors: backup contents per entry kind, the apply pass, the guard against
 // deleting too much, the change-to-text fallback, failing changes, the progress rule, Done,
-// the custom-hit executor and the preview.
+// the custom-hit executor, the preview, and backups of names and data in any script.
 #include "repair/repair_executor.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "registry/code_page.h"
 #include "registry/regfile.h"
+#include "repair/backup_restore.h"
 #include "repair/deletion_guard.h"
 #include "support/registry_snapshot.h"
 #include "support/repair_machine.h"
@@ -105,7 +108,7 @@ TEST_F(RepairExecutor, ChangesATextValueAndBacksUpTheOldText) {
     EXPECT_THAT(Backup(), HasSubstr("\"Exe\"=\"C:\\\\Old\\\\app.exe\"\r\n"));
     RawValue value;
     ASSERT_TRUE(m.HasValue(kApp, "Exe", &value));
-    EXPECT_EQ(value, (RawValue{1, "C:\\New\\app.exe\0"s}));
+    EXPECT_EQ(value, SzValue("C:\\New\\app.exe"));
     EXPECT_EQ(result.Changed, 1);
 }
 
@@ -125,7 +128,7 @@ TEST_F(RepairExecutor, ANumberValueTakesANumberOrElseText) {
     ASSERT_TRUE(m.HasValue(kApp, "Count", &value));
     EXPECT_EQ(value, (RawValue{4, "\xFE\xFF\xFF\xFF"s}));
     ASSERT_TRUE(m.HasValue(kApp, "Where", &value));
-    EXPECT_EQ(value, (RawValue{1, "C:\\New\\app.exe\0"s}));
+    EXPECT_EQ(value, SzValue("C:\\New\\app.exe"));
     EXPECT_EQ(result.Changed, 2);
     ASSERT_EQ(result.StoredAsText.size(), 1u);
     EXPECT_EQ(result.StoredAsText[0].Index, 2);
@@ -135,8 +138,8 @@ TEST_F(RepairExecutor, ANumberValueTakesANumberOrElseText) {
 }
 
 TEST_F(RepairExecutor, BacksUpValuesExactlyWhateverTheirType) {
-    m.Raw(kApp, "Env", 2, "%SystemRoot%\\x.dll\0"s)
-        .Raw(kApp, "Multi", 7, "C:\\a.exe\0C:\\b.exe\0\0"s)
+    m.Raw(kApp, "Env", 2, SzBytes("%SystemRoot%\\x.dll"))
+        .Raw(kApp, "Multi", 7, MultiSzValue({"C:\\a.exe", "C:\\b.exe"}).Bytes)
         .Raw(kApp, "Big", 3, std::string(300, '\x11'))
         .Raw(kApp, "Odd", 4, "\x01\x02"s);
     m.Probes.SetEnv("SystemRoot", "C:\\Windows");
@@ -151,6 +154,60 @@ TEST_F(RepairExecutor, BacksUpValuesExactlyWhateverTheirType) {
     EXPECT_THAT(backup, HasSubstr("\"Odd\"=hex(4):01,02\r\n"));
     const registry::RegFileStatus restored = registry::LoadRegFile(m.BackupPath(), m.Store.Inner);
     ASSERT_TRUE(restored) << restored.Message;
+    EXPECT_EQ(Snapshot(m.Store), before);
+}
+
+// The case of a user whose program folders have names outside the ANSI code page: the backup
+// keeps every name and byte (version 5), and restoring it gives back exactly what was there.
+TEST_F(RepairExecutor, ValuesOutsideTheCodePageAreBackedUpExactlyInVersion5) {
+    const std::string key = "HKEY_CURRENT_USER\\Software\\UniTest\\Sub\xE6\x9D\x8E";
+    m.Text(key, "cjk", "C:\\Apps\\\xE6\x9D\x8E\xE6\x98\x8E\\app.exe")
+        .Text(key, "\xE5\x90\x8D\xE5\x89\x8D", "C:\\Apps\\\xE7\x8E\x8B\\app.exe")
+        .Text(key, "greek", "C:\\Apps\\\xCE\xA9mega\\app.exe")
+        .Raw(key, "odd", 7, "A\0B"s)
+        .Raw(key, "lone", 1, "\0\xD8\0\0"s);
+    m.ValueHit(key, "cjk", false, "C:\\New\\\xE6\x9D\x8E\xE6\x98\x8E\\app.exe");
+    m.ValueHit(key, "\xE5\x90\x8D\xE5\x89\x8D", true);
+    m.ValueHit(key, "greek", false, "C:\\New\\app.exe");
+    m.ValueHit(key, "odd", true);
+    m.ValueHit(key, "lone", true);
+    const RegistrySnapshot before = Snapshot(m.Store);
+    const RepairResult result = RepairCustom();
+    EXPECT_EQ(result.Changed, 5);
+    RawValue value;
+    ASSERT_TRUE(m.HasValue(key, "cjk", &value));
+    EXPECT_EQ(value, SzValue("C:\\New\\\xE6\x9D\x8E\xE6\x98\x8E\\app.exe"));
+
+    const std::string backup = Backup();
+    ASSERT_TRUE(backup.starts_with("\xFF\xFE"));
+    EXPECT_EQ(backup.find("?"), std::string::npos);
+    EXPECT_NE(backup.find(Utf16("\"cjk\"=\"C:\\\\Apps\\\\\xE6\x9D\x8E\xE6\x98\x8E\\\\app.exe\"")),
+              std::string::npos);
+    EXPECT_NE(backup.find(Utf16("\"odd\"=hex(7):41,00,42\r\n")), std::string::npos);
+    repair::StoreImporter importer(m.Store);
+    ASSERT_TRUE(importer.Import(m.BackupPath()));
+    const RegistrySnapshot after = Snapshot(m.Store);
+    EXPECT_TRUE(after == before) << DescribeDifference(after, before);
+}
+
+TEST_F(RepairExecutor, ABackupStaysRegedit4InACodePageThatHoldsItsNames) {
+    const std::string key = "HKEY_CURRENT_USER\\Software\\\xD0\x9F\xD1\x80\xD0\xB8";
+    m.Text(key, "\xD0\xB2", "\xD0\x9F");
+    m.ValueFinding(key, "\xD0\xB2", true);
+    std::string error;
+    const std::unique_ptr<CodePage> cyrillic = OpenCodePage(1251, error);
+    ASSERT_TRUE(cyrillic) << error;
+    repair::RepairOptions options;
+    options.BackupCodePage = cyrillic.get();
+    const RegistrySnapshot before = Snapshot(m.Store);
+    const RepairResult result =
+        repair::RepairScanResults(m.State, m.Access, m.BackupPath(), options);
+    ASSERT_TRUE(result.Ok()) << result.Error->Message;
+    EXPECT_EQ(result.Changed, 1);
+    EXPECT_EQ(Backup(), "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\\xCF\xF0\xE8]\r\n"
+                        "\"\xE2\"=\"\xCF\"\r\n\r\n");
+    repair::StoreImporter importer(m.Store, cyrillic.get());
+    ASSERT_TRUE(importer.Import(m.BackupPath()));
     EXPECT_EQ(Snapshot(m.Store), before);
 }
 
@@ -343,7 +400,7 @@ TEST_F(RepairExecutor, CustomHitsAreDeletedReplacedOrSkipped) {
     EXPECT_FALSE(m.HasValue(kApp, "del"));
     RawValue value;
     ASSERT_TRUE(m.HasValue(kApp, "num", &value));
-    EXPECT_EQ(value, (RawValue{1, "abc\0"s}));
+    EXPECT_EQ(value, SzValue("abc"));
     EXPECT_FALSE(m.HasKey(keyHit));
     EXPECT_TRUE(m.HasValue(replaceOnly, "y"));
     ASSERT_EQ(result.Skipped.size(), 1u);
@@ -367,7 +424,7 @@ TEST_F(RepairExecutor, CustomDefaultValueAndNamesWithBackslashes) {
     EXPECT_FALSE(m.HasValue(kApp, ""));
     RawValue value;
     ASSERT_TRUE(m.HasValue(kApp, "a\\b", &value));
-    EXPECT_EQ(value.Bytes, "new\0"s);
+    EXPECT_EQ(value, SzValue("new"));
     EXPECT_THAT(Backup(), HasSubstr("[HKEY_LOCAL_MACHINE\\Software\\Vendor\\App]\r\n"
                                     "\"a\\\\b\"=\"slash\"\r\n"));
 }

@@ -110,9 +110,9 @@ TEST_F(RepairStep, RepairsBacksUpAndThenAsksAboutShortcuts) {
     EXPECT_FALSE(m.HasValue(kApp, "del"));
     registry::RawValue value;
     ASSERT_TRUE(m.HasValue(kApp, "chg", &value));
-    EXPECT_EQ(value.Bytes, std::string("C:\\New\\b.exe") + '\0');
+    EXPECT_EQ(value, SzValue("C:\\New\\b.exe"));
     ASSERT_TRUE(m.HasValue(kApp, "ign", &value));
-    EXPECT_EQ(value.Bytes, std::string("C:\\d.exe") + '\0');
+    EXPECT_EQ(value, SzValue("C:\\d.exe"));
     EXPECT_TRUE(m.HasValue(kApp, "nochg"));
     EXPECT_THAT(done, ElementsAre(std::pair<bool, int>{false, 2}));
     EXPECT_THAT(questions, ElementsAre(std::string(scan::kRemoveShortcutsQuestion)));

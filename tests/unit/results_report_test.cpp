@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "registry/code_page.h"
+#include "registry/text_file.h"
+
 namespace hivewarden::testing {
 namespace {
 
@@ -67,6 +70,35 @@ TEST(ResultsReport, FollowsTheGridsCurrentOrder) {
               "Action;Error;Fixed Value;Index;;Location\r\n"
               "Delete;File not found - C:\\a.exe;;2;1;HKEY_CURRENT_USER\\A\r\n"
               "Delete;File not found - C:\\b.exe;;1;1;HKEY_CURRENT_USER\\B\r\n");
+}
+
+// Paths in any script are written exactly; the text is UTF-8, and the report file holds it in
+// the ANSI code page when that holds every character, else as UTF-8 after a byte order mark.
+TEST(ResultsReport, TextKeepsEveryScriptAndTheFileFitsTheCodePageWhenItCan) {
+    const std::string header = "Action;Error;Fixed Value;Index;;Location\r\n";
+    ResultGrid ansi;
+    ansi.AddFindingsToGrid(std::vector<ErrorEntry>{MissingFile("C:\\J\xC3\xBCrgen\\app.exe",
+                                                               "HKEY_CURRENT_USER\\J", 1)},
+                           ExclusionList{});
+    const std::string ansiText = header +
+                                 "Delete;File not found - C:\\J\xC3\xBCrgen\\app.exe;;1;1;"
+                                 "HKEY_CURRENT_USER\\J\r\n";
+    EXPECT_EQ(ResultsReportText(ansi), ansiText);
+    EXPECT_EQ(Report(ansi), ansiText);
+    EXPECT_EQ(
+        EncodeTextFile(ResultsReportText(ansi), Windows1252()),
+        header + "Delete;File not found - C:\\J\xFCrgen\\app.exe;;1;1;HKEY_CURRENT_USER\\J\r\n");
+
+    ResultGrid cjk;
+    cjk.AddFindingsToGrid(std::vector<ErrorEntry>{MissingFile(
+                              "C:\\Apps\\\xE7\x8E\x8B\\app.exe",                    // 王
+                              "HKEY_CURRENT_USER\\Software\\Sub\xE6\x9D\x8E", 1)},  // Sub李
+                          ExclusionList{});
+    const std::string cjkText = header +
+                                "Delete;File not found - C:\\Apps\\\xE7\x8E\x8B\\app.exe;;1;1;"
+                                "HKEY_CURRENT_USER\\Software\\Sub\xE6\x9D\x8E\r\n";
+    EXPECT_EQ(ResultsReportText(cjk), cjkText);
+    EXPECT_EQ(EncodeTextFile(ResultsReportText(cjk), Windows1252()), "\xEF\xBB\xBF" + cjkText);
 }
 
 TEST(ResultsReport, ReportsAStreamThatFailed) {

@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -161,8 +162,8 @@ TEST(SampleMachineTest, JsonCarriesEveryFieldOfEveryFinding) {
 
     const nlohmann::json& findings = scan.at("findings");
     ASSERT_TRUE(findings.is_array());
-    // 34 walker findings and the 2 lock-location findings of the README's summary.
-    EXPECT_EQ(findings.size(), 36u);
+    // 38 walker findings and the 2 lock-location findings of the README's summary.
+    EXPECT_EQ(findings.size(), 40u);
     int position = 0;
     for (const nlohmann::json& finding : findings) {
         ++position;
@@ -189,8 +190,68 @@ TEST(SampleMachineTest, JsonCarriesEveryFieldOfEveryFinding) {
     EXPECT_THAT(targets, UnorderedElementsAreArray(std::vector<std::string>{
                              "C:\\Program Files\\Gone Player\\player.exe",
                              "C:\\Program Files\\Gone Player\\readme.txt",
-                             "C:\\Program Files\\PhotoMagic\\pmagic.exe"}));
-    EXPECT_EQ(scan.at("caption"), "Kestovar Hivewarden - 33 errors found");
+                             "C:\\Program Files\\PhotoMagic\\pmagic.exe",
+                             "C:\\Program Files\\\xCE\xA9mega\\omega.exe"}));
+    EXPECT_EQ(scan.at("caption"), "Kestovar Hivewarden - 37 errors found");
+}
+
+// The three texts of a finding that name it.
+struct NamedFinding {
+    std::string KeyPath;
+    std::string ItemName;
+    std::string TargetPath;
+    bool operator==(const NamedFinding&) const = default;
+};
+
+void PrintTo(const NamedFinding& f, std::ostream* os) {
+    *os << "{" << f.KeyPath << " | " << f.ItemName << " | " << f.TargetPath << "}";
+}
+
+// The entries whose names are outside code page 1252 (HKCU.reg is a version 5 file): the
+// missing ones are reported with their exact text, in the JSON as in the listing; the
+// existing ones (a second user's documents, a program with a Cyrillic name, a Chinese tool)
+// are not reported at all.
+TEST(SampleMachineTest, NamesOfEveryScriptAreReportedExactlyOrNotAtAll) {
+    const std::string omega = "C:\\Program Files\\\xCE\xA9mega";                        // Ωmega
+    const std::string liMing = "C:\\Documents and Settings\\\xE6\x9D\x8E\xE6\x98\x8E";  // 李明
+    const std::string pinyin = "\xE6\x8B\xBC\xE9\x9F\xB3\xE8\xBE\x93\xE5\x85\xA5";  // 拼音输入
+    const std::string uninstall =
+        "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+    // In walk order: subkeys in the order of their upper-cased UTF-16 units.
+    const std::vector<NamedFinding> expected = {
+        {uninstall + "\xCE\xA9mega", "UninstallString", omega + "\\unins000.exe"},
+        {uninstall + "\xCE\xA9mega", "DisplayIcon", omega + "\\omega.exe"},
+        {"HKEY_CURRENT_USER\\Software\\\xCE\xA9mega Software\\\xCE\xA9mega", "InstallDir", omega},
+        {"HKEY_CURRENT_USER\\Software\\" + pinyin + "\\\xE8\xAE\xBE\xE7\xBD\xAE",  // 设置
+         "\xE8\xAF\x8D\xE5\xBA\x93\xE6\x96\x87\xE4\xBB\xB6",                       // 词库文件
+         liMing + "\\Application Data\\" + pinyin +
+             "\\\xE7\x94\xA8\xE6\x88\xB7\xE8\xAF\x8D\xE5\xBA\x93.dat"},
+    };
+    const CliResult result = RunSampleScan({"--json"});
+    ASSERT_EQ(result.Code, cli::kExitOk) << result.Err;
+    const nlohmann::json scan = nlohmann::json::parse(result.Out);
+    std::vector<NamedFinding> beyondAnsi;
+    for (const nlohmann::json& finding : scan.at("findings")) {
+        const NamedFinding e{finding.at("KeyPath").get<std::string>(),
+                             finding.at("ItemName").get<std::string>(),
+                             finding.at("TargetPath").get<std::string>()};
+        const std::string all = e.KeyPath + e.ItemName + e.TargetPath;
+        if (std::any_of(all.begin(), all.end(), [](char c) { return c & 0x80; })) {
+            beyondAnsi.push_back(e);
+        }
+    }
+    EXPECT_EQ(beyondAnsi, expected);
+
+    const CliResult listing = RunSampleScan({});
+    const std::string foto = "\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE";  // Фото
+    const std::string camera = "\xF0\x9F\x93\xB7";                   // 📷
+    for (const std::string& existing :
+         {foto, liMing + "\\My Documents", pinyin + "\\pinyin.exe", camera}) {
+        SCOPED_TRACE(existing);
+        EXPECT_EQ(listing.Out.find(existing), std::string::npos);
+    }
+    EXPECT_NE(listing.Out.find("File not found - " + expected[3].TargetPath + "\n"),
+              std::string::npos);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // `hivewarden search` run through the command-line dispatcher with string streams: the
-// listing as the custom grid shows it, the report's exact bytes, the JSON fields, the texts
-// after repeatable options, the repair with its backup, bad arguments, and Ctrl+C acting as
-// Cancel.
+// listing as the custom grid shows it, the report's exact bytes (ANSI when the code page holds
+// the text, UTF-8 with a byte order mark otherwise), the JSON fields, the texts after
+// repeatable options, the repair with its backup, names and data in any script, bad arguments,
+// and Ctrl+C acting as Cancel.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -16,22 +17,28 @@
 #include "support/cli_runner.h"
 #include "cli/console_search_front_end.h"
 #include "cli/platform_system.h"
-#include "cli/terminal_text.h"
 #include "custom/custom_repair_page.h"
 #include "custom/custom_search.h"
+#include "registry/host_path.h"
+#include "registry/memory_store.h"
+#include "registry/regfile.h"
+#include "registry/unicode.h"
 #include "support/fake_machine.h"
+#include "support/raw_values.h"
+#include "support/registry_snapshot.h"
 #include "support/temp_folder.h"
 
 namespace hivewarden::testing {
 namespace {
 
-// "Café" as the terminal shows it and as an argument arrives from it: UTF-8 on Linux, the ANSI
-// code page on Windows. JSON is UTF-8 everywhere.
-const std::string kCafe = cli::ToTerminal("Caf\xE9");
-const std::string kCafeArg = cli::ToTerminal("caf\xE9");
+// "Café" as the program holds it, prints it and takes it as an argument: UTF-8 everywhere (the
+// REGEDIT4 files below hold it as the Windows-1252 byte E9).
+const std::string kCafe = "Caf\xC3\xA9";
+const std::string kCafeArg = "caf\xC3\xA9";
 
+// A file's bytes by its UTF-8 path (on Windows a narrow path would be read as ANSI).
 std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(registry::ToHostPath(path), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
@@ -122,6 +129,18 @@ TEST_F(SearchCommandTest, ReportToStandardOutputIsTheExactReportOnly) {
               "Replace;String Found (caf\xE9);1;;HKEY_LOCAL_MACHINE\\Software\\Caf\xE9\r\n"
               "Replace;String Found (caf\xE9) - Caf\xE9 runner;2;;"
               "HKEY_LOCAL_MACHINE\\Software\\Caf\xE9\\\r\n");
+}
+
+TEST_F(SearchCommandTest, ReportToATerminalIsTheTextItself) {
+    // A person reads it: the characters as they are, not the code page's bytes for a file.
+    const CliResult r = RunCli({"search", "--registry", lm_, kCafeArg, "--report", "-"}, true);
+    ASSERT_EQ(r.Code, cli::kExitOk) << r.Err;
+    EXPECT_EQ(r.Out,
+              "Action;String;Index;Fixed Value;Location\r\n"
+              "Replace;String Found (" + kCafeArg + ");1;;HKEY_LOCAL_MACHINE\\Software\\" +
+                  kCafe + "\r\n"
+              "Replace;String Found (" + kCafeArg + ") - " + kCafe + " runner;2;;"
+              "HKEY_LOCAL_MACHINE\\Software\\" + kCafe + "\\\r\n");
 }
 
 TEST_F(SearchCommandTest, ReportToAFileBesideTheListing) {
@@ -392,6 +411,114 @@ TEST_F(SearchCommandTest, RepairOptionsNeedARepair) {
         EXPECT_NE(r.Err, "");
         EXPECT_EQ(r.Out, "");
     }
+}
+
+// A version 5 file (UTF-16LE with its byte order mark) of the given text, lines ending in
+// CR LF.
+std::string Version5File(const std::string& text) {
+    std::string crlf;
+    for (char c : text) {
+        if (c == '\n') crlf += '\r';
+        crlf += c;
+    }
+    return "\xFF\xFE" + Utf16LeFromUtf8(crlf);
+}
+
+// Names and data in several scripts: CJK, Greek, Arabic and an emoji (a surrogate pair), a
+// multi-string of an odd byte count and a string without its terminator of an odd byte count,
+// which must come back exactly as they are.
+const std::string kUnicodeRegistry =
+    "Windows Registry Editor Version 5.00\n"
+    "\n"
+    "[HKEY_CURRENT_USER\\Software\\UniTest\\Sub\xE6\x9D\x8E]\n"
+    "\"\xE5\x90\x8D\xE5\x89\x8D\"=\"C:\\\\Apps\\\\\xE7\x8E\x8B\\\\app.exe\"\n"
+    "\"\xCE\xA9mega\"=\"C:\\\\Apps\\\\\xCE\xA9mega\\\\app.exe\"\n"
+    "\"\xD8\xB9\xD8\xB1\xD8\xA8\xD9\x8A\"=\"C:\\\\Apps\\\\\xD8\xB9\xD8\xB1\xD8\xA8\xD9\x8A\\\\a.exe\"\n"
+    "\"\xF0\x9F\x98\x80\"=\"C:\\\\Apps\\\\\xF0\x9F\x98\x80\\\\e.exe\"\n"
+    "\"odd\"=hex(7):41,00,00,00,42\n"
+    "\"unterminated\"=hex(1):43,00,3a\n"
+    "\n"
+    "[HKEY_CURRENT_USER\\Software\\UniTest\\\xCE\x95\xCE\xBB\xCE\xBB\xCE\xAC\xCE\xB4\xCE\xB1]\n"
+    "\"plain\"=\"C:\\\\Apps\\\\plain.exe\"\n"
+    "\n";
+
+// The store a .reg file makes, as data.
+RegistrySnapshot LoadedSnapshot(const std::string& path) {
+    registry::MemoryStore store;
+    const registry::RegFileStatus status = registry::LoadRegFile(path, store);
+    EXPECT_TRUE(status) << status.Message;
+    return Snapshot(store);
+}
+
+TEST_F(SearchCommandTest, NamesAndDataInAnyScriptAreListedAndReportedExactly) {
+    const std::string uni = tmp_.Write("uni.reg", Version5File(kUnicodeRegistry));
+    const std::string wang = "\xE7\x8E\x8B";  // the search text, in CJK
+    const CliResult r = RunCli({"search", "--registry", uni, wang});
+    ASSERT_EQ(r.Code, cli::kExitOk) << r.Err;
+    const std::string location =
+        "HKEY_CURRENT_USER\\Software\\UniTest\\Sub\xE6\x9D\x8E\\\xE5\x90\x8D\xE5\x89\x8D";
+    EXPECT_EQ(r.Out, "Replace      String Found (" + wang + ") - C:\\Apps\\" + wang +
+                         "\\app.exe\n"
+                         "             " + location + "\n\nKestovar Hivewarden - 1 strings found\n");
+
+    const CliResult json = RunCli({"search", "--registry", uni, "--json", wang});
+    ASSERT_EQ(json.Code, cli::kExitOk) << json.Err;
+    const nlohmann::json hits = nlohmann::json::parse(json.Out)["hits"];
+    ASSERT_EQ(hits.size(), 1u);
+    EXPECT_EQ(hits[0]["Location"], location);
+    EXPECT_EQ(hits[0]["ItemName"], "\xE5\x90\x8D\xE5\x89\x8D");
+    EXPECT_EQ(hits[0]["ItemData"], "C:\\Apps\\" + wang + "\\app.exe");
+
+    // Text the ANSI code page cannot hold: the report file is UTF-8 after a byte order mark.
+    const CliResult report = RunCli({"search", "--registry", uni, "--report", "-", wang});
+    ASSERT_EQ(report.Code, cli::kExitOk) << report.Err;
+    EXPECT_EQ(report.Out, "\xEF\xBB\xBF"
+                          "Action;String;Index;Fixed Value;Location\r\n"
+                          "Replace;String Found (" + wang + ") - C:\\Apps\\" + wang +
+                              "\\app.exe;1;;" + location + "\r\n");
+}
+
+TEST_F(SearchCommandTest, ReplaceWithABackupNamedInAnotherScriptRestoresEveryByte) {
+    const std::string uni = tmp_.Write("uni.reg", Version5File(kUnicodeRegistry));
+    const RegistrySnapshot original = LoadedSnapshot(uni);
+    const std::string name = "\xE5\x90\x8D\xE5\x89\x8D";  // a backup name in CJK
+    const CliResult r =
+        RunCli({"search", "--registry", uni, "Apps", "--replace", "C:\\New\\x.exe",
+                "--program-folder", tmp_.Folder(), "--backup", name, "--save-registry",
+                tmp_.File("after.reg")});
+    ASSERT_EQ(r.Code, cli::kExitOk) << r.Err << r.Out;
+    EXPECT_NE(r.Out.find("Repaired: 5 changed, 0 already gone, 0 skipped, 0 failed\n"),
+              std::string::npos)
+        << r.Out;
+    const std::string backup = tmp_.Folder() + name + ".reg";  // a name in UTF-8
+    EXPECT_NE(r.Out.find("Backup: " + backup + "\n"), std::string::npos) << r.Out;
+    // The backup holds text no ANSI code page holds: version 5.
+    EXPECT_EQ(ReadFile(backup).rfind("\xFF\xFE", 0), 0u);
+
+    // The saved registry: the five values replaced, everything else as it was, byte for byte.
+    const RegistrySnapshot after = LoadedSnapshot(tmp_.File("after.reg"));
+    ASSERT_EQ(after.size(), original.size());
+    std::size_t changed = 0;
+    for (const auto& [key, contents] : original) {
+        SCOPED_TRACE(key);
+        ASSERT_EQ(after.count(key), 1u);
+        ASSERT_EQ(after.at(key).Values.size(), contents.Values.size());
+        for (const auto& [valueName, value] : contents.Values) {
+            const registry::RawValue& now = after.at(key).Values.at(valueName);
+            if (now == value) continue;
+            ++changed;
+            EXPECT_EQ(now, SzValue("C:\\New\\x.exe")) << valueName;
+        }
+    }
+    EXPECT_EQ(changed, 5u);
+
+    const CliResult list = RunCli({"backups", "--program-folder", tmp_.Folder(), "list"});
+    EXPECT_NE(list.Out.find(name + ".reg\n"), std::string::npos) << list.Out;
+    const CliResult restore =
+        RunCli({"backups", "--program-folder", tmp_.Folder(), "restore", name, "--registry",
+                tmp_.File("after.reg"), "--output", tmp_.File("restored.reg")});
+    ASSERT_EQ(restore.Code, cli::kExitOk) << restore.Err;
+    EXPECT_TRUE(LoadedSnapshot(tmp_.File("restored.reg")) == original);
 }
 
 TEST(SearchConsole, CtrlCStopsTheSearchAsCancelDoes) {

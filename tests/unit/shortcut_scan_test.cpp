@@ -165,6 +165,39 @@ TEST_F(ShortcutScanTest, ReportsOnlyShortcutsWhoseTargetIsGone) {
     EXPECT_THAT(found_, ElementsAre(results_[1]));
 }
 
+std::string UnicodeLinkTo(std::u16string_view target) {
+    LnkSpec spec;
+    spec.Info = LnkLinkInfo{};
+    spec.Info->LocalBase = "C:\\?";  // what the ANSI copy keeps of such a path
+    spec.Info->UnicodeOffsets = true;
+    spec.Info->UnicodeBase = std::u16string(target);
+    return BuildLnk(spec);
+}
+
+// Shortcuts in folders of any script, to targets of any script: the existing targets are
+// found (in another letter case too), the missing ones reported with their exact text.
+TEST_F(ShortcutScanTest, UnicodeFoldersAndTargetsAreWalkedAndCheckedExactly) {
+    const std::string desktop = "C:\\Users\\\xE6\x9D\x8E\xE6\x98\x8E\\Desktop";  // 李明
+    fake_.AddFile("C:\\Apps\\\xCF\x89mega\\app.exe");                            // ωmega
+    fake_.AddFile(desktop + "\\\xCE\xA9mega.lnk", UnicodeLinkTo(u"C:\\Apps\\\u03A9MEGA\\APP.EXE"));
+    fake_.AddFile(
+        desktop + "\\test\\\xD8\xAA\xD8\xAC\xD8\xB1\xD8\xA8\xD8\xA9.lnk",
+        UnicodeLinkTo(u"C:\\Users\\x\\Desktop\\test\\\u062A\u062C\u0631\u0628\u0629.txt"));
+    fake_.AddFile(
+        desktop + "\\\xD0\x9E\xD1\x82\xD1\x87\xD1\x91\xD1\x82.lnk",  // Отчёт
+        UnicodeLinkTo(u"C:\\\u0414\u043E\u043A\\\u043E\u0442\u0447\u0451\u0442 \U0001F4C4.doc"));
+    Scan();
+    EXPECT_THAT(LinkPaths(),
+                ElementsAre(desktop + "\\\xD0\x9E\xD1\x82\xD1\x87\xD1\x91\xD1\x82",
+                            desktop + "\\test\\\xD8\xAA\xD8\xAC\xD8\xB1\xD8\xA8\xD8\xA9"));
+    ASSERT_EQ(results_.Count(), 2);
+    EXPECT_EQ(results_[1].LinkTarget,
+              "C:\\\xD0\x94\xD0\xBE\xD0\xBA\\\xD0\xBE\xD1\x82\xD1\x87\xD1\x91\xD1\x82 "
+              "\xF0\x9F\x93\x84.doc");
+    EXPECT_EQ(results_[2].LinkTarget,
+              "C:\\Users\\x\\Desktop\\test\\\xD8\xAA\xD8\xAC\xD8\xB1\xD8\xA8\xD8\xA9.txt");
+}
+
 TEST_F(ShortcutScanTest, ShortcutInTheDriveRootKeepsItsPathWithoutExtension) {
     fake_.AddFile("C:\\a.lnk", LinkTo("C:\\gone.exe"));
     fake_.AddFile("C:\\B.LNK", LinkTo("C:\\gone too.exe"));

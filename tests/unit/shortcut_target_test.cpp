@@ -1,6 +1,7 @@
 // Reading a shell link's target: the local path from link info (ANSI and Unicode), the
 // environment form, the item-id list, and every kind of link whose target cannot be read or
-// checked (network, removable, shell object, advertised, damaged, truncated).
+// checked (network, removable, shell object, advertised, damaged, truncated). Targets are
+// UTF-8: Unicode fields kept exactly, ANSI fields read in the given code page.
 #include "scan/shortcut_target.h"
 
 #include <gtest/gtest.h>
@@ -8,9 +9,11 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "registry/code_page.h"
 #include "support/fake_probes.h"
 #include "support/lnk_builder.h"
 
@@ -113,9 +116,9 @@ struct Case {
 class ShortcutTargetTest : public ::testing::Test {
   protected:
     ShortcutTargetTest() { probes_.SetEnv("ProgramFiles", "D:\\Apps"); }
-    std::string Target(std::string_view bytes) {
+    std::string Target(std::string_view bytes, const CodePage& codePage = Windows1252()) {
         GuardedBytes guarded(bytes);
-        return GetShortcutTarget(guarded.View(), probes_);
+        return GetShortcutTarget(guarded.View(), probes_, codePage);
     }
     FakeProbes probes_;
 };
@@ -138,7 +141,7 @@ TEST_F(ShortcutTargetTest, ReadsTheTargetFromEachPartOfTheLink) {
                   s.Info->UnicodeOffsets = true;
                   s.Info->UnicodeBase = u"C:\\Caf\u00E9\\menu.exe";
               }),
-         "C:\\Caf\xE9\\menu.exe"},
+         "C:\\Caf\xC3\xA9\\menu.exe"},
         {"Unicode base and Unicode suffix",
          With(LocalLink("C:\\Data\\", "x"),
               [](LnkSpec& s) {
@@ -146,7 +149,69 @@ TEST_F(ShortcutTargetTest, ReadsTheTargetFromEachPartOfTheLink) {
                   s.Info->UnicodeBase = u"C:\\Data\\";
                   s.Info->UnicodeSuffix = u"\u20AC report.txt";
               }),
-         "C:\\Data\\\x80 report.txt"},
+         "C:\\Data\\\xE2\x82\xAC report.txt"},
+        {"Unicode path outside the code page (Cyrillic)",
+         With(LocalLink("C:\\????\\a.exe"),
+              [](LnkSpec& s) {
+                  s.Info->UnicodeOffsets = true;
+                  s.Info->UnicodeBase = u"C:\\\u0414\u043E\u043A\\a.exe";
+              }),
+         "C:\\\xD0\x94\xD0\xBE\xD0\xBA\\a.exe"},
+        {"Unicode path in Arabic, kept exactly",
+         With(LocalLink("C:\\Users\\x\\Desktop\\test\\?????.txt"),
+              [](LnkSpec& s) {
+                  s.Info->UnicodeOffsets = true;
+                  s.Info->UnicodeBase =
+                      u"C:\\Users\\x\\Desktop\\test\\\u062A\u062C\u0631\u0628\u0629.txt";
+              }),
+         "C:\\Users\\x\\Desktop\\test\\\xD8\xAA\xD8\xAC\xD8\xB1\xD8\xA8\xD8\xA9.txt"},
+        {"Unicode suffix with Chinese and an emoji (a surrogate pair)",
+         With(LocalLink("C:\\Docs\\", "?? ??.txt"),
+              [](LnkSpec& s) {
+                  s.Info->UnicodeOffsets = true;
+                  s.Info->UnicodeBase = u"C:\\Docs\\";
+                  s.Info->UnicodeSuffix = u"\u674E\u660E \U0001F600.txt";
+              }),
+         "C:\\Docs\\\xE6\x9D\x8E\xE6\x98\x8E \xF0\x9F\x98\x80.txt"},
+        {"ANSI base read in the code page", LocalLink("C:\\Caf\xE9\\\x80 menu.exe"),
+         "C:\\Caf\xC3\xA9\\\xE2\x82\xAC menu.exe"},
+        {"ANSI-only link info that lost characters: the item-id list's Unicode names",
+         With(LocalLink("C:\\??\\app.exe"),
+              [](LnkSpec& s) {
+                  s.IdList = IdList({MyComputerItem(), VolumeItem("C:\\"),
+                                     FileEntryItem("8B8A~1", u"\u674E\u660E", 9, true),
+                                     FileEntryItem("app.exe", u"app.exe", 9, false)});
+              }),
+         "C:\\\xE6\x9D\x8E\xE6\x98\x8E\\app.exe"},
+        {"ANSI-only link info with a look-alike: the item-id list's Unicode names",
+         With(LocalLink("C:\\Apps\\Omega\\app.exe"),
+              [](LnkSpec& s) {
+                  s.IdList = IdList({MyComputerItem(), VolumeItem("C:\\"),
+                                     FileEntryItem("Apps", u"Apps", 9, true),
+                                     FileEntryItem("OMEGA~1", u"\u03A9mega", 9, true),
+                                     FileEntryItem("app.exe", u"app.exe", 9, false)});
+              }),
+         "C:\\Apps\\\xCE\xA9mega\\app.exe"},
+        {"Unicode environment form in Chinese",
+         With(LocalLink("C:\\x.exe"),
+              [](LnkSpec& s) {
+                  s.Environment = LnkEnvironment{"%windir%\\??.exe", u"%windir%\\\u738B.exe"};
+              }),
+         "C:\\Windows\\\xE7\x8E\x8B.exe"},
+        {"ANSI environment form read in the code page",
+         With(LocalLink("C:\\x.exe"),
+              [](LnkSpec& s) {
+                  s.Environment = LnkEnvironment{"%windir%\\J\xFCrgen.exe", u""};
+              }),
+         "C:\\Windows\\J\xC3\xBCrgen.exe"},
+        {"ANSI primary names of items without extension blocks",
+         With(LnkSpec{},
+              [](LnkSpec& s) {
+                  s.IdList = IdList({MyComputerItem(), VolumeItem("C:\\"),
+                                     FileEntryItem("Caf\xE9", u"", 0, true),
+                                     FileEntryItem("run.exe", u"", 0, false)});
+              }),
+         "C:\\Caf\xC3\xA9\\run.exe"},
         {"header with Unicode offsets, none set: ANSI base",
          With(LocalLink("C:\\plain.txt"),
               [](LnkSpec& s) {
@@ -218,6 +283,17 @@ TEST_F(ShortcutTargetTest, ReadsTheTargetFromEachPartOfTheLink) {
     }
 }
 
+// A link written on a Cyrillic system keeps its ANSI strings in code page 1251: read in that
+// code page they name the same file as the Unicode copy would.
+TEST_F(ShortcutTargetTest, AnsiStringsFollowTheSystemCodePage) {
+    std::string error;
+    const std::unique_ptr<CodePage> cyrillic = OpenCodePage(1251, error);
+    if (!cyrillic) GTEST_SKIP() << "code page 1251 is not available here: " << error;
+    const std::string bytes = BuildLnk(LocalLink("C:\\\xC4\xEE\xEA\\a.exe"));
+    EXPECT_EQ(Target(bytes, *cyrillic), "C:\\\xD0\x94\xD0\xBE\xD0\xBA\\a.exe");
+    EXPECT_EQ(Target(bytes), "C:\\\xC3\x84\xC3\xAE\xC3\xAA\\a.exe");  // read as 1252
+}
+
 TEST_F(ShortcutTargetTest, TargetsThatCannotBeCheckedAreEmpty) {
     const Case cases[] = {
         {"network share only",
@@ -256,14 +332,9 @@ TEST_F(ShortcutTargetTest, TargetsThatCannotBeCheckedAreEmpty) {
                                      FileEntryItem("PROGRA~1", u"Program Files", 42, true)});
               }),
          ""},
-        {"Unicode path outside the code page",
-         With(LocalLink("C:\\????\\a.exe"),
-              [](LnkSpec& s) {
-                  s.Info->UnicodeOffsets = true;
-                  s.Info->UnicodeBase = u"C:\\\u0414\u043E\u043A\\a.exe";
-              }),
-         ""},
         {"ANSI path with a replacement character", LocalLink("C:\\???\\a.exe"), ""},
+        {"ANSI path with a replacement character, ASCII item-id list",
+         With(LocalLink("C:\\???\\a.exe"), [](LnkSpec& s) { s.IdList = FileIdList(9); }), ""},
         {"relative path", LocalLink("tool.exe"), ""},
         {"environment form naming a share",
          With(LnkSpec{},
@@ -357,6 +428,9 @@ TEST_F(ShortcutTargetTest, ReadsTheFixtureLinks) {
         {"labelled_volume.lnk", "C:\\Program Files\\Old Tool\\tool.exe"},
         {"env_program_files.lnk", "D:\\Apps\\Old Tool\\tool.exe"},
         {"network_share.lnk", ""},
+        {"unicode_arabic.lnk",
+         "C:\\Users\\x\\Desktop\\test\\\xD8\xAA\xD8\xAC\xD8\xB1\xD8\xA8\xD8\xA9.txt"},
+        {"unicode_env_chinese.lnk", "D:\\Apps\\\xE7\x8E\x8B\\app.exe"},
     };
     for (const Fixture& f : fixtures) {
         SCOPED_TRACE(f.file);
@@ -369,8 +443,9 @@ TEST_F(ShortcutTargetTest, ReadsTheFixtureLinks) {
 TEST(ShortcutTargetFile, ReadsThroughTheProbesAndMissingFilesAreEmpty) {
     FakeProbes probes;
     probes.AddFile("C:\\Links\\a.lnk", BuildLnk(LocalLink("C:\\test\\a.txt")));
-    EXPECT_EQ(scan::GetShortcutTargetOfFile("C:\\Links\\a.lnk", probes), "C:\\test\\a.txt");
-    EXPECT_EQ(scan::GetShortcutTargetOfFile("C:\\Links\\gone.lnk", probes), "");
+    EXPECT_EQ(scan::GetShortcutTargetOfFile("C:\\Links\\a.lnk", probes, Windows1252()),
+              "C:\\test\\a.txt");
+    EXPECT_EQ(scan::GetShortcutTargetOfFile("C:\\Links\\gone.lnk", probes, Windows1252()), "");
 }
 
 TEST(ShortcutStripNulls, CutsAtTheFirstNul) {

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "registry/access.h"
+#include "registry/code_page.h"
 #include "registry/memory_store.h"
+#include "registry/unicode.h"
 #include "support/fake_probes.h"
 #include "support/temp_folder.h"
 
@@ -33,7 +35,7 @@ TEST(TrojanNames, LoadsPatternAndNameOfEveryLineWithASemicolon) {
                                           "\r\n"
                                           ";Anything");
     TrojanNames names;
-    EXPECT_FALSE(LoadTrojanNames(path, names));
+    EXPECT_FALSE(LoadTrojanNames(path, names, Windows1252()));
     using P = std::pair<std::string, std::string>;
     EXPECT_EQ(PatternsAndNames(names), (std::vector<P>{{"evil.exe", "Evil"},
                                                        {" spaced ", " Kept As Is "},
@@ -46,7 +48,7 @@ TEST(TrojanNames, MissingFileEmptiesTheListSilently) {
     TempFolder folder;
     TrojanNames names;
     names.Grow() = MakeTrojanName("old", "Old");
-    EXPECT_FALSE(LoadTrojanNames(folder.File("TrojanDef.ini"), names));
+    EXPECT_FALSE(LoadTrojanNames(folder.File("TrojanDef.ini"), names, Windows1252()));
     EXPECT_TRUE(names.Empty());
 }
 
@@ -56,7 +58,7 @@ TEST(TrojanNames, UnreadableFileGivesTheNameFileMessage) {
     std::filesystem::create_directory(path);  // a folder where the file should be
     TrojanNames names;
     names.Grow() = MakeTrojanName("old", "Old");
-    const auto error = LoadTrojanNames(path, names);
+    const auto error = LoadTrojanNames(path, names, Windows1252());
     ASSERT_TRUE(error);
     EXPECT_EQ(error->Number, kDefinitionAccessError);
     EXPECT_NE(error->Description.find(path + ", line 1"), std::string::npos);
@@ -93,10 +95,53 @@ TEST(TrojanNames, EmptyPatternMatchesEveryNonEmptyData) {
     EXPECT_EQ(tables.TrojanNameFor(""), "");
 }
 
-TEST(TrojanNames, AccentedLettersCompareInUpperCase) {
+TEST(TrojanNames, LettersOfEveryScriptCompareInUpperCase) {
     TrojanNames names;
-    names.Grow() = MakeTrojanName("d\xE9j\xE0", "Accent");  // "déjà" in the ANSI code page
-    EXPECT_EQ(TrojanNameFor(names, "C:\\D\xC9J\xC0.exe"), "Accent");
+    names.Grow() = MakeTrojanName("d\xC3\xA9j\xC3\xA0", "Accent");  // "déjà"
+    names.Grow() =
+        MakeTrojanName("\xD0\xB2\xD0\xB8\xD1\x80\xD1\x83\xD1\x81", "Cyrillic");  // "вирус"
+    names.Grow() = MakeTrojanName("\xE7\x97\x85\xE6\xAF\x92", "Chinese");        // "病毒"
+    struct Case {
+        const char* name;
+        std::string data;
+        std::string expected;
+    } cases[] = {
+        {"accented capitals", "C:\\D\xC3\x89J\xC3\x80.exe", "Accent"},  // "DÉJÀ"
+        {"Cyrillic capitals", "C:\\\xD0\x92\xD0\x98\xD0\xA0\xD0\xA3\xD0\xA1.exe",
+         "Cyrillic"},  // "ВИРУС"
+        {"Chinese has no case", "C:\\\xE7\x97\x85\xE6\xAF\x92\\x.exe", "Chinese"},
+        {"a look-alike is another letter", "C:\\DEJA.exe", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(TrojanNameFor(names, c.data), c.expected);
+    }
+}
+
+// The definition files ship as ANSI text; a file saved as UTF-8 or UTF-16 with a byte order
+// mark reads the same, and its names keep every script.
+TEST(TrojanNames, DefinitionFilesReadInEveryEncoding) {
+    const std::string text = "evil.exe;Evil\r\n\xE7\x97\x85\xE6\xAF\x92.exe;Chinese\r\n";
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string chinesePattern;
+    } cases[] = {
+        {"ANSI: bytes of the code page", "evil.exe;Evil\r\n\xE9t\xE9.exe;Chinese\r\n",
+         "\xC3\xA9t\xC3\xA9.exe"},
+        {"UTF-8 with its mark", "\xEF\xBB\xBF" + text, "\xE7\x97\x85\xE6\xAF\x92.exe"},
+        {"UTF-16LE with its mark", "\xFF\xFE" + Utf16LeFromUtf8(text),
+         "\xE7\x97\x85\xE6\xAF\x92.exe"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        TrojanNames names;
+        EXPECT_FALSE(LoadTrojanNames(folder.Write("TrojanDef.ini", c.bytes), names, Windows1252()));
+        using P = std::pair<std::string, std::string>;
+        EXPECT_EQ(PatternsAndNames(names),
+                  (std::vector<P>{{"evil.exe", "Evil"}, {c.chinesePattern, "Chinese"}}));
+    }
 }
 
 TEST(TrojanLocks, LoadsFieldsAndMapsRootCodes) {
@@ -111,7 +156,7 @@ TEST(TrojanLocks, LoadsFieldsAndMapsRootCodes) {
                                           "Negative;-1;K;V;m\n"
                                           "no separator here\n");
     TrojanLocks locks;
-    EXPECT_FALSE(LoadTrojanLocks(path, locks));
+    EXPECT_FALSE(LoadTrojanLocks(path, locks, Windows1252()));
     ASSERT_EQ(locks.Count(), 7);
     EXPECT_EQ(locks[1],
               (TrojanLock{"Classes", registry::kClassesRoot, "CLSID\\{X}", "", "marker1"}));
@@ -149,7 +194,7 @@ TEST(TrojanLocks, BadLineStopsLoadingAndKeepsTheLinesBefore) {
             folder.Write("TrojanLock.ini", "First;3;Software\\A;V;m\r\nignored line\r\n" +
                                                c.badLine + "\r\nAfter;3;K;V;m\r\n");
         TrojanLocks locks;
-        const auto error = LoadTrojanLocks(path, locks);
+        const auto error = LoadTrojanLocks(path, locks, Windows1252());
         ASSERT_TRUE(error);
         EXPECT_EQ(error->Number, c.number);
         EXPECT_NE(error->Description.find(path + ", line 3: "), std::string::npos);
@@ -168,7 +213,7 @@ TEST(TrojanTables, LoadReadsBothFilesFromTheProgramFolder) {
     folder.Write("TrojanDef.ini", "evil;Evil\r\n");
     folder.Write("TrojanLock.ini", "Lock;3;Software\\X;V;m\r\nBad;x;K;V;m\r\n");
     TrojanTables tables;
-    const std::vector<DefinitionError> errors = tables.Load(folder.Folder());
+    const std::vector<DefinitionError> errors = tables.Load(folder.Folder(), Windows1252());
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].Message.rfind("Error in VirusLocFilePath\n", 0), 0u);
     EXPECT_EQ(tables.Names.Count(), 1);
@@ -196,6 +241,20 @@ class LockCheck : public ::testing::Test {
     registry::RegistryAccess access_{store_, probes_, state_};
     TrojanLocks locks_;
 };
+
+// A lock location under a key and value named in another script is read by those names, and
+// its marker is found in any letter case.
+TEST_F(LockCheck, UnicodeKeyValueAndMarker) {
+    const std::string key = "Software\\\xE6\xB5\x8B\xE8\xAF\x95";                        // "测试"
+    const std::string value = "\xE5\x90\x8D\xE5\x89\x8D";                                // "名前"
+    SetText(registry::kCurrentUser, key, value, "C:\\x\\\xD0\x92\xD0\x98\xD0\xA0.exe");  // ВИР
+    AddLock("Cyrillic Lock", 2, key, value, "\xD0\xB2\xD0\xB8\xD1\x80");                 // вир
+    CheckTrojanLocks(locks_, access_, state_);
+    ASSERT_EQ(state_.ScanResults.Count(), 1);
+    EXPECT_EQ(state_.ScanResults[1].KeyPath, "HKEY_CURRENT_USER\\" + key);
+    EXPECT_EQ(state_.ScanResults[1].ItemName, value);
+    EXPECT_EQ(state_.ScanResults[1].TargetPath, "\xD0\xB2\xD0\xB8\xD1\x80");
+}
 
 TEST_F(LockCheck, FindingCarriesTheFullKeyPathAndTheMarker) {
     SetText(registry::kLocalMachine, "Software\\Example", "Loader", "c:\\x\\EVIL.exe -quiet");

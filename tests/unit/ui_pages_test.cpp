@@ -114,6 +114,36 @@ TEST(UiOptionsPage, EntriesAreAddedRemovedAndSavedOnlyByNext) {
               "C:\\Old\r\nD:\\\r\nC:\\Tools\\tool.exe\r\nE:\\Data\r\nE:\\Data\r\n");
 }
 
+// Entries in other scripts are shown and saved exactly: the file is UTF-8 with its mark once
+// an entry does not fit the ANSI code page, and reads back the same.
+TEST(UiOptionsPage, EntriesOfEveryScriptAreKeptExactly) {
+    const std::string liMing = "C:\\Apps\\\xE6\x9D\x8E\xE6\x98\x8E";  // 李明
+    WindowMachine m;
+    m.Program.Write("Ignore.ini",
+                    "\xEF\xBB\xBF"
+                    "C:\\J\xC3\xBCrgen\r\n");  // Jürgen, UTF-8
+    m.Start();
+    OpenAdvancedOption(m, Control::optStart2);
+    EXPECT_EQ(m.View.Lists[Control::lstExcludeMain],
+              (std::vector<std::string>{"C:\\J\xC3\xBCrgen"}));
+    m.View.FolderAnswers = {liMing};
+    m.Window.AddFolderClicked();
+    m.Window.Next();
+    EXPECT_EQ(m.Program.Read("Ignore.ini"),
+              "\xEF\xBB\xBF"
+              "C:\\J\xC3\xBCrgen\r\n" +
+                  liMing + "\r\n");
+
+    // Without the Chinese entry the list fits the code page again and is written in it.
+    m.Window.Next();
+    EXPECT_EQ(m.View.Lists[Control::lstExcludeMain],
+              (std::vector<std::string>{"C:\\J\xC3\xBCrgen", liMing}));
+    m.View.ListSelected[Control::lstExcludeMain] = 1;
+    m.Window.DeleteEntryClicked();
+    m.Window.Next();
+    EXPECT_EQ(m.Program.Read("Ignore.ini"), "C:\\J\xFCrgen\r\n");
+}
+
 TEST(UiOptionsPage, DeleteEntryFollowsTheListAndAnEmptyListSavesAnEmptyFile) {
     WindowMachine m;
     m.Program.Write("Ignore.ini", "C:\\One\r\n");
@@ -311,6 +341,40 @@ TEST(UiReports, SaveWritesTheGridAsItStandsAndReportsFailures) {
     m.View.SaveAnswers = {m.Program.File("custom.txt")};
     m.Window.SaveCustomClicked();
     EXPECT_EQ(m.Program.Read("custom.txt"), "Action;String;Index;Fixed Value;Location\r\n");
+}
+
+// A report whose text the ANSI code page holds is saved in it; one with a path it cannot
+// hold is saved as UTF-8 after a byte order mark, with the path exactly as found.
+TEST(UiReports, SavedReportsFitTheCodePageOrAreUtf8) {
+    const std::string appPaths =
+        "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\g.exe";
+    struct Case {
+        const char* name;
+        std::string target;  // UTF-8
+        std::string fileTarget;
+        std::string mark;
+    } cases[] = {
+        {"ANSI", "C:\\J\xC3\xBCrgen\\g.exe", "C:\\J\xFCrgen\\g.exe", ""},
+        {"UTF-8", "C:\\\xE7\x8E\x8B\\g.exe", "C:\\\xE7\x8E\x8B\\g.exe", "\xEF\xBB\xBF"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WindowMachine m;
+        m.Text(appPaths, "", c.target);
+        m.Start();
+        m.Window.Next();
+        m.CheckOnly({Control::chkAppPaths});
+        m.Window.Next();
+        ASSERT_EQ(m.Window.Results.RowCount(), 1);
+        m.View.SaveAnswers = {m.Program.File("report.txt")};
+        m.Window.SaveResultsClicked();
+        EXPECT_EQ(m.Program.Read("report.txt"),
+                  c.mark +
+                      "Action;Error;Fixed Value;Index;;Location\r\nDelete;"
+                      "Invalid Application Path - " +
+                      c.fileTarget + ";;1;2;" + appPaths + "\r\n");
+        EXPECT_TRUE(m.View.Messages.empty());
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The Windows file probes against the real file system: a throwaway folder below the temp
-// folder for existence, listing, reading and deleting; the environment, the Windows folder,
-// network paths and the system folder seen without WOW64 redirection.
+// folder for existence, listing, reading and deleting, with names in other scripts and paths
+// longer than MAX_PATH; the environment, the Windows folder, network paths and the system
+// folder seen without WOW64 redirection.
 #include "registry/win32_files.h"
 
 #include <gmock/gmock.h>
@@ -21,30 +22,6 @@ using registry::Win32Files;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-// Deletes a folder with everything in it (test cleanup only; links are removed, not followed).
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA found{};
-    const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string path = folder + "\\" + name;
-            const bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-            const bool isLink = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-            if (isFolder && !isLink) {
-                RemoveTree(path);
-            } else if (isFolder) {
-                RemoveDirectoryA(path.c_str());
-            } else {
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
 // The machine type of a PE file's header (0x8664 x64, 0x14C x86); 0 when it is none.
 unsigned PeMachine(const std::string& image) {
     if (image.size() < 0x40 || image.compare(0, 2, "MZ") != 0) return 0;
@@ -57,33 +34,15 @@ unsigned PeMachine(const std::string& image) {
 class Win32FilesTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        char temp[MAX_PATH + 1] = {};
-        ASSERT_NE(GetTempPathA(sizeof temp, temp), 0u);
-        folder_ = ClaimFreshName(std::string(temp) + "HivewardenFiles-",
-                                 [](const std::string& p) {
-                                     return CreateDirectoryA(p.c_str(), nullptr) != FALSE;
-                                 }) +
-                  "\\";
-        ASSERT_GT(folder_.size(), 1u) << "cannot create a folder below " << temp;
-    }
-    void TearDown() override {
-        if (folder_.size() > 1) RemoveTree(folder_.substr(0, folder_.size() - 1));
+        ASSERT_FALSE(scratch_.Path.empty()) << "cannot create a folder below the temp folder";
+        folder_ = scratch_.Path + "\\";
     }
     // A path below the scratch folder.
     std::string At(const std::string& below) const { return folder_ + below; }
     void MakeFile(const std::string& below, const std::string& contents = "x") {
-        const HANDLE file = CreateFileA(At(below).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE) << At(below);
-        DWORD written = 0;
-        const BOOL ok = WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()),
-                                  &written, nullptr);
-        CloseHandle(file);
-        ASSERT_TRUE(ok && written == contents.size()) << At(below);
+        ASSERT_TRUE(hivewarden::testing::MakeFile(At(below), contents)) << At(below);
     }
-    void MakeFolder(const std::string& below) {
-        ASSERT_TRUE(CreateDirectoryA(At(below).c_str(), nullptr)) << At(below);
-    }
+    void MakeFolder(const std::string& below) { ASSERT_TRUE(MakeFolders(At(below))) << At(below); }
     static std::vector<std::string> Names(std::vector<DirEntry> entries) {
         std::sort(entries.begin(), entries.end(), [](const DirEntry& a, const DirEntry& b) {
             return CompareNoCase(a.Name, b.Name) < 0;
@@ -93,6 +52,7 @@ class Win32FilesTest : public ::testing::Test {
         return names;
     }
 
+    ThrowawayFolder scratch_{"HivewardenFiles-"};
     Win32Files files_;
     std::string folder_;  // with a trailing "\"
 };
@@ -147,8 +107,9 @@ TEST_F(Win32FilesTest, NetworkPathsAreUncPathsWithoutAskingTheNetwork) {
 TEST_F(Win32FilesTest, ExpandEnvironmentReplacesKnownNamesOnly) {
     using namespace std::string_literals;
     const std::string longValue(2000, 'L');
-    ASSERT_TRUE(SetEnvironmentVariableA("HW_PROBE_DIR", "C:\\Data"));
-    ASSERT_TRUE(SetEnvironmentVariableA("HW_PROBE_LONG", longValue.c_str()));
+    ASSERT_TRUE(SetEnvironmentVariableW(L"HW_PROBE_DIR", L"C:\\Data"));
+    ASSERT_TRUE(SetEnvironmentVariableW(L"HW_PROBE_LONG", WideOf(longValue).c_str()));
+    ASSERT_TRUE(SetEnvironmentVariableW(L"HW_PROBE_CJK", L"C:\\\u674E\u660E"));
     struct Case {
         const char* name;
         std::string text;
@@ -163,13 +124,17 @@ TEST_F(Win32FilesTest, ExpandEnvironmentReplacesKnownNamesOnly) {
         {"result longer than MAX_PATH", "%HW_PROBE_LONG%!", longValue + "!"},
         {"every piece of a multi-string", "%HW_PROBE_DIR%\0%HW_PROBE_DIR%\\b\0"s,
          "C:\\Data\0C:\\Data\\b\0"s},
+        {"value in CJK", "%HW_PROBE_CJK%\\x", "C:\\\xE6\x9D\x8E\xE6\x98\x8E\\x"},
+        {"text in other scripts around a name", "\xCE\xA9\\%HW_PROBE_DIR%\\\xF0\x9F\x98\x80",
+         "\xCE\xA9\\C:\\Data\\\xF0\x9F\x98\x80"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(files_.ExpandEnvironment(c.text), c.expanded);
     }
-    SetEnvironmentVariableA("HW_PROBE_DIR", nullptr);
-    SetEnvironmentVariableA("HW_PROBE_LONG", nullptr);
+    SetEnvironmentVariableW(L"HW_PROBE_DIR", nullptr);
+    SetEnvironmentVariableW(L"HW_PROBE_LONG", nullptr);
+    SetEnvironmentVariableW(L"HW_PROBE_CJK", nullptr);
 }
 
 TEST_F(Win32FilesTest, WindowsDirectoryEndsInOneBackslashAndHoldsTheSystemFolder) {
@@ -218,13 +183,15 @@ TEST_F(Win32FilesTest, ListDirectoryMarksSymbolicLinks) {
     // Windows 10 and later let a user without the privilege create links in developer mode.
     const DWORD unprivileged = 0x2;
     const bool fileLink =
-        CreateSymbolicLinkA(At("file-link").c_str(), At("target.txt").c_str(), unprivileged);
-    const bool folderLink = CreateSymbolicLinkA(At("folder-link").c_str(), At("folder").c_str(),
+        CreateSymbolicLinkW(WideOf(At("file-link")).c_str(), WideOf(At("target.txt")).c_str(),
+                            unprivileged);
+    const bool folderLink =
+        CreateSymbolicLinkW(WideOf(At("folder-link")).c_str(), WideOf(At("folder")).c_str(),
                                                 SYMBOLIC_LINK_FLAG_DIRECTORY | unprivileged);
     // Wine 8 reports success without creating anything; Windows may refuse without the
     // privilege.
     if (!fileLink || !folderLink ||
-        GetFileAttributesA(At("folder-link").c_str()) == INVALID_FILE_ATTRIBUTES) {
+        GetFileAttributesW(WideOf(At("folder-link")).c_str()) == INVALID_FILE_ATTRIBUTES) {
         GTEST_SKIP() << "symbolic links cannot be created here";
     }
     std::vector<DirEntry> entries;
@@ -281,6 +248,81 @@ TEST_F(Win32FilesTest, DeleteFileDeletesFilesButNotFolders) {
     EXPECT_TRUE(files_.IsDirectory(At("folder")));
 }
 
+// Names in other scripts reach the file system as the same characters and come back as the
+// same UTF-8; components match in any case by the file system's own rule.
+TEST_F(Win32FilesTest, NamesInAnyScriptAreFoundListedReadAndDeleted) {
+    const std::string cjk = "\xE6\x9D\x8E\xE6\x98\x8E";       // 李明
+    const std::string omega = "\xCF\x89mega";                     // ωmega
+    const std::string emoji = "\xF0\x9F\x98\x80";               // a surrogate pair
+    const std::string arabic = "\xD8\xAA\xD8\xAC\xD8\xB1\xD8\xA8\xD8\xA9.txt";  // تجربة.txt
+    MakeFolder(cjk);
+    MakeFile(cjk + "\\app.exe", "MZ");
+    MakeFolder(omega);
+    MakeFile(omega + "\\" + emoji + ".dll");
+    MakeFile(arabic, "data");
+    struct Case {
+        const char* name;
+        std::string path;
+        bool exists;
+        bool isFolder;
+    };
+    const Case cases[] = {
+        {"CJK folder", At(cjk), true, true},
+        {"file in a CJK folder", At(cjk + "\\app.exe"), true, false},
+        {"Greek folder in upper case", At("\xCE\xA9MEGA"), true, true},
+        {"emoji file name", At(omega + "\\" + emoji + ".dll"), true, false},
+        {"Arabic file name", At(arabic), true, false},
+        {"missing CJK folder", At("\xE7\x8E\x8B\\app.exe"), false, false},
+        {"a look-alike is another name", At("Omega"), false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(files_.FileExists(c.path), c.exists);
+        EXPECT_EQ(files_.IsDirectory(c.path), c.isFolder);
+    }
+    std::vector<DirEntry> entries;
+    ASSERT_TRUE(files_.ListDirectory(folder_, entries));
+    std::vector<std::string> names = Names(entries);
+    std::sort(names.begin(), names.end());
+    std::vector<std::string> expected = {cjk, omega, arabic};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(names, expected);
+    ASSERT_TRUE(files_.ListDirectory(At(omega), entries));
+    EXPECT_THAT(Names(entries), ElementsAre(emoji + ".dll"));
+    std::string bytes;
+    ASSERT_TRUE(files_.ReadWholeFile(At(arabic), 100, bytes));
+    EXPECT_EQ(bytes, "data");
+    EXPECT_TRUE(files_.DeleteFile(At(arabic)));
+    EXPECT_FALSE(files_.FileExists(At(arabic)));
+}
+
+// Paths longer than MAX_PATH name files like any other: the probes hand them to the system in
+// their long form, and "." and ".." in them still count.
+TEST_F(Win32FilesTest, PathsLongerThanMaxPathAreProbedListedReadAndDeleted) {
+    std::string deep;
+    for (int level = 0; level < 12; ++level) {
+        deep += "folder-" + std::string(20, static_cast<char>('a' + level)) + "-\xCE\xA9\\";
+    }
+    deep += "leaf";
+    ASSERT_GT(At(deep).size(), 300u);
+    MakeFolder(deep);
+    MakeFile(deep + "\\app.exe", "long");
+    const std::string file = At(deep + "\\app.exe");
+    EXPECT_TRUE(files_.FileExists(file));
+    EXPECT_FALSE(files_.IsDirectory(file));
+    EXPECT_TRUE(files_.IsDirectory(At(deep)));
+    EXPECT_TRUE(files_.FileExists(At(deep + "\\..\\leaf\\.\\app.exe")));
+    EXPECT_FALSE(files_.FileExists(At(deep + "\\gone.exe")));
+    std::vector<DirEntry> entries;
+    ASSERT_TRUE(files_.ListDirectory(At(deep), entries));
+    EXPECT_THAT(Names(entries), ElementsAre("app.exe"));
+    std::string bytes;
+    ASSERT_TRUE(files_.ReadWholeFile(file, 100, bytes));
+    EXPECT_EQ(bytes, "long");
+    EXPECT_TRUE(files_.DeleteFile(file));
+    EXPECT_FALSE(files_.FileExists(file));
+}
+
 // A 32-bit process on 64-bit Windows sees SysWOW64 when it asks for System32 unless the
 // redirection is switched off. The probes must see the native system folder (x64 DLLs there),
 // and must switch the redirection on again afterwards.
@@ -305,7 +347,7 @@ TEST(Win32FilesSystemFolder, ProbesSeeTheNativeSystemFolderAndLeaveRedirectionOn
     // Plain file calls of this process are redirected again (a WOW64 process reads the x86
     // kernel32 through the System32 name).
     std::string plain;
-    const HANDLE file = CreateFileA(kernel32.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    const HANDLE file = CreateFileW(WideOf(kernel32).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, 0, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
         plain.resize(4096);

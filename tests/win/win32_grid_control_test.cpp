@@ -1,16 +1,20 @@
 // The grid control in a real (hidden) window: where rows and cells lie (row text pushes the
 // next row down, hidden columns take no room), redraw suspension, hit testing among 30,000
-// rows, and the notifications that clicks, keys and EndEdit send to the parent.
+// rows, and the notifications that clicks, keys and EndEdit send to the parent. Texts outside
+// any ANSI code page (Chinese, Greek, Arabic, emoji) are measured and painted as their UTF-16.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ui/win32/grid_control.h"
 #include "ui/win32/grid_layout.h"
 #include "ui/win32/grid_metrics.h"
+#include "ui/win32/grid_paint.h"
 #include "ui/win32/grid_text_heights.h"
 #include "win/win32_test_support.h"
 
@@ -21,8 +25,10 @@ using ui::CellFormat;
 using ui::GridColumnSpec;
 using ui::win32::GridColumnLayout;
 using ui::win32::GridControl;
+using ui::win32::GridMetrics;
 using ui::win32::GridNotify;
 using ui::win32::GridRowLayout;
+using ui::win32::GridScene;
 using ui::win32::kGridEditCancelled;
 using ui::win32::kGridEditRequested;
 using ui::win32::kGridHeaderClicked;
@@ -88,34 +94,159 @@ class FakeGridSource final : public ui::GridSource {
 LRESULT CALLBACK RecordingParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NOTIFY) {
         auto* log =
-            reinterpret_cast<std::vector<GridNotify>*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+            reinterpret_cast<std::vector<GridNotify>*>(GetWindowLongPtrW(window, GWLP_USERDATA));
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
         if (log != nullptr && header->idFrom == static_cast<UINT_PTR>(kGridId)) {
             log->push_back(*reinterpret_cast<const GridNotify*>(lParam));
         }
         return 0;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 int TextLineHeight() {
     HDC dc = CreateCompatibleDC(nullptr);
     const HGDIOBJ previous = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-    TEXTMETRICA metrics{};
-    GetTextMetricsA(dc, &metrics);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
     SelectObject(dc, previous);
     DeleteDC(dc);
     return metrics.tmHeight;
 }
 
-int TextWidth(const std::string& text) {
+// The width of a text on one line in `font` (the default GUI font when none is given).
+int TextWidth(std::wstring_view text, HFONT font = nullptr) {
     HDC dc = CreateCompatibleDC(nullptr);
-    const HGDIOBJ previous = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    const HGDIOBJ previous =
+        SelectObject(dc, font != nullptr ? font : GetStockObject(DEFAULT_GUI_FONT));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, previous);
+    DeleteDC(dc);
+    return size.cx;
+}
+
+// The width the bytes of `text` take when a call reads them as ANSI characters: how a UTF-8
+// text showed before the window drew it through the wide calls.
+int AnsiBytesWidth(const std::string& text, HFONT font) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    const HGDIOBJ previous = SelectObject(dc, font);
     SIZE size{};
     GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
     SelectObject(dc, previous);
     DeleteDC(dc);
     return size.cx;
+}
+
+// The height DrawTextW gives `text` wrapped within `width` in `font`.
+int WrappedHeight(std::wstring_view text, int width, HFONT font) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    const HGDIOBJ previous = SelectObject(dc, font);
+    RECT bounds{0, 0, width, 0};
+    DrawTextW(dc, text.data(), static_cast<int>(text.size()), &bounds,
+              ui::win32::kRowTextFormat | DT_CALCRECT);
+    SelectObject(dc, previous);
+    DeleteDC(dc);
+    return bounds.bottom - bounds.top;
+}
+
+std::wstring AsciiWide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+// Texts that no Western code page holds, each as UTF-8 (what the models give the grid) and as
+// the UTF-16 it must be drawn as, written out independently of the program's conversion.
+struct UnicodeText {
+    const char* Name;
+    std::string Utf8;
+    std::wstring Utf16;
+};
+const UnicodeText kChineseFolder{"Chinese folder", "C:\\Apps\\\xE6\x9D\x8E\xE6\x98\x8E\\app.exe",
+                                 L"C:\\Apps\\\x674E\x660E\\app.exe"};
+const UnicodeText kUnicodeTexts[] = {
+    kChineseFolder,
+    {"Greek folder", "C:\\Apps\\\xCE\xA9mega\\app.exe", L"C:\\Apps\\\x03A9mega\\app.exe"},
+    {"German folder", "C:\\Apps\\J\xC3\xBCrgen\\app.exe", L"C:\\Apps\\J\x00FCrgen\\app.exe"},
+    {"Arabic file", "C:\\Test\\\xD8\xAA\xD8\xAC\xD8\xB1\xD8\xA8\xD8\xA9.txt",
+     L"C:\\Test\\\x062A\x062C\x0631\x0628\x0629.txt"},
+    {"emoji, a surrogate pair", "C:\\Sync\\\xF0\x9F\x98\x80\\a.txt",
+     L"C:\\Sync\\\xD83D\xDE00\\a.txt"},
+};
+
+// `count` copies of a text joined by spaces, so that it wraps.
+template <typename Text>
+Text Repeated(const Text& text, int count) {
+    Text joined;
+    for (int i = 0; i < count; ++i) {
+        if (i > 0) joined += ' ';
+        joined += text;
+    }
+    return joined;
+}
+
+// A 32-bit top-down bitmap to paint into and read back pixel by pixel.
+class Canvas {
+  public:
+    Canvas(int width, int height) : width_(width), height_(height) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        dc_ = CreateCompatibleDC(nullptr);
+        void* bits = nullptr;
+        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        bits_ = static_cast<const std::uint32_t*>(bits);
+        previous_ = SelectObject(dc_, bitmap_);
+        const RECT all{0, 0, width, height};
+        FillRect(dc_, &all, GetSysColorBrush(COLOR_WINDOW));
+        SetBkMode(dc_, TRANSPARENT);
+    }
+    ~Canvas() {
+        SelectObject(dc_, previous_);
+        DeleteDC(dc_);
+        DeleteObject(bitmap_);
+    }
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    bool Ready() const { return bits_ != nullptr; }
+    HDC Dc() const { return dc_; }
+    // The pixels inside `box`, row by row.
+    std::vector<std::uint32_t> Pixels(const RECT& box) const {
+        GdiFlush();
+        std::vector<std::uint32_t> pixels;
+        for (int y = std::max(0, int{box.top}); y < std::min(height_, int{box.bottom}); ++y) {
+            for (int x = std::max(0, int{box.left}); x < std::min(width_, int{box.right}); ++x) {
+                pixels.push_back(bits_[y * width_ + x]);
+            }
+        }
+        return pixels;
+    }
+    // Draws `text` as the grid would in `font` and `colour` within `bounds`.
+    void Draw(std::wstring_view text, HFONT font, COLORREF colour, RECT bounds, UINT format) {
+        const HGDIOBJ previous = SelectObject(dc_, font);
+        SetTextColor(dc_, colour);
+        DrawTextW(dc_, text.data(), static_cast<int>(text.size()), &bounds, format);
+        SelectObject(dc_, previous);
+    }
+
+  private:
+    int width_;
+    int height_;
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ previous_ = nullptr;
+    const std::uint32_t* bits_ = nullptr;
+};
+
+// How many pixels differ from the background: the ink of the text drawn there.
+int InkPixels(const std::vector<std::uint32_t>& pixels, const std::vector<std::uint32_t>& blank) {
+    int ink = 0;
+    for (std::size_t i = 0; i < pixels.size() && i < blank.size(); ++i) {
+        ink += pixels[i] != blank[i] ? 1 : 0;
+    }
+    return ink;
 }
 
 int ScreenDpi() {
@@ -137,19 +268,19 @@ int Width(const RECT& box) { return box.right - box.left; }
 class Win32GridControl : public ::testing::Test {
   protected:
     void SetUp() override {
-        const HINSTANCE instance = GetModuleHandleA(nullptr);
+        const HINSTANCE instance = GetModuleHandleW(nullptr);
         ASSERT_TRUE(ui::win32::RegisterGridControl(instance));
-        WNDCLASSA parentClass{};
+        WNDCLASSW parentClass{};
         parentClass.lpfnWndProc = RecordingParentProc;
         parentClass.hInstance = instance;
-        parentClass.lpszClassName = "HivewardenGridTestParent";
-        RegisterClassA(&parentClass);  // fails harmlessly when an earlier test registered it
+        parentClass.lpszClassName = L"HivewardenGridTestParent";
+        RegisterClassW(&parentClass);  // fails harmlessly when an earlier test registered it
         // Hidden: nothing here needs painting, and a hidden window closes at once without a
         // window manager.
-        parent_ = CreateWindowExA(0, parentClass.lpszClassName, "Grid test", WS_OVERLAPPEDWINDOW, 0,
-                                  0, 700, 500, nullptr, nullptr, instance, nullptr);
+        parent_ = CreateWindowExW(0, parentClass.lpszClassName, L"Grid test", WS_OVERLAPPEDWINDOW,
+                                  0, 0, 700, 500, nullptr, nullptr, instance, nullptr);
         if (parent_ == nullptr) GTEST_SKIP() << "no window can be created here (no display)";
-        SetWindowLongPtrA(parent_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&events_));
+        SetWindowLongPtrW(parent_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&events_));
         grid_ = ui::win32::CreateGridControl(parent_, kGridId, RECT{10, 10, 610, 410});
         ASSERT_NE(grid_, nullptr);
         grid_->SetStandardRowHeight(kStandardHeight);
@@ -179,14 +310,14 @@ class Win32GridControl : public ::testing::Test {
     }
     void Click(POINT gridPoint) {
         const LPARAM where = MAKELPARAM(gridPoint.x, gridPoint.y);
-        SendMessageA(grid_->Window(), WM_LBUTTONDOWN, MK_LBUTTON, where);
-        SendMessageA(grid_->Window(), WM_LBUTTONUP, 0, where);
+        SendMessageW(grid_->Window(), WM_LBUTTONDOWN, MK_LBUTTON, where);
+        SendMessageW(grid_->Window(), WM_LBUTTONUP, 0, where);
     }
     void ClickCell(int row, int column) {
         const RECT cell = grid_->CellRect(row, column);
         Click(InGrid((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2));
     }
-    void Key(WPARAM key) { SendMessageA(grid_->Window(), WM_KEYDOWN, key, 0); }
+    void Key(WPARAM key) { SendMessageW(grid_->Window(), WM_KEYDOWN, key, 0); }
 
     // The grid's client area in the parent's coordinates.
     RECT ClientInParent() const {
@@ -298,11 +429,89 @@ TEST(GridTextHeights, AgreeWithDrawTextAtEveryWidth) {
     EXPECT_EQ(heights.Height("", 100), 0);
 }
 
+TEST(GridMetrics, MeasuresUtf8TextsAsTheirUtf16) {
+    const GridMetrics metrics;
+    const HFONT font = metrics.TextFont();
+    for (const UnicodeText& c : kUnicodeTexts) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(metrics.SingleLineWidth(c.Utf8), TextWidth(c.Utf16, font));
+        EXPECT_NE(metrics.SingleLineWidth(c.Utf8), AnsiBytesWidth(c.Utf8, font))
+            << "measured as the bytes of its UTF-8";
+        const std::wstring many = Repeated(c.Utf16, 12);
+        const int narrow = TextWidth(c.Utf16, font) * 2;
+        EXPECT_EQ(metrics.WrappedHeight(Repeated(c.Utf8, 12), narrow),
+                  WrappedHeight(many, narrow, font));
+        EXPECT_GE(WrappedHeight(many, narrow, font), 4 * metrics.TextLineHeight());
+    }
+}
+
+TEST(GridPaint, PaintsChineseCellAndRowTextsAsDrawTextWDrawsThem) {
+    const GridMetrics metrics;
+    FakeGridSource source;
+    // Short enough that no ellipsis cuts it.
+    const std::string kind = "Missing - " + kChineseFolder.Utf8;
+    const std::wstring wideKind = L"Missing - " + kChineseFolder.Utf16;
+    source.AddRow("Delete", kind, kChineseFolder.Utf8);
+    GridColumnLayout columns;
+    columns.Build(&source, metrics.Dpi());
+    GridRowLayout rows;
+    const int cellLine = metrics.Scale(kStandardHeight);
+    rows.Append(cellLine + 2 * metrics.TextLineHeight());
+    GridScene scene;
+    scene.Source = &source;
+    scene.Metrics = &metrics;
+    scene.Columns = &columns;
+    scene.Rows = &rows;
+    scene.Width = metrics.Scale(700);
+    scene.Height = metrics.Scale(120);
+    scene.HeaderHeight = metrics.TextLineHeight() + 2 * metrics.Scale(ui::win32::kCellPadding);
+    scene.CellLineHeight = cellLine;
+    scene.RowTextWidth = metrics.Scale(400);
+    Canvas painted(scene.Width, scene.Height);
+    ASSERT_TRUE(painted.Ready());
+    ui::win32::PaintGrid(painted.Dc(), scene);
+
+    // The bold description cell, inside its padding (the grid line is at its right edge).
+    const int padding = metrics.Scale(ui::win32::kCellPadding);
+    RECT cell = ui::win32::CellClientRect(scene, 1, kKind);
+    cell = RECT{cell.left + padding, cell.top, cell.right - padding, cell.bottom};
+    // The row text, above the row's bottom grid line.
+    RECT text = ui::win32::RowTextClientRect(scene, 1);
+    text.bottom -= 1;
+    struct Case {
+        const char* name;
+        RECT box;
+        std::wstring expected;
+        std::wstring asQuestionMarks;
+        HFONT font;
+        COLORREF colour;
+        UINT format;
+    };
+    const Case cases[] = {
+        {"bold description cell", cell, wideKind, L"Missing - C:\\Apps\\??\\app.exe",
+         metrics.BoldFont(), GetSysColor(COLOR_WINDOWTEXT), ui::win32::kEllipsisCellFormat},
+        {"row text", text, kChineseFolder.Utf16, L"C:\\Apps\\??\\app.exe", metrics.TextFont(),
+         ui::win32::kRowTextColour, ui::win32::kRowTextFormat},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Canvas expected(scene.Width, scene.Height);
+        Canvas questionMarks(scene.Width, scene.Height);
+        const Canvas blank(scene.Width, scene.Height);
+        expected.Draw(c.expected, c.font, c.colour, c.box, c.format);
+        questionMarks.Draw(c.asQuestionMarks, c.font, c.colour, c.box, c.format);
+        const std::vector<std::uint32_t> got = painted.Pixels(c.box);
+        EXPECT_GT(InkPixels(got, blank.Pixels(c.box)), 0) << "the text is painted";
+        EXPECT_TRUE(got == expected.Pixels(c.box)) << "pixel for pixel as DrawTextW paints it";
+        EXPECT_FALSE(got == questionMarks.Pixels(c.box)) << "not the ANSI question marks";
+    }
+}
+
 TEST_F(Win32GridControl, RowTextLinesPushTheNextRowDown) {
     const int lineHeight = TextLineHeight();
     const std::string longText = Words(120);
     // The text wraps within the window, so it needs at least this many lines.
-    const int longLines = TextWidth(longText) / Width(ClientInParent());
+    const int longLines = TextWidth(AsciiWide(longText)) / Width(ClientInParent());
     ASSERT_GE(longLines, 3);
     struct Case {
         const char* name;
@@ -337,6 +546,20 @@ TEST_F(Win32GridControl, RowTextLinesPushTheNextRowDown) {
         EXPECT_GE(firstText.left, kind.left);
         EXPECT_LT(firstText.left, kind.left + 10);
     }
+}
+
+TEST_F(Win32GridControl, AChineseRowTextIsMeasuredAsItsUtf16) {
+    const GridMetrics metrics;  // built as the control builds its own
+    source_.Clear();
+    source_.AddRow("Delete", kChineseFolder.Utf8, Repeated(kChineseFolder.Utf8, 20));
+    source_.AddRow("Ignore", "second", "");
+    grid_->RowsReset();
+    const RECT text = grid_->CellRect(1, kBody);
+    const int wrapped =
+        WrappedHeight(Repeated(kChineseFolder.Utf16, 20), Width(text), metrics.TextFont());
+    EXPECT_GE(wrapped, 2 * metrics.TextLineHeight()) << "the text wraps";
+    EXPECT_EQ(Height(text), wrapped + metrics.Scale(ui::win32::kRowTextGap));
+    EXPECT_EQ(grid_->CellRect(2, kAction).top, text.bottom);
 }
 
 TEST_F(Win32GridControl, HiddenColumnsTakeNoWidth) {
@@ -457,8 +680,8 @@ TEST_F(Win32GridControl, AHeaderClickReportsItsColumn) {
     events_.clear();
     const POINT down{InGrid(grid_->CellRect(1, kImg).left + 5, 0).x, headerY};
     const POINT up{InGrid(grid_->CellRect(1, kKind).left + 5, 0).x, headerY};
-    SendMessageA(grid_->Window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(down.x, down.y));
-    SendMessageA(grid_->Window(), WM_LBUTTONUP, 0, MAKELPARAM(up.x, up.y));
+    SendMessageW(grid_->Window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(down.x, down.y));
+    SendMessageW(grid_->Window(), WM_LBUTTONUP, 0, MAKELPARAM(up.x, up.y));
     EXPECT_TRUE(events_.empty());
 }
 
@@ -472,7 +695,7 @@ TEST_F(Win32GridControl, AnEditEndsOnceWhateverEndsIt) {
         {"EndEdit", [this] { grid_->EndEdit(); }, false},
         {"Escape", [this] { Key(VK_ESCAPE); }, false},
         {"wheel scroll",
-         [this] { SendMessageA(grid_->Window(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0); },
+         [this] { SendMessageW(grid_->Window(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0); },
          true},
         {"click on another row", [this] { ClickCell(5, kAction); }, false},
         {"moving the selection", [this] { Key(VK_DOWN); }, false},

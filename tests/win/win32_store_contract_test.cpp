@@ -1,6 +1,8 @@
 // The access operations' contract run against the live registry through Win32Store, in a
 // throwaway key below HKEY_CURRENT_USER\Software, and the Windows store's own promises: raw
-// values round-trip byte for byte, long names, roots, leaf deletion and the 64-bit view.
+// values round-trip byte for byte (strings as UTF-16LE, odd and unterminated ones as they are),
+// names in any script as the system spells them, long names and paths, roots, leaf deletion
+// and the 64-bit view.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -17,6 +19,7 @@
 #include "registry/text.h"
 #include "registry/win32_store.h"
 #include "support/fake_probes.h"
+#include "support/raw_values.h"
 #include "support/store_contract.h"
 #include "win/win32_test_support.h"
 
@@ -32,7 +35,7 @@ std::string CreateThrowawayKey(HKEY root, const std::string& below, REGSAM view 
     return ClaimFreshName(below + "\\HivewardenTest-", [&](const std::string& path) {
         HKEY key = nullptr;
         DWORD disposition = 0;
-        if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+        if (RegCreateKeyExW(root, WideOf(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                             KEY_READ | view, nullptr, &key, &disposition) != ERROR_SUCCESS) {
             return false;
         }
@@ -43,11 +46,32 @@ std::string CreateThrowawayKey(HKEY root, const std::string& below, REGSAM view 
 
 bool KeyExistsInView(HKEY root, const std::string& path, REGSAM view) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(root, WideOf(path).c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) {
         return false;
     }
     RegCloseKey(key);
     return true;
+}
+
+// The names of a key's subkeys or values as the system spells them, in UTF-16.
+std::vector<std::wstring> SystemNames(HKEY root, const std::string& path, bool values) {
+    std::vector<std::wstring> names;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, WideOf(path).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return names;
+    }
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[16384];
+        DWORD size = 16384;
+        const LONG status =
+            values ? RegEnumValueW(key, i, name, &size, nullptr, nullptr, nullptr, nullptr)
+                   : RegEnumKeyExW(key, i, name, &size, nullptr, nullptr, nullptr, nullptr);
+        if (status != ERROR_SUCCESS) break;
+        names.emplace_back(name, size);
+    }
+    RegCloseKey(key);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 ScratchStore MakeWin32Scratch() {
@@ -57,7 +81,7 @@ ScratchStore MakeWin32Scratch() {
     s.Base = CreateThrowawayKey(HKEY_CURRENT_USER, "Software");
     // Without its own key a test would work on HKEY_CURRENT_USER itself: refuse.
     if (s.Base.empty()) throw std::runtime_error("cannot create a scratch key below HKCU");
-    s.Cleanup = [base = s.Base] { RegDeleteTreeA(HKEY_CURRENT_USER, base.c_str()); };
+    s.Cleanup = [base = s.Base] { RegDeleteTreeW(HKEY_CURRENT_USER, WideOf(base).c_str()); };
     // Wine keeps a key's values sorted by name; Windows keeps them in creation order.
     s.ValuesInInsertionOrder = !RunningUnderWine();
     return s;
@@ -98,9 +122,17 @@ TEST_F(Win32StoreTest, RawValuesRoundTripByteForByte) {
         RawValue value;
     };
     const Case cases[] = {
-        {"string with terminator", {registry::kRegSz, "C:\\App\\app.exe\0"s}},
-        {"expandable string stays unexpanded", {registry::kRegExpandSz, "%SystemRoot%\\x\0"s}},
-        {"multi-string with an empty inner string", {registry::kRegMultiSz, "one\0\0two\0\0"s}},
+        {"string with terminator", SzValue("C:\\App\\app.exe")},
+        {"expandable string stays unexpanded", ExpandSzValue("%SystemRoot%\\x")},
+        {"multi-string with an empty inner string", MultiSzValue({"one", "", "two"})},
+        {"string in other scripts", SzValue("C:\\\xE6\x9D\x8E\xE6\x98\x8E\\\xCE\xA9\\\xF0\x9F\x98\x80")},
+        {"string without its terminator", {registry::kRegSz, Utf16("abcd")}},
+        {"expandable string without its terminator", {registry::kRegExpandSz, Utf16("%x%")}},
+        {"string of an odd byte count", {registry::kRegSz, "C\0:\0b"s}},
+        {"string of a single byte", {registry::kRegSz, "C"s}},
+        {"multi-string of an odd byte count", {registry::kRegMultiSz, "A\0\0\0B"s}},
+        {"string with a lone surrogate", {registry::kRegSz, "\x00\xD8x\0\0\0"s}},
+        {"empty string", {registry::kRegSz, ""}},
         {"binary of 300 bytes", {registry::kRegBinary, std::string(300, '\xAB')}},
         {"binary of 1 MB", {registry::kRegBinary, std::string(1 << 20, '\x5A')}},
         {"empty binary", {registry::kRegBinary, ""}},
@@ -162,11 +194,11 @@ TEST_F(Win32StoreTest, LongNamesEnumerateInFull) {
 }
 
 TEST_F(Win32StoreTest, KeysBeyondTheAnsiPathLimitOpenEnumerateAndDelete) {
-    // The ANSI functions refuse a key path longer than MAX_PATH in one piece, although the
-    // registry holds such keys.
+    // Some systems refuse a key path longer than MAX_PATH in one piece, although the registry
+    // holds such keys. Names in other scripts count in characters, not bytes.
     std::string path = "deep";
     for (int level = 0; level < 30; ++level) {
-        path += "\\level-" + std::string(12, static_cast<char>('a' + level % 26));
+        path += "\\level-\xCE\xA9" + std::string(12, static_cast<char>('a' + level % 26));
     }
     ASSERT_GT(Path(path).size(), 400u);
     {
@@ -198,8 +230,8 @@ std::string WideBytes(const std::wstring& text) {
     return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
 }
 
-// ValueAt reads plain ASCII values in one wide call and every other value through the ANSI
-// functions; either way it must answer exactly what ValueName followed by Read answers.
+// ValueAt reads name and data in one call where both fit its first buffers, and as ValueName
+// followed by Read otherwise; either way it must answer exactly what those two answer.
 TEST_F(Win32StoreTest, ValueAtAnswersAsValueNameFollowedByRead) {
     using namespace std::string_literals;
     struct Case {
@@ -218,6 +250,8 @@ TEST_F(Win32StoreTest, ValueAtAnswersAsValueNameFollowedByRead) {
         {"name outside ASCII", L"R\u00E9sum\u00E9", REG_SZ, WideBytes(L"x"s + L'\0')},
         {"name the code page only approximates", L"\u0141\u00F3d\u017A", REG_SZ,
          WideBytes(L"y"s + L'\0')},
+        {"name in CJK", L"\u540D\u524D", REG_SZ, WideBytes(L"C:\\\u738B\\app.exe"s + L'\0')},
+        {"name with a surrogate pair", L"\U0001F600", REG_SZ, WideBytes(L"e"s + L'\0')},
         {"name with a question mark", L"what?", REG_SZ, WideBytes(L"z"s + L'\0')},
         {"string outside ASCII", L"omega", REG_SZ, WideBytes(L"C:\\\u03A9\\x.exe"s + L'\0')},
         {"multi-string outside ASCII", L"multiu", REG_MULTI_SZ, WideBytes(L"\u00E9\0\0"s)},
@@ -232,8 +266,11 @@ TEST_F(Win32StoreTest, ValueAtAnswersAsValueNameFollowedByRead) {
     registry::KeyHandle key = Create("valueat");
     ASSERT_TRUE(key);
     for (const Case& c : cases) {
+        // A non-zero unit after the data, or the system would add a terminator to the string
+        // that has none.
+        const std::string buffer = c.bytes + "\xFF\xFF";
         ASSERT_EQ(RegSetValueExW(reinterpret_cast<HKEY>(key.Get()), c.name.c_str(), 0, c.type,
-                                 reinterpret_cast<const BYTE*>(c.bytes.data()),
+                                 reinterpret_cast<const BYTE*>(buffer.data()),
                                  static_cast<DWORD>(c.bytes.size())),
                   ERROR_SUCCESS)
             << c.label;
@@ -256,20 +293,75 @@ TEST_F(Win32StoreTest, ValueAtAnswersAsValueNameFollowedByRead) {
         }
     }
     EXPECT_EQ(index, std::size(cases));
-    // The plain values come back as the ANSI functions give them.
+    // Every value comes back with its name in UTF-8 and its bytes exactly as stored.
     std::string name;
     std::optional<RawValue> value;
+    std::size_t seen = 0;
     for (std::uint32_t i = 0; Store().ValueAt(key.Get(), i, name, value); ++i) {
-        if (name == "plain") {
-            EXPECT_EQ(value, (RawValue{registry::kRegSz, "C:\\App\\app.exe\0"s}));
-        } else if (name == "multi") {
-            EXPECT_EQ(value, (RawValue{registry::kRegMultiSz, "one\0two\0\0"s}));
-        } else if (name == "number") {
-            EXPECT_EQ(value, (RawValue{registry::kRegDword, "\x2A\0\0\0"s}));
+        for (const Case& c : cases) {
+            if (name != Utf8Of(c.name)) continue;
+            SCOPED_TRACE(c.label);
+            ++seen;
+            EXPECT_EQ(value, (RawValue{c.type, c.bytes}));
         }
     }
+    EXPECT_EQ(seen, std::size(cases));
     std::string untouched = "untouched";
     EXPECT_FALSE(Store().ValueAt(0, 0, untouched, value));
+}
+
+// Key and value names in other scripts reach the system as the same characters (checked
+// through the system's own wide enumeration), come back as the same UTF-8, and open in any case
+// by the system's rule; a name with a lone surrogate, which Windows accepts, is found again.
+TEST_F(Win32StoreTest, NamesInAnyScriptAreTheSystemsNamesExactly) {
+    using namespace std::string_literals;
+    const std::string sub = "Sub\xE6\x9D\x8E";                      // Sub李
+    const std::string omega = "\xCF\x89mega";                         // ωmega
+    const std::string lone = "lone\xED\xA0\x80";                     // a lone high surrogate
+    const std::vector<std::string> values = {
+        "\xE5\x90\x8D\xE5\x89\x8D",                                 // 名前
+        "\xD8\xB9\xD8\xB1\xD8\xA8\xD9\x8A",                       // عربي
+        "\xF0\x9F\x98\x80",                                         // an emoji
+        "J\xC3\xBCrgen", lone};
+    {
+        registry::KeyHandle key = Create(sub + "\\" + omega);
+        ASSERT_TRUE(key);
+        for (const std::string& name : values) {
+            ASSERT_TRUE(Store().Write(key.Get(), name, SzValue(name))) << name;
+        }
+    }
+    ASSERT_TRUE(Create(lone));
+    EXPECT_EQ(SystemNames(HKEY_CURRENT_USER, Path(), false),
+              (std::vector<std::wstring>{WideOf(sub), L"lone\xD800"}));
+    std::vector<std::wstring> wideValues;
+    for (const std::string& name : values) wideValues.push_back(WideOf(name));
+    std::sort(wideValues.begin(), wideValues.end());
+    EXPECT_EQ(SystemNames(HKEY_CURRENT_USER, Path(sub + "\\" + omega), true), wideValues);
+
+    // Back through the store: the same UTF-8 names, the same data.
+    registry::KeyHandle key = Open("SUB\xE6\x9D\x8E\\\xCE\xA9MEGA");  // SUB李\ΩMEGA
+    ASSERT_TRUE(key);
+    std::vector<std::string> read;
+    std::string name;
+    for (std::uint32_t i = 0; Store().ValueName(key.Get(), i, name); ++i) {
+        read.push_back(name);
+        RawValue value;
+        ASSERT_TRUE(Store().Read(key.Get(), name, value)) << name;
+        EXPECT_EQ(value, SzValue(name)) << name;
+    }
+    std::vector<std::string> expected = values;
+    std::sort(expected.begin(), expected.end());
+    std::sort(read.begin(), read.end());
+    EXPECT_EQ(read, expected);
+    std::vector<std::string> keys;
+    registry::KeyHandle base = Open("");
+    for (std::uint32_t i = 0; Store().SubkeyName(base.Get(), i, name); ++i) keys.push_back(name);
+    std::sort(keys.begin(), keys.end());
+    EXPECT_EQ(keys, (std::vector<std::string>{sub, lone}));
+    EXPECT_TRUE(Open(lone));
+    EXPECT_TRUE(Store().DeleteValue(key.Get(), values[0]));
+    EXPECT_TRUE(Store().DeleteLeafKey(registry::kCurrentUser, Path(lone)));
+    EXPECT_FALSE(Open(lone));
 }
 
 TEST_F(Win32StoreTest, KeysKeepTheirSpellingAndOpenInAnyCase) {

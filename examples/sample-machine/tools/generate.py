@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
-"""Writes the sample machine of Kestovar Hivewarden: two REGEDIT4 registry files, the C: drive
-tree with the files that still exist (shortcuts included), the program folder (Ignore.ini and
-the trojan definition files) and machine.env, plus README.md with the table of every planted
-stale entry.
+"""Writes the sample machine of Kestovar Hivewarden: two registry files (REGEDIT4 when code page
+1252 holds every name and text of the root, as HKLM's; "Windows Registry Editor Version 5.00"
+in UTF-16LE otherwise, as HKCU's, which holds names in Chinese, Greek and Cyrillic), the C:
+drive tree with the files that still exist (shortcuts included), the program folder (Ignore.ini
+and the trojan definition files) and machine.env, plus README.md with the table of every
+planted stale entry.
 
 Standard library only. The output is deterministic and byte-stable: running the script twice
 gives identical files. Run it from anywhere:  python3 examples/sample-machine/tools/generate.py
@@ -103,9 +105,13 @@ class Registry:
 
 
 # --------------------------------------------------------------------------------------------
-# REGEDIT4 writer: ANSI, CR LF, a blank line before each key, full root names.
+# .reg writer: CR LF, a blank line before each key, full root names. REGEDIT4 (code page 1252
+# bytes) when the code page holds every name and text of the file, else version 5 (UTF-16LE
+# with its byte order mark), as regedit writes on Windows NT.
 
 MAX_HEX_CHARS = 77
+REGEDIT4 = "REGEDIT4"
+VERSION5 = "Windows Registry Editor Version 5.00"
 
 
 def escape(text):
@@ -131,8 +137,14 @@ def hex_lines(prefix, tag, data):
     return "".join(out)
 
 
-def value_line(v):
+def text_bytes(text, header):
+    """A string's bytes in the file's form: code page bytes in REGEDIT4, UTF-16LE in version 5."""
+    return text.encode(CODE_PAGE) if header == REGEDIT4 else text.encode("utf-16-le")
+
+
+def value_line(v, header):
     prefix = "@=" if v.Name == "" else '"%s"=' % escape(v.Name)
+    nul = text_bytes("\0", header)
     if v.Kind == REG_SZ:
         return prefix + '"%s"' % escape(v.Data)
     if v.Kind == REG_DWORD:
@@ -140,26 +152,50 @@ def value_line(v):
     if v.Kind == REG_BINARY:
         return hex_lines(prefix, "hex:", v.Data)
     if v.Kind == REG_EXPAND_SZ:
-        return hex_lines(prefix, "hex(2):", v.Data.encode(CODE_PAGE) + b"\0")
+        return hex_lines(prefix, "hex(2):", text_bytes(v.Data, header) + nul)
     if v.Kind == REG_MULTI_SZ:
-        raw = b"".join(t.encode(CODE_PAGE) + b"\0" for t in v.Data) + b"\0"
+        raw = b"".join(text_bytes(t, header) + nul for t in v.Data) + nul
         return hex_lines(prefix, "hex(7):", raw)
     raise SystemExit("unknown value kind %r" % v.Kind)
 
 
+def fits_code_page(keys):
+    """True when code page 1252 holds every key name, value name and text of the keys."""
+    texts = []
+    for k in keys:
+        texts.append(k.FullName)
+        for v in k.Values:
+            texts.append(v.Name)
+            if v.Kind in (REG_SZ, REG_EXPAND_SZ):
+                texts.append(v.Data)
+            elif v.Kind == REG_MULTI_SZ:
+                texts.extend(v.Data)
+    try:
+        for t in texts:
+            t.encode(CODE_PAGE)
+    except UnicodeEncodeError:
+        return False
+    return True
+
+
 def write_reg(path, registry, root):
+    """Writes one root's keys; returns the number of key sections and the format's header."""
     keys = sorted((k for k in registry.Order if k.Root == root),
                   key=lambda k: [p.upper() for p in k.Path.split("\\")])
-    lines = ["REGEDIT4"]
+    header = REGEDIT4 if fits_code_page(keys) else VERSION5
+    lines = [header]
     for k in keys:
         lines.append("")
         lines.append("[%s]" % escape_key(k.FullName))
         for v in k.Values:
-            lines.append(value_line(v))
+            lines.append(value_line(v, header))
     lines.append("")
     text = CRLF.join(lines) + CRLF
-    write_bytes(path, text.encode(CODE_PAGE))
-    return len(keys)
+    if header == REGEDIT4:
+        write_bytes(path, text.encode(CODE_PAGE))
+    else:
+        write_bytes(path, b"\xff\xfe" + text.encode("utf-16-le"))
+    return len(keys), header
 
 
 def escape_key(name):
@@ -218,23 +254,39 @@ class Drive:
 
 # --------------------------------------------------------------------------------------------
 # Shell links: header 0x4C + the shell-link CLSID, LinkInfo with a fixed-drive VolumeID and the
-# ANSI LocalBasePath, Unicode string data (working folder, arguments), terminal block.
+# ANSI LocalBasePath (plus its Unicode copy, as the shell adds one, when code page 1252 cannot
+# hold the path: the ANSI copy then has "?" for what it lost), Unicode string data (working
+# folder, arguments), terminal block.
 
 LINK_CLSID = bytes.fromhex("0114020000000000c000000000000046")
+
+
+def link_info(target, serial):
+    volume = struct.pack("<IIII", 0x11, 3, serial, 0x10) + b"\0"   # fixed drive, empty label
+    try:
+        base = target.encode(CODE_PAGE) + b"\0"
+        unicode = None
+    except UnicodeEncodeError:
+        base = target.encode(CODE_PAGE, errors="replace") + b"\0"
+        unicode = target.encode("utf-16-le") + b"\0\0"
+    header = 0x1C if unicode is None else 0x24
+    at_base = header + len(volume)
+    at_suffix = at_base + len(base)
+    body = volume + base + b"\0"                                    # empty CommonPathSuffix
+    fields = [header, 1, header, at_base, 0, at_suffix]
+    if unicode is not None:
+        fields += [header + len(body), header + len(body) + len(unicode)]
+        body += unicode + b"\0\0"                                   # empty Unicode suffix
+    return struct.pack("<%dI" % (len(fields) + 1), header + len(body), *fields) + body
 
 
 def make_lnk(target, workdir=None, args=None, serial=0x18FB2200):
     flags = 0x2 | 0x80 | (0x10 if workdir else 0) | (0x20 if args else 0)
     header = struct.pack("<I16sIIQQQIiIHHII", 0x4C, LINK_CLSID, flags, 0x20, 0, 0, 0, 0, 0, 1,
                          0, 0, 0, 0)
-    volume = struct.pack("<IIII", 0x11, 3, serial, 0x10) + b"\0"   # fixed drive, empty label
-    base = target.encode(CODE_PAGE) + b"\0"
-    body = volume + base + b"\0"                                     # empty CommonPathSuffix
-    info = struct.pack("<7I", 0x1C + len(body), 0x1C, 1, 0x1C, 0x1C + len(volume), 0,
-                       0x1C + len(volume) + len(base)) + body
-    strings = b"".join(struct.pack("<H", len(s)) + s.encode("utf-16-le")
-                       for s in (workdir, args) if s)
-    return header + info + strings + b"\0\0\0\0"
+    strings = b"".join(struct.pack("<H", len(s.encode("utf-16-le")) // 2) +
+                       s.encode("utf-16-le") for s in (workdir, args) if s)
+    return header + link_info(target, serial) + strings + b"\0\0\0\0"
 
 
 # --------------------------------------------------------------------------------------------
@@ -1534,6 +1586,82 @@ def build_user_vendors():
 
 
 # --------------------------------------------------------------------------------------------
+# Names beyond code page 1252: a second user's profile, a program with a Cyrillic name that is
+# installed and one with a Greek name that was removed. The scan must find the existing ones
+# (any script, any letter case) and report the missing ones with their exact text.
+
+LI_MING = "\u674e\u660e"                                     # 李明, a second user
+LI = "C:\\Documents and Settings\\" + LI_MING
+FOTO_NAME = "\u0424\u043e\u0442\u043e \u041c\u0430\u0441\u0442\u0435\u0440"  # Фото Мастер
+FOTO = PF + "\\" + FOTO_NAME
+OMEGA_NAME = "\u03a9mega"                                     # Ωmega
+OMEGA = PF + "\\" + OMEGA_NAME
+PINYIN = "\u62fc\u97f3\u8f93\u5165"                            # 拼音输入 (a Pinyin input tool)
+
+
+def build_unicode():
+    # 李明's profile and the documents Owner opens from it.
+    for sub in ("Desktop", "Application Data", "Start Menu\\Programs"):
+        exdir(LI + "\\" + sub)
+    li_docs = LI + "\\My Documents"
+    weekly = ex(li_docs + "\\\u5468\u62a5.txt")                       # 周报.txt
+    photo = ex(li_docs + "\\\u7167\u7247 \U0001F4F7.jpg")               # 照片 📷.jpg (emoji)
+    osm = CU_CV + "\\Explorer\\ComDlg32\\OpenSaveMRU"
+    REG.sz(HKCU, osm + "\\txt", "a", weekly)
+    REG.sz(HKCU, osm + "\\txt", "MRUList", "a")
+    REG.sz(HKCU, osm + "\\jpg", "a", photo)
+    REG.sz(HKCU, osm + "\\jpg", "MRUList", "a")
+
+    # Фото Мастер: installed for Owner alone (a per-user uninstall entry); every file exists.
+    foto_exe = ex(FOTO + "\\foto.exe")
+    un = CU_CV + "\\Uninstall\\" + FOTO_NAME
+    REG.sz(HKCU, un, "DisplayName", FOTO_NAME + " 2.0")
+    REG.sz(HKCU, un, "UninstallString", '"%s" /u' % ex(FOTO + "\\uninstall.exe"))
+    REG.sz(HKCU, un, "DisplayIcon", foto_exe + ",0")
+    REG.sz(HKCU, un, "InstallLocation", FOTO)
+    REG.sz(HKCU, "Software\\" + FOTO_NAME + "\\Settings", "LastFolder", li_docs)
+    REG.sz(HKCU, "Software\\" + FOTO_NAME + "\\Settings", "Program", foto_exe)
+
+    # Ωmega: its folder was deleted, its per-user entries stayed.
+    un = CU_CV + "\\Uninstall\\" + OMEGA_NAME
+    REG.sz(HKCU, un, "DisplayName", OMEGA_NAME + " 3")
+    plant("G4", "Uninstall entries", HKCU, un, "UninstallString",
+          '"%s"' % gone(OMEGA + "\\unins000.exe"), OMEGA + "\\unins000.exe", "uninstall",
+          ["default"],
+          note="A per-user uninstall entry (HKEY_CURRENT_USER) of a program with a Greek name; "
+               "the selective uninstall scan (128 alone) walks only HKEY_LOCAL_MACHINE.")
+    plant("G5", "Uninstall entries", HKCU, un, "DisplayIcon", gone(OMEGA + "\\omega.exe") + ",0",
+          OMEGA + "\\omega.exe", "uninstall", ["default"],
+          note="The icon index after the comma is cut; the Greek name is kept exactly.")
+    plant("M7", "Folder or drive not found", HKCU, "Software\\" + OMEGA_NAME + " Software\\" +
+          OMEGA_NAME, "InstallDir", gone(OMEGA), OMEGA, "folder", ["default"],
+          note="A key and a folder named in Greek.")
+
+    # A Pinyin input tool Owner uses: installed, but its user dictionary in 李明's profile is
+    # gone. Key, value name and path are all Chinese.
+    pinyin_exe = ex(PF + "\\" + PINYIN + "\\pinyin.exe")
+    tool = "Software\\" + PINYIN + "\\\u8bbe\u7f6e"                        # ...\设置
+    REG.sz(HKCU, tool, "\u7a0b\u5e8f", pinyin_exe)                             # 程序
+    REG.sz(HKCU, tool, "\u5907\u4efd\u76ee\u5f55", li_docs)                      # 备份目录
+    dictionary = LI + "\\Application Data\\" + PINYIN + "\\\u7528\u6237\u8bcd\u5e93.dat"
+    plant("M8", "File not found", HKCU, tool, "\u8bcd\u5e93\u6587\u4ef6", gone(dictionary),  # 词库文件
+          dictionary, "file", ["default"],
+          note="Key, value name and data in Chinese, below the second user's profile.")
+
+    # Shortcuts on 李明's desktop: two lead to files that exist, one to the removed Ωmega.
+    desk = LI + "\\Desktop"
+    ex(desk + "\\\u5468\u62a5.lnk", make_lnk(weekly))
+    ex(desk + "\\" + FOTO_NAME + ".lnk", make_lnk(foto_exe, workdir=FOTO))
+    omega_exe = OMEGA + "\\omega.exe"
+    ex(desk + "\\" + OMEGA_NAME + ".lnk", make_lnk(omega_exe, workdir=OMEGA))
+    PLANTS.append(Plant("S4", "Shortcuts", None, desk + "\\" + OMEGA_NAME, None, omega_exe, None,
+                        omega_exe, "shortcut", ["shortcuts"], entry="shortcut",
+                        finding_key=desk + "\\" + OMEGA_NAME,
+                        note="A shortcut whose target holds a Greek name: the link keeps it in "
+                             "its Unicode copy (the ANSI copy reads C:\\Program Files\\?mega)."))
+
+
+# --------------------------------------------------------------------------------------------
 # Shortcuts beyond the programs' own
 
 def build_shortcuts():
@@ -1791,19 +1919,31 @@ def write_readme(ignore, keys_cu, keys_lm, total_keys):
           "- %d programs are installed (`C:\\Program Files\\...`, each with its App Paths, "
           "Add/Remove, shared-DLL, help, file-type, start-menu and user-settings entries, all "
           "pointing at files that exist)." % len(APPS),
-          "- Seven programs were removed carelessly and left entries behind: PhotoMagic, "
-          "Gone Player, Toolbox, TrayClock, OldUpdater, Typeworks (a font pack) and OldSuite "
-          "(which the user told the program to ignore). A Sasser-style `avserve.exe`, a "
-          "SubSeven-style `load=` value and a Zbot-style `Userinit` addition are planted for "
-          "the trojan checks.",
+          "- Eight programs were removed carelessly and left entries behind: PhotoMagic, "
+          "Gone Player, Toolbox, TrayClock, OldUpdater, Typeworks (a font pack), `%s` (a "
+          "per-user install with a Greek name) and OldSuite (which the user told the program "
+          "to ignore). A Sasser-style `avserve.exe`, a SubSeven-style `load=` value and a "
+          "Zbot-style `Userinit` addition are planted for the trojan checks." % OMEGA_NAME,
+          "- Names beyond code page 1252, as a Windows machine anywhere has them: a second "
+          "user `%s` with the profile `%s` (Owner opens `%s` and the photo `%s` from it, an "
+          "emoji in its name), a program with a Cyrillic name installed for Owner (`%s`) and a "
+          "Pinyin input tool (`%s`) whose user dictionary in `%s`'s profile is gone. The scan "
+          "finds every existing one, in any letter case, and reports the missing ones with "
+          "their exact text (G4, G5, M7, M8, S4)." % (
+              LI_MING, LI, "\u5468\u62a5.txt", "\u7167\u7247 \U0001F4F7.jpg", FOTO,
+              PF + "\\" + PINYIN + "\\pinyin.exe", LI_MING),
           "- Registry: %d keys (%d in HKEY_CURRENT_USER, %d in HKEY_LOCAL_MACHINE, counting "
           "the parents that the files create implicitly)." % (total_keys, keys_cu, keys_lm), "",
           "## Files", "",
           "| Path | What it is |", "|---|---|",
-          "| `registry/HKLM.reg`, `registry/HKCU.reg` | The two roots in REGEDIT4 format: ANSI "
-          "(code page 1252), CR LF, full root names, a blank line before each key, "
-          "`dword:xxxxxxxx`, `hex:` binary data, REG_EXPAND_SZ as `hex(2):` with ANSI bytes "
-          "and REG_MULTI_SZ as `hex(7):`, wrapped at 80 columns as regedit wraps them. |",
+          "| `registry/HKLM.reg`, `registry/HKCU.reg` | The two roots as regedit exports "
+          "them: CR LF, full root names, a blank line before each key, `dword:xxxxxxxx`, "
+          "`hex:` binary data, REG_EXPAND_SZ as `hex(2):` and REG_MULTI_SZ as `hex(7):`, "
+          "wrapped at 80 columns as regedit wraps them. `HKLM.reg` is REGEDIT4: ANSI bytes of "
+          "code page 1252, which holds every name and text in it. `HKCU.reg` holds names in "
+          "Chinese, Greek and Cyrillic, so it is \"Windows Registry Editor Version 5.00\": "
+          "UTF-16LE with a byte order mark, the `hex(2):` and `hex(7):` data as UTF-16LE "
+          "bytes. The scan reads both forms; pass `--registry` once for each file. |",
           "| `drive_c/` | Drive C: (map it with `--drive C=examples/sample-machine/drive_c`). "
           "Every file is empty or a few bytes, except the `.lnk` shortcuts. Folders that would "
           "otherwise be empty hold a `desktop.ini`, because git keeps no empty folders. |",
@@ -1906,9 +2046,13 @@ def write_readme(ignore, keys_cu, keys_lm, total_keys):
           "present in `Windows\\Fonts`, and one full path), sounds, shell folders, cursors "
           "(REG_EXPAND_SZ), 32-bit COM servers under `SOFTWARE\\Wow6432Node\\Classes\\CLSID` "
           "whose DLLs exist, recent-file lists (one with a non-ASCII name, `R\u00e9sum\u00e9 "
-          "2005.qed`), App Paths `Path` values ending in `;`, a `\\\\fileserver\\public` "
+          "2005.qed`), the files Owner opened from `%s`'s profile, the uninstall entry, "
+          "settings and desktop shortcut of `%s`, the Pinyin tool's program and backup folder "
+          "and two more of `%s`'s desktop shortcuts (names in Chinese, Cyrillic, an emoji), "
+          "App Paths `Path` values ending in `;`, a `\\\\fileserver\\public` "
           "network path, the drive root `C:\\`, web addresses (`http://`, `ftp://`, "
-          "`file:///`), numbers, binary data and empty strings.", "",
+          "`file:///`), numbers, binary data and empty strings." % (LI_MING, FOTO_NAME,
+                                                                    LI_MING), "",
           "## Things to know", "",
           "- The lock-location record `MyDoom.A;1;CLSID\\{E6FB5E20-...}\\InprocServer32` in "
           "`TrojanLock.ini` uses root code 1 (HKEY_CLASSES_ROOT). The sample has no "
@@ -1929,7 +2073,13 @@ def write_readme(ignore, keys_cu, keys_lm, total_keys):
           "table. Key names compare case-insensitively, so both address the same key.",
           "- The order of the findings in the grid is the walk order: HKEY_CURRENT_USER before "
           "HKEY_LOCAL_MACHINE, subkeys in case-insensitive name order, values in file order; "
-          "the two lock-location findings come last.", ""]
+          "the two lock-location findings come last. Case-insensitive order is that of the "
+          "upper-cased UTF-16 units, as the registry sorts: `Software\\%s Software` and "
+          "`Software\\%s` come after every Latin name." % (OMEGA_NAME, PINYIN),
+          "- With `--report` to a file (or to standard output that is not a terminal) the "
+          "report is written in code page 1252 when that holds all of its text, else as "
+          "UTF-8 after a byte order mark: with the default options it holds the Greek and "
+          "Chinese paths, so `expected/report-default.txt` is UTF-8 with the mark.", ""]
     write_bytes(os.path.join(MACHINE, "README.md"), "\n".join(L).encode("utf-8"))
 
 
@@ -1945,6 +2095,7 @@ def main():
     build_user()
     build_user_vendors()
     build_shortcuts()
+    build_unicode()
     DRIVE.fill_empty_dirs()
     check()
 
@@ -1952,8 +2103,10 @@ def main():
         target = os.path.join(MACHINE, sub)
         if os.path.isdir(target):
             shutil.rmtree(target)
-    keys_lm = write_reg(os.path.join(MACHINE, "registry", "HKLM.reg"), REG, HKLM)
-    keys_cu = write_reg(os.path.join(MACHINE, "registry", "HKCU.reg"), REG, HKCU)
+    keys_lm, format_lm = write_reg(os.path.join(MACHINE, "registry", "HKLM.reg"), REG, HKLM)
+    keys_cu, format_cu = write_reg(os.path.join(MACHINE, "registry", "HKCU.reg"), REG, HKCU)
+    if (format_lm, format_cu) != (REGEDIT4, VERSION5):
+        raise SystemExit("HKLM.reg must fit code page 1252 and HKCU.reg must not")
     DRIVE.write(os.path.join(MACHINE, "drive_c"))
     ignore = write_program_folder()
     write_machine_env()

@@ -9,6 +9,7 @@
 #include "ui/main_window.h"
 #include "ui/win32/dialog_template.h"
 #include "ui/win32/resource_ids.h"
+#include "ui/win32/wide_text.h"
 
 namespace hivewarden::ui::win32 {
 namespace {
@@ -144,16 +145,16 @@ DialogTemplate BuildTemplate(const AboutContent& content) {
 }
 
 HFONT DerivedFont(HWND dialog, int points, bool bold, bool underline) {
-    LOGFONTA font{};
-    HFONT base = reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
-    if (base == nullptr || GetObjectA(base, sizeof font, &font) == 0) return nullptr;
+    LOGFONTW font{};
+    HFONT base = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+    if (base == nullptr || GetObjectW(base, sizeof font, &font) == 0) return nullptr;
     if (points > 0) {
         font.lfHeight = -MulDiv(points, ScreenDpi(), 72);
         font.lfWidth = 0;
     }
     if (bold) font.lfWeight = FW_BOLD;
     font.lfUnderline = underline ? TRUE : FALSE;
-    return CreateFontIndirectA(&font);
+    return CreateFontIndirectW(&font);
 }
 
 // A rectangle of dialog units in pixels.
@@ -166,12 +167,11 @@ RECT DialogRect(HWND dialog, int left, int top, int right, int bottom) {
 // Shrinks a link's label to its text, so only the text is clickable.
 void FitToText(HWND dialog, WORD id, HFONT font, int left) {
     HWND label = GetDlgItem(dialog, id);
-    char text[128] = {};
-    const int length = GetWindowTextA(label, text, sizeof text);
+    const std::wstring text = Wide(WindowTextOf(label));
     HDC dc = GetDC(label);
     HGDIOBJ old = SelectObject(dc, font);
     SIZE size{};
-    GetTextExtentPoint32A(dc, text, length, &size);
+    GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &size);
     SelectObject(dc, old);
     ReleaseDC(label, dc);
     RECT rect{};
@@ -204,14 +204,14 @@ void InitDialog(HWND dialog, AboutState& state) {
     state.TitleFont = DerivedFont(dialog, 12, true, false);
     state.LinkFont = DerivedFont(dialog, 0, false, true);
     if (state.TitleFont != nullptr) {
-        SendDlgItemMessageA(dialog, kTitleId, WM_SETFONT, reinterpret_cast<WPARAM>(state.TitleFont),
+        SendDlgItemMessageW(dialog, kTitleId, WM_SETFONT, reinterpret_cast<WPARAM>(state.TitleFont),
                             FALSE);
     }
     HFONT linkFont = state.LinkFont != nullptr
                          ? state.LinkFont
-                         : reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
+                         : reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
     for (const WORD id : {kSupportLinkId, kHomePageLinkId}) {
-        SendDlgItemMessageA(dialog, id, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont), FALSE);
+        SendDlgItemMessageW(dialog, id, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont), FALSE);
     }
     const RECT linkLeft = DialogRect(dialog, kMargin, 0, kMargin + kLinkGap, 0);
     FitToText(dialog, kSupportLinkId, linkFont, linkLeft.left);
@@ -221,14 +221,14 @@ void InitDialog(HWND dialog, AboutState& state) {
     FitToText(dialog, kHomePageLinkId, linkFont, support.right + (linkLeft.right - linkLeft.left));
 
     const int iconSize = Scaled(state, kIconPixels);
-    state.Icon = static_cast<HICON>(LoadImageA(state.Instance, MAKEINTRESOURCEA(kIconHivewarden),
+    state.Icon = static_cast<HICON>(LoadImageW(state.Instance, MAKEINTRESOURCEW(kIconHivewarden),
                                                IMAGE_ICON, iconSize, iconSize, 0));
     const RECT iconAt = DialogRect(dialog, kMargin, kMargin, 0, 0);
     SetWindowPos(GetDlgItem(dialog, kIconId), nullptr, iconAt.left, iconAt.top, iconSize, iconSize,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     for (std::size_t i = 0; i < kPictureIds.size(); ++i) {
         state.Bitmaps[i] =
-            static_cast<HBITMAP>(LoadImageA(state.Instance, MAKEINTRESOURCEA(ArtOf(kPictureIds[i])),
+            static_cast<HBITMAP>(LoadImageW(state.Instance, MAKEINTRESOURCEW(ArtOf(kPictureIds[i])),
                                             IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     }
     PlacePictures(dialog, state);
@@ -260,29 +260,29 @@ void DrawPicture(const DRAWITEMSTRUCT& item, AboutState& state) {
 
 // Opens a web page with the shell; a page that cannot be opened gives no message.
 void OpenPage(HWND dialog, const AboutState& state, const AboutLink& link) {
-    const std::string address(link.Address);
-    ShellExecuteA(dialog, "open", address.c_str(), nullptr,
-                  state.ProgramFolder.empty() ? nullptr : state.ProgramFolder.c_str(),
-                  SW_SHOWNORMAL);
+    const std::wstring address = Wide(link.Address);
+    const std::wstring folder = Wide(state.ProgramFolder);
+    ShellExecuteW(dialog, L"open", address.c_str(), nullptr,
+                  folder.empty() ? nullptr : folder.c_str(), SW_SHOWNORMAL);
 }
 
 bool StartProgram(HWND dialog, const std::string& path) {
-    SHELLEXECUTEINFOA start{};
+    const std::wstring file = Wide(path);
+    SHELLEXECUTEINFOW start{};
     start.cbSize = sizeof start;
     start.fMask = SEE_MASK_FLAG_NO_UI;
     start.hwnd = dialog;
-    start.lpVerb = "open";
-    start.lpFile = path.c_str();
+    start.lpVerb = L"open";
+    start.lpFile = file.c_str();
     start.nShow = SW_SHOWNORMAL;
-    return ShellExecuteExA(&start) != FALSE;
+    return ShellExecuteExW(&start) != FALSE;
 }
 
 void SysInfo(HWND dialog, AboutState& state) {
     const bool started = StartSysInfo(
         state.Access, [dialog](const std::string& path) { return StartProgram(dialog, path); });
     if (!started) {
-        MessageBoxA(dialog, std::string(kSysInfoUnavailable).c_str(),
-                    std::string(kProductName).c_str(), MB_OK);
+        MessageBoxW(dialog, Wide(kSysInfoUnavailable).c_str(), Wide(kProductName).c_str(), MB_OK);
     }
 }
 
@@ -310,18 +310,18 @@ INT_PTR LinkColours(HDC dc, HWND label) {
 
 INT_PTR HandCursorOverLinks(HWND dialog, HWND under) {
     if (under == nullptr || !IsLink(GetDlgCtrlID(under))) return FALSE;
-    SetCursor(LoadCursor(nullptr, IDC_HAND));
-    SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
+    SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32649)));  // IDC_HAND
+    SetWindowLongPtrW(dialog, DWLP_MSGRESULT, TRUE);
     return TRUE;
 }
 
 INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
         InitDialog(dialog, *reinterpret_cast<AboutState*>(lParam));
         return FALSE;  // the focus is set
     }
-    auto* state = reinterpret_cast<AboutState*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    auto* state = reinterpret_cast<AboutState*>(GetWindowLongPtrW(dialog, DWLP_USER));
     if (state == nullptr) return FALSE;
     switch (message) {
         case WM_COMMAND:
@@ -352,9 +352,9 @@ OsVersion RunningOsVersion() {
                     info.dwBuildNumber};
         }
     }
-    OSVERSIONINFOA info{};
+    OSVERSIONINFOW info{};
     info.dwOSVersionInfoSize = sizeof info;
-    if (GetVersionExA(&info) == FALSE) return {~0u, 0, 0, 0};  // no platform the box knows
+    if (GetVersionExW(&info) == FALSE) return {~0u, 0, 0, 0};  // no platform the box knows
     // Windows 95/98/Me keep the major and minor version in the build number's high word.
     const DWORD build = info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS ? LOWORD(info.dwBuildNumber)
                                                                         : info.dwBuildNumber;
@@ -366,7 +366,7 @@ void ShowAboutBox(HINSTANCE instance, HWND owner, registry::RegistryAccess& acce
     AboutState state(instance, access, programFolder,
                      LoadAbout(access, RunningOsVersion(), kProductName));
     DialogTemplate box = BuildTemplate(state.Content);
-    DialogBoxIndirectParamA(instance, box.Get(), owner, AboutProc,
+    DialogBoxIndirectParamW(instance, box.Get(), owner, AboutProc,
                             reinterpret_cast<LPARAM>(&state));
 }
 

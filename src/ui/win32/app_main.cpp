@@ -10,23 +10,37 @@
 #include "scan/probe_cache.h"
 #include "scan/scan_session.h"
 #include "ui/win32/main_frame.h"
+#include "ui/win32/wide_text.h"
 
 namespace {
 
-constexpr const char* kInstanceMutex = "KestovarHivewardenSingleInstance";
+constexpr const wchar_t* kInstanceMutex = L"KestovarHivewardenSingleInstance";
+// Long enough for any path the system can start a program from (\\?\ paths included).
+constexpr DWORD kLongestPath = 32768;
+
+// The program's own path; the buffer grows until the whole path fits.
+std::wstring ModulePath() {
+    for (DWORD size = MAX_PATH;; size *= 2) {
+        std::wstring path(size, L'\0');
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), size);
+        if (length < size || size >= kLongestPath) {
+            path.resize(length < size ? length : 0);
+            return path;
+        }
+    }
+}
 
 // The program's folder as the system reports it, and its file name without ".exe".
-hivewarden::ui::ProgramInfo ProgramOf(const char* arguments) {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string full(path);
+hivewarden::ui::ProgramInfo ProgramOf(const wchar_t* arguments) {
+    using hivewarden::ui::win32::Utf8;
+    const std::string full = Utf8(ModulePath());
     const std::size_t slash = full.find_last_of('\\');
     std::string folder = full.substr(0, slash);
     std::string name = full.substr(slash + 1);
     if (const std::size_t dot = name.rfind('.'); dot != std::string::npos) name.resize(dot);
     // A drive's root folder is reported with its backslash ("C:\").
     if (folder.size() == 2 && folder[1] == ':') folder += '\\';
-    return {folder, name, arguments != nullptr ? arguments : ""};
+    return {folder, name, arguments != nullptr ? Utf8(arguments) : std::string()};
 }
 
 std::tm LocalNow() {
@@ -44,10 +58,11 @@ std::tm LocalNow() {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int show) {
+// The wide entry point (linked with -municode): the command line arrives as UTF-16.
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR arguments, int show) {
     using namespace hivewarden;
     // A second instance ends at once, silently.
-    HANDLE mutex = CreateMutexA(nullptr, TRUE, kInstanceMutex);
+    HANDLE mutex = CreateMutexW(nullptr, TRUE, kInstanceMutex);
     if (mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) return 0;
 
     INITCOMMONCONTROLSEX controls{sizeof controls,
@@ -69,7 +84,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int show) {
         instance, ui::WindowServices{session, LocalNow, [&probes] { probes.Clear(); }}, program);
     frame.Logic().ProgramEntry();
     if (!frame.Create()) {
-        MessageBoxA(nullptr, "The main window could not be created.", "Kestovar Hivewarden",
+        MessageBoxW(nullptr, L"The main window could not be created.", L"Kestovar Hivewarden",
                     MB_OK | MB_ICONERROR);
         return 1;
     }
@@ -85,10 +100,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int show) {
         UpdateWindow(frame.Window());
     }
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (!IsDialogMessageA(frame.Window(), &message)) {
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (!IsDialogMessageW(frame.Window(), &message)) {
             TranslateMessage(&message);
-            DispatchMessageA(&message);
+            DispatchMessageW(&message);
         }
     }
     return 0;

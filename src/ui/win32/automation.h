@@ -1,7 +1,8 @@
 // The questions a test driver may ask the running window, and their answers, carried by
 // WM_COPYDATA: the driver sends {kAutomationQuery, text} with its reply window in wParam; the
 // window answers, before that SendMessage returns, with {kAutomationReply, text} sent to the
-// reply window. Texts are ANSI without a terminating zero.
+// reply window. Texts are UTF-8 without a terminating zero, in both directions, so a cell's
+// Chinese or emoji text arrives exactly as the grid shows it.
 //
 //   "step"                   WizardStep
 //   "scanning"               1 while ScanInProgress, else 0
@@ -25,7 +26,7 @@ namespace hivewarden::ui::win32 {
 inline constexpr unsigned long kAutomationQuery = 0x48574151;  // "HWAQ"
 inline constexpr unsigned long kAutomationReply = 0x48574152;  // "HWAR"
 
-// The main window's class name and caption, for FindWindow.
-inline constexpr const char* kMainWindowClass = "KestovarHivewardenMain";
+// The main window's class name, for FindWindow.
+inline constexpr const wchar_t* kMainWindowClass = L"KestovarHivewardenMain";
 
 }  // namespace hivewarden::ui::win32

@@ -1,8 +1,11 @@
 // The in-memory dialog template: DLGTEMPLATE, its caption and font, then each item DWORD-aligned
-// with its class atom, its text and no creation data.
+// with its class atom, its text and no creation data. Texts are UTF-16, as DialogBoxIndirectParamW
+// reads them.
 #include "ui/win32/dialog_template.h"
 
 #include <cstring>
+
+#include "registry/unicode.h"
 
 namespace hivewarden::ui::win32 {
 namespace {
@@ -33,15 +36,8 @@ DialogTemplate::DialogTemplate(const std::string& caption, short width, short he
 }
 
 void DialogTemplate::Text(const std::string& text) {
-    // ANSI text in the system code page, as the program keeps it.
-    if (!text.empty()) {
-        const int length =
-            MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-        std::wstring wide(static_cast<std::size_t>(length), L'\0');
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                            length);
-        for (const wchar_t c : wide) words_.push_back(static_cast<WORD>(c));
-    }
+    // The program's UTF-8 as the template's zero-terminated UTF-16.
+    for (const char16_t unit : Utf16FromUtf8(text)) words_.push_back(static_cast<WORD>(unit));
     words_.push_back(0);
 }
 

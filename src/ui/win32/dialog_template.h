@@ -14,10 +14,11 @@ enum class ItemKind : WORD { Button = 0x0080, Edit = 0x0081, Static = 0x0082 };
 
 class DialogTemplate {
   public:
+    // Captions and texts are UTF-8.
     DialogTemplate(const std::string& caption, short width, short height);
     void Add(ItemKind kind, WORD id, DWORD style, short x, short y, short width, short height,
              const std::string& text = {});
-    // The template, ready for DialogBoxIndirectParam.
+    // The template, ready for DialogBoxIndirectParamW.
     const DLGTEMPLATE* Get();
 
   private:

@@ -3,6 +3,7 @@
 
 #include "ui/win32/automation.h"
 #include "ui/win32/main_frame.h"
+#include "ui/win32/wide_text.h"
 
 namespace hivewarden::ui::win32 {
 namespace {
@@ -30,7 +31,7 @@ LRESULT MainFrame::OnCopyData(HWND reply, const COPYDATASTRUCT& data) {
     response.dwData = kAutomationReply;
     response.cbData = static_cast<DWORD>(answer.size());
     response.lpData = const_cast<char*>(answer.data());
-    SendMessageA(reply, WM_COPYDATA, reinterpret_cast<WPARAM>(window_),
+    SendMessageW(reply, WM_COPYDATA, reinterpret_cast<WPARAM>(window_),
                  reinterpret_cast<LPARAM>(&response));
     return TRUE;
 }
@@ -55,17 +56,13 @@ std::string MainFrame::Answer(const std::string& question) {
     if (verb == "chooser") {
         std::string which;
         words >> which;
-        HWND combo = Item(which == "cmbCustomRplAction" ? Control::cmbCustomRplAction
-                                                        : Control::cmbAction);
+        HWND combo =
+            Item(which == "cmbCustomRplAction" ? Control::cmbCustomRplAction : Control::cmbAction);
         if (!IsWindowVisible(combo)) return "hidden";
         std::string text = "shown";
-        const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+        const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
         for (LRESULT i = 0; i < count; ++i) {
-            char item[64] = {};
-            if (SendMessageA(combo, CB_GETLBTEXTLEN, i, 0) < 63) {
-                SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
-            }
-            text += std::string("|") + item;
+            text += "|" + ComboItemText(combo, static_cast<int>(i));
         }
         return text;
     }

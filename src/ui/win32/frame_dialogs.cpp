@@ -5,6 +5,7 @@
 #include "ui/win32/dialog_template.h"
 #include "ui/win32/main_frame.h"
 #include "ui/win32/resource_ids.h"
+#include "ui/win32/wide_text.h"
 
 namespace hivewarden::ui::win32 {
 namespace {
@@ -35,23 +36,19 @@ struct InputState {
 };
 
 INT_PTR CALLBACK InputProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* state = reinterpret_cast<InputState*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    auto* state = reinterpret_cast<InputState*>(GetWindowLongPtrW(dialog, DWLP_USER));
     switch (message) {
         case WM_INITDIALOG:
             state = reinterpret_cast<InputState*>(lParam);
-            SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-            SetDlgItemTextA(dialog, kInputPromptId, state->Prompt.c_str());
-            SetDlgItemTextA(dialog, kInputEditId, state->Text.c_str());
-            SendDlgItemMessageA(dialog, kInputEditId, EM_SETSEL, 0, -1);
+            SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+            SetDlgItemTextW(dialog, kInputPromptId, Wide(state->Prompt).c_str());
+            SetDlgItemTextW(dialog, kInputEditId, Wide(state->Text).c_str());
+            SendDlgItemMessageW(dialog, kInputEditId, EM_SETSEL, 0, -1);
             SetFocus(GetDlgItem(dialog, kInputEditId));
             return FALSE;
         case WM_COMMAND:
             if (LOWORD(wParam) == IDOK) {
-                HWND edit = GetDlgItem(dialog, kInputEditId);
-                std::string text(static_cast<std::size_t>(GetWindowTextLengthA(edit)) + 1, '\0');
-                text.resize(static_cast<std::size_t>(
-                    GetWindowTextA(edit, text.data(), static_cast<int>(text.size()))));
-                state->Text = text;
+                state->Text = WindowTextOf(GetDlgItem(dialog, kInputEditId));
                 EndDialog(dialog, IDOK);
                 return TRUE;
             }
@@ -88,7 +85,7 @@ INT_PTR CALLBACK PromptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 Answer MainFrame::ShowMessage(const std::string& text, MessageIcon icon, MessageButtons buttons) {
     const UINT flags =
         IconFlags(icon) | (buttons == MessageButtons::YesNo ? MB_YESNO : MB_OK) | MB_APPLMODAL;
-    const int answer = MessageBoxA(window_, text.c_str(), std::string(kProductName).c_str(), flags);
+    const int answer = MessageBoxW(window_, Wide(text).c_str(), Wide(kProductName).c_str(), flags);
     if (buttons == MessageButtons::Ok) return Answer::Ok;
     return answer == IDYES ? Answer::Yes : Answer::No;
 }
@@ -102,7 +99,7 @@ std::optional<std::string> MainFrame::InputBox(const std::string& prompt,
     dialog.Add(ItemKind::Edit, kInputEditId, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 7, 56, 246,
                14);
     InputState state{prompt, initial};
-    const INT_PTR result = DialogBoxIndirectParamA(instance_, dialog.Get(), window_, InputProc,
+    const INT_PTR result = DialogBoxIndirectParamW(instance_, dialog.Get(), window_, InputProc,
                                                    reinterpret_cast<LPARAM>(&state));
     if (result != IDOK) return std::nullopt;
     return state.Text;
@@ -116,37 +113,41 @@ bool MainFrame::StartupPrompt() {
                "Click Scan Now to detect and repair Windows Registry errors.");
     dialog.Add(ItemKind::Button, IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 62, 54, 50, 14, "&Scan Now");
     dialog.Add(ItemKind::Button, IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 118, 54, 50, 14, "&No");
-    return DialogBoxIndirectParamA(instance_, dialog.Get(), window_, PromptProc, 0) == IDOK;
+    return DialogBoxIndirectParamW(instance_, dialog.Get(), window_, PromptProc, 0) == IDOK;
 }
 
 std::string MainFrame::BrowseForFolder(const std::string& title) {
-    BROWSEINFOA browse{};
+    const std::wstring wideTitle = Wide(title);
+    BROWSEINFOW browse{};
     browse.hwndOwner = window_;
-    browse.lpszTitle = title.c_str();
+    browse.lpszTitle = wideTitle.c_str();
     browse.ulFlags = kBrowseFileSystemOnly;
-    LPITEMIDLIST chosen = SHBrowseForFolderA(&browse);
+    LPITEMIDLIST chosen = SHBrowseForFolderW(&browse);
     if (chosen == nullptr) return {};
-    char path[MAX_PATH] = {};
-    const bool found = SHGetPathFromIDListA(chosen, path) != FALSE;
+    // The Ex form takes a buffer longer than MAX_PATH (Vista and later).
+    std::wstring path(kFileNameUnits, L'\0');
+    const bool found =
+        SHGetPathFromIDListEx(chosen, path.data(), kFileNameUnits, GPFIDL_DEFAULT) != FALSE;
     CoTaskMemFree(chosen);
-    return found ? std::string(path) : std::string();
+    return found ? Utf8(path.c_str()) : std::string();
 }
 
 std::optional<std::string> MainFrame::OpenFileDialog(const std::string& title,
                                                      const std::string& filter) {
-    const std::string filters = DialogFilter(filter);
-    char path[MAX_PATH] = {};
-    OPENFILENAMEA open{};
+    const std::wstring filters = Wide(DialogFilter(filter));
+    const std::wstring wideTitle = Wide(title);
+    std::wstring path(kFileNameUnits, L'\0');
+    OPENFILENAMEW open{};
     open.lStructSize = sizeof open;
     open.hwndOwner = window_;
     open.lpstrFilter = filters.c_str();
-    open.lpstrFile = path;
-    open.nMaxFile = MAX_PATH;
+    open.lpstrFile = path.data();
+    open.nMaxFile = kFileNameUnits;
     // An empty title leaves the dialog its own ("Open").
-    open.lpstrTitle = title.empty() ? nullptr : title.c_str();
+    open.lpstrTitle = title.empty() ? nullptr : wideTitle.c_str();
     open.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
-    if (!GetOpenFileNameA(&open)) return std::nullopt;
-    return std::string(path);
+    if (!GetOpenFileNameW(&open)) return std::nullopt;
+    return Utf8(path.c_str());
 }
 
 void MainFrame::ShowAbout() {

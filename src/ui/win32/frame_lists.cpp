@@ -5,6 +5,7 @@
 #include "ui/win32/dialog_filter.h"
 #include "ui/win32/main_frame.h"
 #include "ui/win32/resource_ids.h"
+#include "ui/win32/wide_text.h"
 
 namespace hivewarden::ui::win32 {
 namespace {
@@ -27,93 +28,96 @@ LRESULT CALLBACK SearchTextProc(HWND edit, UINT message, WPARAM wParam, LPARAM l
 }  // namespace
 
 void MainFrame::SetUpLists() {
-    const std::pair<Control, const char*> lists[] = {{Control::lsvBackups, "Backup Name"},
-                                                     {Control::lstExcludeMain, "Location / File"},
-                                                     {Control::lstCustomsStrs, ""}};
+    const std::pair<Control, const wchar_t*> lists[] = {
+        {Control::lsvBackups, L"Backup Name"},
+        {Control::lstExcludeMain, L"Location / File"},
+        {Control::lstCustomsStrs, L""}};
     for (const auto& [list, header] : lists) {
         HWND view = Item(list);
         DWORD extended = LVS_EX_FULLROWSELECT;
         if (list == Control::lsvBackups) extended |= LVS_EX_CHECKBOXES;
-        SendMessageA(view, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
+        SendMessageW(view, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
         RECT client{};
         GetClientRect(view, &client);
-        LVCOLUMNA column{};
+        LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.pszText = const_cast<char*>(header);
+        column.pszText = const_cast<wchar_t*>(header);
         column.cx = client.right - GetSystemMetrics(SM_CXVSCROLL);
-        SendMessageA(view, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+        SendMessageW(view, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
     }
     SetWindowSubclass(Item(Control::txtCustomStr), SearchTextProc, kEnterSubclassId,
                       reinterpret_cast<DWORD_PTR>(&logic_));
 }
 
-void MainFrame::ListClear(Control list) { SendMessageA(Item(list), LVM_DELETEALLITEMS, 0, 0); }
+void MainFrame::ListClear(Control list) { SendMessageW(Item(list), LVM_DELETEALLITEMS, 0, 0); }
 
 void MainFrame::ListAdd(Control list, const std::string& text) {
-    LVITEMA item{};
+    std::wstring wide = Wide(text);
+    LVITEMW item{};
     item.mask = LVIF_TEXT;
     item.iItem = ListCount(list);
-    item.pszText = const_cast<char*>(text.c_str());
-    SendMessageA(Item(list), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    item.pszText = wide.data();
+    SendMessageW(Item(list), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
 std::int32_t MainFrame::ListCount(Control list) const {
-    return static_cast<std::int32_t>(SendMessageA(Item(list), LVM_GETITEMCOUNT, 0, 0));
+    return static_cast<std::int32_t>(SendMessageW(Item(list), LVM_GETITEMCOUNT, 0, 0));
 }
 
 std::string MainFrame::ListText(Control list, std::int32_t index) const {
     // Entries are paths and search texts; grow the buffer until the text fits.
     for (std::size_t size = 512;; size *= 2) {
-        std::string text(size, '\0');
-        LVITEMA item{};
+        std::wstring text(size, L'\0');
+        LVITEMW item{};
         item.pszText = text.data();
         item.cchTextMax = static_cast<int>(size);
-        const auto length = static_cast<std::size_t>(SendMessageA(Item(list), LVM_GETITEMTEXTA,
+        const auto length = static_cast<std::size_t>(SendMessageW(Item(list), LVM_GETITEMTEXTW,
                                                                   static_cast<WPARAM>(index),
                                                                   reinterpret_cast<LPARAM>(&item)));
         if (length + 1 < size || size >= 65536) {
             text.resize(length);
-            return text;
+            return Utf8(text);
         }
     }
 }
 
 void MainFrame::ListSetText(Control list, std::int32_t index, const std::string& text) {
-    LVITEMA item{};
-    item.pszText = const_cast<char*>(text.c_str());
-    SendMessageA(Item(list), LVM_SETITEMTEXTA, static_cast<WPARAM>(index),
+    std::wstring wide = Wide(text);
+    LVITEMW item{};
+    item.pszText = wide.data();
+    SendMessageW(Item(list), LVM_SETITEMTEXTW, static_cast<WPARAM>(index),
                  reinterpret_cast<LPARAM>(&item));
 }
 
 void MainFrame::ListRemove(Control list, std::int32_t index) {
-    SendMessageA(Item(list), LVM_DELETEITEM, static_cast<WPARAM>(index), 0);
+    SendMessageW(Item(list), LVM_DELETEITEM, static_cast<WPARAM>(index), 0);
 }
 
 std::optional<std::int32_t> MainFrame::ListSelection(Control list) const {
     const LRESULT selected =
-        SendMessageA(Item(list), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+        SendMessageW(Item(list), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
     if (selected < 0) return std::nullopt;
     return static_cast<std::int32_t>(selected);
 }
 
 bool MainFrame::ListChecked(Control list, std::int32_t index) const {
     const LRESULT state =
-        SendMessageA(Item(list), LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_STATEIMAGEMASK);
+        SendMessageW(Item(list), LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_STATEIMAGEMASK);
     return ((static_cast<UINT>(state) & LVIS_STATEIMAGEMASK) >> 12) == 2;
 }
 
 std::optional<std::string> MainFrame::SaveFileDialog(const std::string& filter) {
-    const std::string filters = DialogFilter(filter);
-    char path[MAX_PATH] = {};
-    OPENFILENAMEA save{};
+    const std::wstring filters = Wide(DialogFilter(filter));
+    std::wstring path(kFileNameUnits, L'\0');
+    OPENFILENAMEW save{};
     save.lStructSize = sizeof save;
     save.hwndOwner = window_;
     save.lpstrFilter = filters.c_str();
-    save.lpstrFile = path;
-    save.nMaxFile = MAX_PATH;
+    save.lpstrFile = path.data();
+    save.nMaxFile = kFileNameUnits;
     save.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER;
-    if (!GetSaveFileNameA(&save)) return std::nullopt;
-    return std::string(path);
+    if (!GetSaveFileNameW(&save)) return std::nullopt;
+    return Utf8(path.c_str());
 }
 
 void MainFrame::ShowAnimationFrame(std::int32_t frame) {

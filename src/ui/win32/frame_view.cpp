@@ -2,6 +2,7 @@
 // the results grid and the action drop-down, the window's own state and the tray icon.
 #include "ui/win32/control_ids.h"
 #include "ui/win32/main_frame.h"
+#include "ui/win32/wide_text.h"
 
 namespace hivewarden::ui::win32 {
 namespace {
@@ -13,7 +14,7 @@ constexpr DWORD kPumpIntervalMs = 10;
 
 constexpr UINT kTrayCallbackMessage = WM_MOUSEMOVE;
 constexpr UINT kTrayIconId = 1;
-constexpr const char* kTrayTip = "Kestovar Hivewarden";
+constexpr const wchar_t* kTrayTip = L"Kestovar Hivewarden";
 
 }  // namespace
 
@@ -53,19 +54,15 @@ void MainFrame::SetLayout(Layout layout) {
     RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-void MainFrame::SetWindowCaption(const std::string& text) { SetWindowTextA(window_, text.c_str()); }
+void MainFrame::SetWindowCaption(const std::string& text) {
+    SetWindowTextW(window_, Wide(text).c_str());
+}
 
 void MainFrame::SetText(Control control, const std::string& text) {
-    SetWindowTextA(Item(control), text.c_str());
+    SetWindowTextW(Item(control), Wide(text).c_str());
 }
 
-std::string MainFrame::Text(Control control) const {
-    HWND item = Item(control);
-    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(item)) + 1, '\0');
-    text.resize(
-        static_cast<std::size_t>(GetWindowTextA(item, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
+std::string MainFrame::Text(Control control) const { return WindowTextOf(Item(control)); }
 
 void MainFrame::SetEnabled(Control control, bool enabled) {
     EnableWindow(Item(control), enabled ? TRUE : FALSE);
@@ -78,21 +75,21 @@ void MainFrame::SetVisible(Control control, bool visible) {
 }
 
 void MainFrame::SetChecked(Control control, bool checked) {
-    SendMessageA(Item(control), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(Item(control), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 bool MainFrame::Checked(Control control) const {
-    return SendMessageA(Item(control), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return SendMessageW(Item(control), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void MainFrame::SetFocus(Control control) { ::SetFocus(Item(control)); }
 
 void MainFrame::SetProgress(Control control, std::int32_t percent) {
-    SendMessageA(Item(control), PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+    SendMessageW(Item(control), PBM_SETPOS, static_cast<WPARAM>(percent), 0);
 }
 
 void MainFrame::SetCounterText(scan::Counter counter, const std::string& text) {
-    SetDlgItemTextA(window_, CounterId(counter), text.c_str());
+    SetDlgItemTextW(window_, CounterId(counter), Wide(text).c_str());
 }
 
 void MainFrame::StartTimer(Timer timer, std::int32_t intervalMs) {
@@ -106,14 +103,14 @@ void MainFrame::Yield() {
     if (now - lastPump_ < kPumpIntervalMs) return;
     lastPump_ = now;
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(message.wParam));
             break;
         }
-        if (!IsDialogMessageA(window_, &message)) {
+        if (!IsDialogMessageW(window_, &message)) {
             TranslateMessage(&message);
-            DispatchMessageA(&message);
+            DispatchMessageW(&message);
         }
     }
 }
@@ -157,12 +154,12 @@ void MainFrame::GridEndEdit(Control grid) {
 void MainFrame::ShowActionChooser(Control chooser, const std::vector<std::string>& items,
                                   const std::string& text, const CellBox& box) {
     HWND combo = Item(chooser);
-    SendMessageA(combo, CB_RESETCONTENT, 0, 0);
+    SendMessageW(combo, CB_RESETCONTENT, 0, 0);
     for (const std::string& item : items) {
-        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
     }
-    SendMessageA(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1),
-                 reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                 reinterpret_cast<LPARAM>(Wide(text).c_str()));
     // Its height stays; the list drops below it.
     SetWindowPos(combo, HWND_TOP, box.Left, box.Top, box.Width, Scale(120), SWP_SHOWWINDOW);
     ::SetFocus(combo);
@@ -172,15 +169,9 @@ void MainFrame::HideActionChooser(Control chooser) { ShowWindow(Item(chooser), S
 
 std::optional<std::string> MainFrame::ActionChooserSelection(Control chooser) const {
     HWND combo = Item(chooser);
-    const LRESULT selected = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+    const LRESULT selected = SendMessageW(combo, CB_GETCURSEL, 0, 0);
     if (selected == CB_ERR) return std::nullopt;
-    std::string text(
-        static_cast<std::size_t>(SendMessageA(combo, CB_GETLBTEXTLEN, selected, 0)) + 1, '\0');
-    const LRESULT length =
-        SendMessageA(combo, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(text.data()));
-    if (length == CB_ERR) return std::nullopt;
-    text.resize(static_cast<std::size_t>(length));
-    return text;
+    return ComboItemText(combo, static_cast<int>(selected));
 }
 
 bool MainFrame::Minimized() const { return IsIconic(window_) != FALSE; }
@@ -215,36 +206,38 @@ void MainFrame::DisableCloseCommand() {
     DrawMenuBar(window_);
 }
 
-// The shell's icon record in its first, 88-byte form: window, id 1, message + icon + tip.
-static NOTIFYICONDATAA TrayIconData(HWND window, HICON icon, const char* tip) {
-    NOTIFYICONDATAA data{};
-    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+// The shell's icon record in its first form (NOTIFYICONDATAW_V1_SIZE: 152 bytes on 32-bit
+// Windows): window, id 1, message + icon + a tip of at most 63 characters.
+static NOTIFYICONDATAW TrayIconData(HWND window, HICON icon, const wchar_t* tip) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = NOTIFYICONDATAW_V1_SIZE;
     data.hWnd = window;
     data.uID = kTrayIconId;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = kTrayCallbackMessage;
     data.hIcon = icon;
-    lstrcpynA(data.szTip, tip, 64);
+    lstrcpynW(data.szTip, tip, 64);
     return data;
 }
 
 void MainFrame::AddTrayIcon() {
-    NOTIFYICONDATAA data = TrayIconData(window_, smallIcon_, kTrayTip);
-    if (Shell_NotifyIconA(NIM_ADD, &data)) trayIconAdded_ = true;
+    NOTIFYICONDATAW data = TrayIconData(window_, smallIcon_, kTrayTip);
+    if (Shell_NotifyIconW(NIM_ADD, &data)) trayIconAdded_ = true;
     if (!IsIconic(window_)) ShowWindow(window_, SW_MINIMIZE);
     ShowWindow(window_, SW_HIDE);
 }
 
 void MainFrame::RemoveTrayIcon() {
-    NOTIFYICONDATAA data = TrayIconData(window_, smallIcon_, "");
-    Shell_NotifyIconA(NIM_DELETE, &data);
+    NOTIFYICONDATAW data = TrayIconData(window_, smallIcon_, L"");
+    Shell_NotifyIconW(NIM_DELETE, &data);
     trayIconAdded_ = false;
 }
 
 void MainFrame::Terminate() { ExitProcess(0); }
 
 void MainFrame::ShellOpen(const std::string& target, const std::string& folder) {
-    ShellExecuteA(window_, "open", target.c_str(), nullptr, folder.c_str(), SW_SHOWNORMAL);
+    ShellExecuteW(window_, L"open", Wide(target).c_str(), nullptr, Wide(folder).c_str(),
+                  SW_SHOWNORMAL);
 }
 
 }  // namespace hivewarden::ui::win32

@@ -13,47 +13,47 @@ LRESULT CALLBACK GridWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     if (message == WM_NCCREATE) {
         std::unique_ptr<GridControl> created(new (std::nothrow) GridControl(window));
         if (created == nullptr) return FALSE;
-        SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(created.release()));
+        SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(created.release()));
     }
-    auto* control = reinterpret_cast<GridControl*>(GetWindowLongPtrA(window, 0));
-    if (control == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+    auto* control = reinterpret_cast<GridControl*>(GetWindowLongPtrW(window, 0));
+    if (control == nullptr) return DefWindowProcW(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(window, 0, 0);
+        SetWindowLongPtrW(window, 0, 0);
         delete control;
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     }
     return control->Handle(message, wParam, lParam);
 }
 
 bool RegisterGridControl(HINSTANCE instance) {
-    WNDCLASSEXA windowClass{};
-    if (GetClassInfoExA(instance, kGridClassName, &windowClass)) return true;
+    WNDCLASSEXW windowClass{};
+    if (GetClassInfoExW(instance, kGridClassName, &windowClass)) return true;
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = GridWindowProc;
     windowClass.cbWndExtra = sizeof(GridControl*);
     windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     windowClass.lpszClassName = kGridClassName;
     // No background brush: every pixel is painted from the off-screen frame.
-    return RegisterClassExA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 GridControl* CreateGridControl(HWND parent, int id, const RECT& bounds) {
-    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE));
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
     const DWORD style =
         WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | WS_VSCROLL | WS_HSCROLL;
     HWND window =
-        CreateWindowExA(WS_EX_CLIENTEDGE, kGridClassName, "", style, bounds.left, bounds.top,
+        CreateWindowExW(WS_EX_CLIENTEDGE, kGridClassName, L"", style, bounds.left, bounds.top,
                         bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     return window != nullptr ? GridControl::FromWindow(window) : nullptr;
 }
 
 GridControl* GridControl::FromWindow(HWND window) {
-    char name[32] = {};
-    if (window == nullptr || GetClassNameA(window, name, sizeof name) == 0) return nullptr;
-    if (lstrcmpiA(name, kGridClassName) != 0) return nullptr;
-    return reinterpret_cast<GridControl*>(GetWindowLongPtrA(window, 0));
+    wchar_t name[32] = {};
+    if (window == nullptr || GetClassNameW(window, name, 32) == 0) return nullptr;
+    if (lstrcmpiW(name, kGridClassName) != 0) return nullptr;
+    return reinterpret_cast<GridControl*>(GetWindowLongPtrW(window, 0));
 }
 
 LRESULT GridControl::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -105,7 +105,7 @@ LRESULT GridControl::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if (selectedRow_ != 0) InvalidateRect(window_, nullptr, FALSE);
             return 0;
         default:
-            return DefWindowProcA(window_, message, wParam, lParam);
+            return DefWindowProcW(window_, message, wParam, lParam);
     }
 }
 
@@ -210,7 +210,7 @@ void GridControl::Notify(UINT code, int row, int column) {
     notify.hdr.code = code;
     notify.Row = row;
     notify.Column = column;
-    SendMessageA(GetParent(window_), WM_NOTIFY, notify.hdr.idFrom,
+    SendMessageW(GetParent(window_), WM_NOTIFY, notify.hdr.idFrom,
                  reinterpret_cast<LPARAM>(&notify));
 }
 

@@ -19,7 +19,7 @@
 
 namespace hivewarden::ui::win32 {
 
-inline constexpr char kGridClassName[] = "HivewardenGrid";
+inline constexpr wchar_t kGridClassName[] = L"HivewardenGrid";
 
 // WM_NOTIFY codes of the grid; lParam points at a GridNotify.
 inline constexpr UINT kGridHeaderClicked = 0x4801;  // Column: the header's column; Row 0

@@ -4,10 +4,15 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "ui/win32/grid_gdi.h"
 
 namespace hivewarden::ui::win32 {
+
+// DrawTextW of a UTF-8 text: the grid's texts are the models' UTF-8, drawn and measured in
+// UTF-16 so that every character shows as written. Returns DrawText's height.
+int DrawUtf8Text(HDC dc, std::string_view text, RECT& bounds, UINT format);
 
 class GridMetrics {
   public:

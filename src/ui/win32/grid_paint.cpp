@@ -61,8 +61,7 @@ void PaintCell(HDC dc, const GridScene& scene, std::int32_t row, std::int32_t co
     if (value.empty() || text.right <= text.left) return;
     const bool bold = info.Format == CellFormat::BoldEllipsis;
     const SelectedObject font(dc, bold ? scene.Metrics->BoldFont() : scene.Metrics->TextFont());
-    DrawTextA(dc, value.data(), static_cast<int>(value.size()), &text,
-              bold ? kEllipsisCellFormat : kPlainCellFormat);
+    DrawUtf8Text(dc, value, text, bold ? kEllipsisCellFormat : kPlainCellFormat);
 }
 
 void PaintRowText(HDC dc, const GridScene& scene, std::int32_t row) {
@@ -71,7 +70,7 @@ void PaintRowText(HDC dc, const GridScene& scene, std::int32_t row) {
     RECT bounds = RowTextClientRect(scene, row);
     const SelectedObject font(dc, scene.Metrics->TextFont());
     SetTextColor(dc, kRowTextColour);
-    DrawTextA(dc, text.data(), static_cast<int>(text.size()), &bounds, kRowTextFormat);
+    DrawUtf8Text(dc, text, bounds, kRowTextFormat);
 }
 
 void PaintRow(HDC dc, const GridScene& scene, const Brushes& brushes, std::int32_t row) {
@@ -112,7 +111,7 @@ void PaintHeader(HDC dc, const GridScene& scene) {
         const std::string& header = scene.Source->Column(column).Header;
         RECT text{box.left + padding + (pressed ? 1 : 0), box.top + (pressed ? 1 : 0),
                   box.right - padding, box.bottom};
-        DrawTextA(dc, header.data(), static_cast<int>(header.size()), &text, kEllipsisCellFormat);
+        DrawUtf8Text(dc, header, text, kEllipsisCellFormat);
     }
     if (end < scene.Width) {
         RECT rest{std::max(end, 0), 0, scene.Width, scene.HeaderHeight};

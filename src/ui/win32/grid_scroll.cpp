@@ -113,7 +113,7 @@ void GridControl::OnScroll(int bar, int request) {
 
 void GridControl::OnWheel(int delta, bool across) {
     UINT lines = 3;
-    SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
     const int view = across ? ClientWidth() : RowsViewHeight();
     const int line = across ? metrics_.Scale(20) : CellLineHeight();
     // Pixels per notch of the wheel; WHEEL_PAGESCROLL asks for a page per notch.

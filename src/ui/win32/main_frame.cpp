@@ -5,6 +5,7 @@
 #include "ui/win32/automation.h"
 #include "ui/win32/control_ids.h"
 #include "ui/win32/resource_ids.h"
+#include "ui/win32/wide_text.h"
 
 namespace hivewarden::ui::win32 {
 namespace {
@@ -21,13 +22,13 @@ std::optional<Timer> TimerOfId(UINT_PTR id) {
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(window, GWLP_USERDATA,
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA,
                           reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
-    auto* frame = reinterpret_cast<MainFrame*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    auto* frame = reinterpret_cast<MainFrame*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (frame == nullptr || frame->window_ == nullptr) {
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     }
     return frame->Handle(message, wParam, lParam);
 }
@@ -50,21 +51,21 @@ int MainFrame::Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
 bool MainFrame::Create() {
     if (!RegisterGridControl(instance_)) return false;
     icon_ =
-        static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDI_HIVEWARDEN), IMAGE_ICON,
+        static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_HIVEWARDEN), IMAGE_ICON,
                                       GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
-    smallIcon_ = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDI_HIVEWARDEN),
+    smallIcon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_HIVEWARDEN),
                                                IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                                GetSystemMetrics(SM_CYSMICON), 0));
-    WNDCLASSEXA windowClass{};
+    WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = MainWindowProc;
     windowClass.hInstance = instance_;
     windowClass.hIcon = icon_;
     windowClass.hIconSm = smallIcon_;
-    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kMainWindowClass;
-    if (!RegisterClassExA(&windowClass)) return false;
+    if (!RegisterClassExW(&windowClass)) return false;
 
     HDC screen = GetDC(nullptr);
     dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
@@ -74,8 +75,8 @@ bool MainFrame::Create() {
     RECT outer{0, 0, Scale(kClientWidth), Scale(100)};
     AdjustWindowRect(&outer, kStyle, FALSE);
     HWND created =
-        CreateWindowExA(WS_EX_CONTROLPARENT, kMainWindowClass, std::string(kProductName).c_str(),
-                        kStyle, CW_USEDEFAULT, CW_USEDEFAULT, outer.right - outer.left,
+        CreateWindowExW(WS_EX_CONTROLPARENT, kMainWindowClass, Wide(kProductName).c_str(), kStyle,
+                        CW_USEDEFAULT, CW_USEDEFAULT, outer.right - outer.left,
                         Scale(kCompactLayout.WindowHeight), nullptr, nullptr, instance_, this);
     if (created == nullptr) return false;
     window_ = created;
@@ -92,20 +93,20 @@ bool MainFrame::Create() {
 
 void MainFrame::CreateFonts() {
     struct FontSpec {
-        const char* Face;
+        const wchar_t* Face;
         int Points;
         int Weight;
     };
     const FontSpec specs[] = {
-        {"Verdana", 8, FW_NORMAL},  // Label
-        {"Verdana", 8, FW_BOLD},    // Bold
-        {"Verdana", 12, FW_BOLD},   // Title
-        {"Tahoma", 7, FW_NORMAL},   // Small
-        {"Tahoma", 8, FW_BOLD},     // Counter
+        {L"Verdana", 8, FW_NORMAL},  // Label
+        {L"Verdana", 8, FW_BOLD},    // Bold
+        {L"Verdana", 12, FW_BOLD},   // Title
+        {L"Tahoma", 7, FW_NORMAL},   // Small
+        {L"Tahoma", 8, FW_BOLD},     // Counter
     };
     for (std::size_t i = 0; i < fonts_.size(); ++i) {
         fonts_[i] =
-            CreateFontA(-MulDiv(specs[i].Points, dpi_, 72), 0, 0, 0, specs[i].Weight, FALSE, FALSE,
+            CreateFontW(-MulDiv(specs[i].Points, dpi_, 72), 0, 0, 0, specs[i].Weight, FALSE, FALSE,
                         FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                         CLEARTYPE_QUALITY, DEFAULT_PITCH, specs[i].Face);
     }
@@ -116,11 +117,11 @@ HFONT MainFrame::FontOf(FontKind kind) const { return fonts_[static_cast<std::si
 void MainFrame::CreateControls() {
     for (const ControlSpec& spec : MainWindowControls()) {
         HWND control =
-            CreateWindowExA(0, spec.Class, spec.Text, spec.Style, Scale(spec.X), Scale(spec.Y),
-                            Scale(spec.Width), Scale(spec.Height), window_,
-                            reinterpret_cast<HMENU>(INT_PTR{spec.Id}), instance_, nullptr);
+            CreateWindowExW(0, Wide(spec.Class).c_str(), Wide(spec.Text).c_str(), spec.Style,
+                            Scale(spec.X), Scale(spec.Y), Scale(spec.Width), Scale(spec.Height),
+                            window_, reinterpret_cast<HMENU>(INT_PTR{spec.Id}), instance_, nullptr);
         if (control == nullptr) continue;
-        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(spec.Font)), FALSE);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(spec.Font)), FALSE);
         switch (spec.Where) {
             case Placement::OnPage:
                 pageOf_[spec.Id] = spec.OnPage;
@@ -149,14 +150,14 @@ void MainFrame::CreateSummaryCounters() {
     for (const scan::CounterInfo& info : scan::kCounterTable) {
         const int x = 18 + (n % kColumns) * kColumnWidth;
         const int y = kTop + (n / kColumns) * kRowStep;
-        HWND caption = CreateWindowExA(0, "STATIC", std::string(info.Caption).c_str(),
+        HWND caption = CreateWindowExW(0, L"STATIC", Wide(info.Caption).c_str(),
                                        WS_CHILD | SS_LEFT | SS_NOPREFIX, Scale(x), Scale(y),
                                        Scale(104), Scale(16), window_, nullptr, instance_, nullptr);
-        HWND counter = CreateWindowExA(
-            0, "STATIC", "0", WS_CHILD | SS_RIGHT, Scale(x + 104), Scale(y), Scale(30), Scale(16),
+        HWND counter = CreateWindowExW(
+            0, L"STATIC", L"0", WS_CHILD | SS_RIGHT, Scale(x + 104), Scale(y), Scale(30), Scale(16),
             window_, reinterpret_cast<HMENU>(INT_PTR{CounterId(info.Id)}), instance_, nullptr);
-        SendMessageA(caption, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(FontKind::Small)), FALSE);
-        SendMessageA(counter, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(FontKind::Counter)),
+        SendMessageW(caption, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(FontKind::Small)), FALSE);
+        SendMessageW(counter, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(FontKind::Counter)),
                      FALSE);
         summaryControls_.push_back(caption);
         summaryControls_.push_back(counter);
@@ -169,10 +170,10 @@ void MainFrame::LoadPictures() {
                                             {kFirstPlainId + 5, IDB_ADVANCED_PAGE}};
     for (const auto& [id, resource] : pictures) {
         auto bitmap = static_cast<HBITMAP>(
-            LoadImageA(instance_, MAKEINTRESOURCEA(resource), IMAGE_BITMAP, 0, 0, 0));
+            LoadImageW(instance_, MAKEINTRESOURCEW(resource), IMAGE_BITMAP, 0, 0, 0));
         if (bitmap == nullptr) continue;
         bitmaps_.push_back(bitmap);
-        SendDlgItemMessageA(window_, id, STM_SETIMAGE, IMAGE_BITMAP,
+        SendDlgItemMessageW(window_, id, STM_SETIMAGE, IMAGE_BITMAP,
                             reinterpret_cast<LPARAM>(bitmap));
     }
 }
@@ -182,7 +183,7 @@ namespace {
 // An image list of `count` square images from a 32-bit strip with alpha.
 HIMAGELIST LoadIconStrip(HINSTANCE instance, int resource, int size, int count) {
     HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32, count, 0);
-    if (auto strip = static_cast<HBITMAP>(LoadImageA(instance, MAKEINTRESOURCEA(resource),
+    if (auto strip = static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(resource),
                                                      IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))) {
         ImageList_Add(list, strip, nullptr);
         DeleteObject(strip);
@@ -198,7 +199,7 @@ void MainFrame::SetUpGrids() {
     animation_ = ImageList_Create(kSearchAnimFrameSize, kSearchAnimFrameSize,
                                   ILC_COLOR24 | ILC_MASK, kSearchAnimFrames, 0);
     if (auto strip = static_cast<HBITMAP>(
-            LoadImageA(instance_, MAKEINTRESOURCEA(IDB_SEARCH_ANIM), IMAGE_BITMAP, 0, 0, 0))) {
+            LoadImageW(instance_, MAKEINTRESOURCEW(IDB_SEARCH_ANIM), IMAGE_BITMAP, 0, 0, 0))) {
         ImageList_AddMasked(animation_, strip, kTransparentColour);
         DeleteObject(strip);
     }
@@ -278,7 +279,7 @@ LRESULT MainFrame::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         default:
             break;
     }
-    return DefWindowProcA(window_, message, wParam, lParam);
+    return DefWindowProcW(window_, message, wParam, lParam);
 }
 
 void MainFrame::OnCommand(int id, int code, HWND /*control*/) {

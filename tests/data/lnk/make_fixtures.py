@@ -21,6 +21,24 @@ def local_link_info(target, serial, label=b''):
                        0x1C + len(vol) + len(base)) + body
 
 
+def unicode_link_info(target, serial):
+    """Link info with the Unicode offsets (header 0x24), as the shell writes it for a path the
+    ANSI code page cannot hold: the ANSI copy has "?" where characters were lost."""
+    vol = struct.pack('<IIII', 0x10 + 1, 3, serial, 0x10) + b'\0'
+    base = target.encode('cp1252', errors='replace') + b'\0'
+    suffix = b'\0'
+    wide_base = target.encode('utf-16-le') + b'\0\0'
+    wide_suffix = b'\0\0'
+    at_vol = 0x24
+    at_base = at_vol + len(vol)
+    at_suffix = at_base + len(base)
+    at_wide_base = at_suffix + len(suffix)
+    at_wide_suffix = at_wide_base + len(wide_base)
+    body = vol + base + suffix + wide_base + wide_suffix
+    return struct.pack('<9I', 0x24 + len(body), 0x24, 1, at_vol, at_base, 0, at_suffix,
+                       at_wide_base, at_wide_suffix) + body
+
+
 def network_link_info(share, suffix):
     net = share.encode('cp1252') + b'\0'
     cnrl = struct.pack('<5I', 0x14 + len(net), 0, 0x14, 0, 0) + net
@@ -34,7 +52,7 @@ def strings(*texts):
 
 
 def env_block(target):
-    ansi = target.encode('cp1252').ljust(260, b'\0')
+    ansi = target.encode('cp1252', errors='replace').ljust(260, b'\0')
     wide = target.encode('utf-16-le').ljust(520, b'\0')
     return struct.pack('<II', 0x314, 0xA0000001) + ansi + wide
 
@@ -58,6 +76,15 @@ FIXTURES = {
     'network_share.lnk':
         header(HAS_LINK_INFO | IS_UNICODE)
         + network_link_info('\\\\server\\share', 'Docs\\report.doc') + TERMINAL,
+    'unicode_arabic.lnk':
+        header(HAS_LINK_INFO | IS_UNICODE | HAS_WORKDIR)
+        + unicode_link_info('C:\\Users\\x\\Desktop\\test\\\u062a\u062c\u0631\u0628\u0629.txt',
+                            0x2A7E1C05)
+        + strings('C:\\Users\\x\\Desktop\\test') + TERMINAL,
+    'unicode_env_chinese.lnk':
+        header(HAS_LINK_INFO | IS_UNICODE | HAS_EXP)
+        + unicode_link_info('C:\\Program Files\\\u738b\\app.exe', 0x51C7E0A2)
+        + env_block('%ProgramFiles%\\\u738b\\app.exe') + TERMINAL,
 }
 
 if __name__ == '__main__':
