@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and tests everything from a fresh Debian 12 machine: installs what is missing, builds
-# Linux, Windows x64 and Windows x86 (mingw-w64), runs the native tests and the Windows x64
-# tests under Wine in a throwaway prefix. The last line reads "N passed, N failed".
+# Linux, Windows x64 and Windows x86 (mingw-w64), runs the native tests, the Windows x64 tests
+# and the Windows x86 tests (under Wine's WoW64, with wine32:i386) in throwaway prefixes. The
+# last line reads "N passed, N failed".
 #
 #   scripts/test-all.sh          (from anywhere; builds go to build/linux, build/win64,
 #                                 build/win32 under the repository)
@@ -13,16 +14,18 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD="$ROOT/build"
 JOBS=${HW_JOBS:-2}
-# A 32-bit .exe does not run under a wine64-only install (it exits 0 doing nothing), so the
-# x86 build is compiled and linked but not run.
 PACKAGES=(
     cmake ninja-build g++ googletest libbenchmark-dev libcli11-dev nlohmann-json3-dev
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 xvfb xdotool x11-apps x11-utils
     imagemagick clang libclang-rt-14-dev zip
+    fonts-wqy-microhei  # CJK glyphs for the window's Chinese texts under Wine (e2e screenshots)
 )
+# A 32-bit .exe runs under Wine only with the 32-bit loader, from the i386 architecture (under
+# a wine64-only install it exits 0 doing nothing).
+FOREIGN_PACKAGES=(wine32:i386)
 WINE_BASE="$BUILD/wine-base"          # created once, copied for every run
-WINE_RUN="$BUILD/win64/wineprefix"    # the run's own prefix (the build's default one)
-WINE_PREFIXES=("$WINE_BASE" "$WINE_RUN")
+# Each Windows build's run gets its own prefix (the build's default one).
+WINE_PREFIXES=("$WINE_BASE" "$BUILD/win64/wineprefix" "$BUILD/win32/wineprefix")
 XVFB_PID=""
 CHILD_PID=""
 START=$(date +%s)
@@ -77,23 +80,39 @@ run_child() {
 
 install_missing_packages() {
     note "Packages"
-    local missing=() p
+    local missing=() foreign=() p
     for p in "${PACKAGES[@]}"; do
         if [ "$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null)" != installed ]; then
             missing+=("$p")
         fi
     done
-    if [ ${#missing[@]} -eq 0 ]; then
-        echo "all ${#PACKAGES[@]} packages are installed"
+    for p in "${FOREIGN_PACKAGES[@]}"; do
+        if [ "$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null)" != installed ]; then
+            foreign+=("$p")
+        fi
+    done
+    local total=$((${#PACKAGES[@]} + ${#FOREIGN_PACKAGES[@]}))
+    if [ ${#missing[@]} -eq 0 ] && [ ${#foreign[@]} -eq 0 ]; then
+        echo "all $total packages are installed"
         record packages "all present"
         return 0
     fi
-    echo "missing: ${missing[*]}"
+    echo "missing: ${missing[*]} ${foreign[*]}"
     local sudo=()
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    # The i386 packages need the architecture enabled before the package lists are read.
+    if [ ${#foreign[@]} -ne 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+        "${sudo[@]}" dpkg --add-architecture i386
+    fi
     "${sudo[@]}" apt-get update
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
-    record packages "installed ${missing[*]}"
+    if [ ${#missing[@]} -ne 0 ]; then
+        "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
+    fi
+    if [ ${#foreign[@]} -ne 0 ]; then
+        "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
+            apt-get install -y --no-install-recommends "${foreign[@]}"
+    fi
+    record packages "installed ${missing[*]} ${foreign[*]}"
 }
 
 # build NAME [cmake arguments...]: configure and build build/NAME; false on failure.
@@ -112,13 +131,15 @@ build() {
     return 1
 }
 
-# run_ctest NAME LABEL: runs ctest in build/NAME, adds its counts to PASSED/FAILED.
+# run_ctest NAME LABEL [ctest arguments...]: runs ctest in build/NAME, adds its counts to
+# PASSED/FAILED.
 run_ctest() {
     local name=$1 label=$2 log="$BUILD/$1-ctest.log" t total failed rc=0
+    shift 2
     t=$(date +%s)
     note "Tests $name ($label)"
     # Output to a file, never a pipe: a reader of a pipe would wait for Wine's services.
-    run_child timeout 1200 ctest --test-dir "$BUILD/$name" -j "$JOBS" -V --timeout 900 \
+    run_child timeout 1200 ctest --test-dir "$BUILD/$name" -j "$JOBS" -V --timeout 900 "$@" \
         </dev/null >"$log" 2>&1 || rc=$?
     grep -E '^ *[0-9]+/[0-9]+ Test +#' "$log" || true
     local line
@@ -157,16 +178,22 @@ run_ctest() {
     record "tests $name" "$total/$total passed; $cases ($(elapsed "$t"))"
 }
 
-# A fresh prefix for this run, copied from a base that is created once (wineboot: ~15 s).
+# True when the base prefix can run 32-bit programs: made while the 32-bit loader was
+# installed, so it has the 32-bit system folder.
+base_has_wow64() { [ -d "$WINE_BASE/drive_c/windows/syswow64" ]; }
+
+# A fresh prefix for a run (build/NAME/wineprefix), copied from a base that is created once
+# (wineboot: ~15-20 s), and again once the 32-bit loader has been installed.
 fresh_wine_prefix() {
-    if [ ! -f "$WINE_BASE/system.reg" ]; then
+    local run="$BUILD/$1/wineprefix"
+    if [ ! -f "$WINE_BASE/system.reg" ] || { [ -x /usr/lib/wine/wine ] && ! base_has_wow64; }; then
         rm -rf "$WINE_BASE" "$WINE_BASE.lock"
         echo "creating the base Wine prefix $WINE_BASE"
         env -u DISPLAY WINEPREFIX="$WINE_BASE" "$ROOT/cmake/wine-emulator.sh" --init
         [ -f "$WINE_BASE/system.reg" ] || { echo "wineboot failed"; return 1; }
     fi
-    rm -rf "$WINE_RUN" "$WINE_RUN.lock"
-    cp -a "$WINE_BASE" "$WINE_RUN"  # a real copy: Wine rewrites its *.reg files in place
+    rm -rf "$run" "$run.lock"
+    cp -a "$WINE_BASE" "$run"  # a real copy: Wine rewrites its *.reg files in place
 }
 
 # An X server of our own for anything that opens a window; Xvfb picks a free display.
@@ -186,17 +213,21 @@ start_xvfb() {
     echo "Xvfb on $DISPLAY"
 }
 
+# run_wine_tests NAME LABEL [ctest arguments...]: the Windows build NAME's tests under Wine,
+# in a fresh prefix of its own, with an X server of its own; both stopped afterwards.
 run_wine_tests() {
-    note "Wine prefix"
-    local t
+    local name=$1 label=$2 t
+    shift 2
+    note "Wine prefix for $name"
     t=$(date +%s)
-    if ! fresh_wine_prefix || ! start_xvfb; then
-        record "tests win64" "FAILED: no Wine prefix or no X server"
+    if ! fresh_wine_prefix "$name" || ! start_xvfb; then
+        record "tests $name" "FAILED: no Wine prefix or no X server"
         FAILED=$((FAILED + 1))
+        stop_wine_and_x
         return 1
     fi
     echo "prefix ready in $(elapsed "$t")"
-    WINEPREFIX="$WINE_RUN" run_ctest win64 "under Wine" || true
+    WINEPREFIX="$BUILD/$name/wineprefix" run_ctest "$name" "$label" "$@" || true
     stop_wine_and_x
 }
 
@@ -205,10 +236,15 @@ main() {
     install_missing_packages
     if build linux; then run_ctest linux native || true; fi
     if build win64 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake"; then
-        run_wine_tests || true
+        run_wine_tests win64 "under Wine" || true
     fi
     if build win32 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-i686.cmake"; then
-        record "tests win32" "not run (a 32-bit .exe cannot run under a wine64-only install)"
+        if [ -x /usr/lib/wine/wine ]; then
+            run_wine_tests win32 "under Wine's WoW64" || true
+        else
+            record "tests win32" "FAILED: no 32-bit Wine loader (wine32:i386)"
+            FAILED=$((FAILED + 1))
+        fi
     fi
 
     note "Summary"

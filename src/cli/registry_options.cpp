@@ -15,7 +15,7 @@ void AddRegistryOptions(CLI::App& command, RegistryOptions& options) {
                        "the live registry is used on Windows");
     command.add_option("--codepage", options.AnsiCodePage,
                        "The ANSI code page of REGEDIT4 --registry files (default 1252); a "
-                       "write-back uses it too, or version 5 when it cannot hold every name");
+                       "write-back uses it too, or version 5 when it cannot hold every entry");
 }
 
 std::unique_ptr<CodePage> OpenRegistryCodePage(const RegistryOptions& options,

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "registry/text.h"
+#include "registry/unicode.h"
 
 namespace hivewarden::registry {
 
@@ -134,9 +135,11 @@ bool MemoryStore::ValueName(StoreHandle key, std::uint32_t index, std::string& n
 bool MemoryStore::LongestValueName(StoreHandle key, std::uint32_t& length) {
     Node* node = Lookup(key);
     if (!node) return false;
+    // In characters (UTF-16 units), as Windows counts them.
     length = 0;
     for (const auto& value : node->Values) {
-        length = std::max<std::uint32_t>(length, static_cast<std::uint32_t>(value.first.size()));
+        const std::size_t units = Utf16FromUtf8(value.first).size();
+        length = std::max<std::uint32_t>(length, static_cast<std::uint32_t>(units));
     }
     return true;
 }

@@ -1,6 +1,6 @@
 // The strict .reg reader: bytes to UTF-8 text, then to a list of operations, line by line.
-// The whole file is checked before anything is returned. No registry access and no I/O here (regfile_apply.cpp
-// does both).
+// The whole file is checked before anything is returned. No registry access and no I/O here
+// (regfile_apply.cpp does both).
 #include "registry/regfile.h"
 
 #include <optional>

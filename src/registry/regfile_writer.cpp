@@ -2,6 +2,9 @@
 // file. Every line written here reads back through ParseRegFile to the same keys and values.
 #include "registry/regfile_writer.h"
 
+#include <iterator>
+#include <utility>
+
 #include "registry/regfile_syntax.h"
 #include "registry/unicode.h"
 
@@ -184,7 +187,8 @@ bool FormatRawValueLine(std::string_view name, const RawValue& value,
     std::string part;
     if (!FormatValueNamePart(name, IsStringType(value.Type), part, error)) return false;
     if (format.IsRegedit4() && !ValueFitsRegedit4(name, value, *format.Ansi)) {
-        error = "value " + QuoteSnippet(name) + " cannot be written to a REGEDIT4 file in code page " +
+        error = "value " + QuoteSnippet(name) +
+                " cannot be written to a REGEDIT4 file in code page " +
                 std::to_string(format.Ansi->Number());
         return false;
     }

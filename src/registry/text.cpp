@@ -2,7 +2,9 @@
 // fast path; other characters are decoded one at a time.
 #include "registry/text.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <utility>
 
 #include "registry/unicode.h"
 
@@ -11,16 +13,35 @@ namespace {
 
 #include "registry/upcase_table.inc"
 
-// A code point's position in UTF-16 order: characters above U+FFFF sort with their high
-// surrogate, between U+D7FF and U+E000.
-std::uint32_t Utf16Order(char32_t c) {
-    if (c < 0xD800) return c;
-    if (c >= 0x10000) return 0xD800 + ((c - 0x10000) >> 10) * 0x400 + ((c - 0x10000) & 0x3FF);
-    if (c < 0xE000) return c;  // a lone surrogate: its own unit
-    return c + 0x100000;       // U+E000..U+FFFF after every surrogate pair
-}
+// The UTF-16 units of UTF-8 text, one at a time, upper-cased: characters above U+FFFF give
+// their two surrogates, so text compares unit by unit exactly as the registry compares it
+// (a lone surrogate never equals half of a pair).
+class UpperUnits {
+  public:
+    explicit UpperUnits(std::string_view text) : text_(text) {}
+    bool AtEnd() const { return pos_ >= text_.size() && pending_ == 0; }
+    char16_t Next() {
+        if (pending_ != 0) return std::exchange(pending_, char16_t{0});
+        const char32_t c = NextCodePoint(text_, pos_);
+        if (c < 0x10000) return UpcaseUnit(static_cast<char16_t>(c));
+        pending_ = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        return static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+    }
+
+  private:
+    std::string_view text_;
+    std::size_t pos_ = 0;
+    char16_t pending_ = 0;  // the low surrogate still to give
+};
 
 bool IsAscii(unsigned char c) { return c < 0x80; }
+
+bool IsAsciiText(std::string_view text) {
+    for (char c : text) {
+        if (!IsAscii(static_cast<unsigned char>(c))) return false;
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -62,24 +83,26 @@ std::string ToUpper(std::string_view text) {
 }
 
 int CompareNoCase(std::string_view a, std::string_view b) {
-    std::size_t i = 0;
-    std::size_t j = 0;
-    while (i < a.size() && j < b.size()) {
-        const auto ca = static_cast<unsigned char>(a[i]);
-        const auto cb = static_cast<unsigned char>(b[j]);
-        if (IsAscii(ca) && IsAscii(cb)) {
-            const auto ua = static_cast<unsigned char>(AsciiUpper(static_cast<char>(ca)));
-            const auto ub = static_cast<unsigned char>(AsciiUpper(static_cast<char>(cb)));
-            if (ua != ub) return ua < ub ? -1 : 1;
-            ++i, ++j;
-            continue;
-        }
-        const std::uint32_t ua = Utf16Order(UpcaseCodePoint(NextCodePoint(a, i)));
-        const std::uint32_t ub = Utf16Order(UpcaseCodePoint(NextCodePoint(b, j)));
+    // ASCII prefix first: most names are plain ASCII throughout.
+    std::size_t k = 0;
+    const std::size_t common = std::min(a.size(), b.size());
+    for (; k < common; ++k) {
+        const auto ca = static_cast<unsigned char>(a[k]);
+        const auto cb = static_cast<unsigned char>(b[k]);
+        if (!IsAscii(ca) || !IsAscii(cb)) break;
+        const auto ua = static_cast<unsigned char>(AsciiUpper(static_cast<char>(ca)));
+        const auto ub = static_cast<unsigned char>(AsciiUpper(static_cast<char>(cb)));
         if (ua != ub) return ua < ub ? -1 : 1;
     }
-    if (i == a.size() && j == b.size()) return 0;
-    return i == a.size() ? -1 : 1;
+    UpperUnits left(a.substr(k));
+    UpperUnits right(b.substr(k));
+    while (!left.AtEnd() && !right.AtEnd()) {
+        const char16_t ua = left.Next();
+        const char16_t ub = right.Next();
+        if (ua != ub) return ua < ub ? -1 : 1;
+    }
+    if (left.AtEnd() && right.AtEnd()) return 0;
+    return left.AtEnd() ? -1 : 1;
 }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
@@ -103,6 +126,13 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 
 bool ContainsNoCase(std::string_view haystack, std::string_view needle) {
     if (needle.empty()) return true;
+    // Plain ASCII on both sides (nearly every call of a scan) needs no copies. Other text may
+    // hold letters whose upper case is ASCII (dotless i is I), so it takes the full way.
+    if (IsAsciiText(haystack) && IsAsciiText(needle)) {
+        const auto it = std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end(),
+                                    [](char x, char y) { return AsciiUpper(x) == AsciiUpper(y); });
+        return it != haystack.end();
+    }
     return ToUpper(haystack).find(ToUpper(needle)) != std::string::npos;
 }
 

@@ -134,6 +134,12 @@ std::string Utf8FromUtf16Le(std::string_view bytes) {
 std::string Utf16LeFromUtf8(std::string_view text) {
     std::string out;
     out.reserve(text.size() * 2);
+    std::size_t ascii = 0;  // the ASCII start needs no decoding
+    while (ascii < text.size() && static_cast<unsigned char>(text[ascii]) < 0x80) {
+        out += text[ascii++];
+        out += '\0';
+    }
+    text.remove_prefix(ascii);
     ForEachUnit(text, [&](char16_t unit) { AppendUnitLe(unit, out); });
     return out;
 }

@@ -1,4 +1,5 @@
-// Code pages on Windows through MultiByteToWideChar / WideCharToMultiByte.
+// Code pages on Windows through MultiByteToWideChar / WideCharToMultiByte (UTF-8, the ANSI
+// code page of systems set to use it, as itself).
 #include <windows.h>
 
 #include "registry/code_page.h"
@@ -27,6 +28,12 @@ class Win32Page final : public CodePage {
     bool FromUtf8(std::string_view text, std::string& bytes) const override {
         bytes.clear();
         if (text.empty()) return true;
+        // A system whose ANSI code page is UTF-8 (Windows 10's "Use Unicode UTF-8" setting):
+        // the text is its own bytes; WideCharToMultiByte takes no default character for it.
+        if (number_ == CP_UTF8) {
+            bytes.assign(text);
+            return IsStrictUtf8(text);
+        }
         const std::u16string wide = Utf16FromUtf8(text);
         const auto* in = reinterpret_cast<const wchar_t*>(wide.data());
         const int count = static_cast<int>(wide.size());

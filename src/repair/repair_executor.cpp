@@ -124,7 +124,6 @@ private:
             RepairAction& action = actions_[i];
             if (action.Marked) AddBlock(action, backup);
             Progress(static_cast<std::int64_t>(i) + 1);
-            if (!backup.Status()) break;
         }
         if (Stopped()) {
             backup.Abandon();

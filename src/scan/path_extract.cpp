@@ -284,8 +284,9 @@ void AddExeWhenItExists(std::string& s, FileProbes& probes) {
 void TrimAtLateColon(std::string& s) {
     const std::size_t firstColon = s.find(':');
     // At least three characters before the first ":" (bytes never undercount them).
-    if (firstColon == kNone || firstColon < 3 || CharCount(s.substr(0, firstColon)) < 3) return;
-    const std::size_t after = CharCount(std::string_view(s).substr(LastOf(s, ':') + 1));
+    const std::string_view text(s);
+    if (firstColon == kNone || firstColon < 3 || CharCount(text.substr(0, firstColon)) < 3) return;
+    const std::size_t after = CharCount(text.substr(LastOf(s, ':') + 1));
     s.resize(CharOffset(s, after));
 }
 

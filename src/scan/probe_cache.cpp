@@ -5,12 +5,13 @@
 #include <utility>
 
 #include "registry/text.h"
+#include "registry/windows_path.h"
 
 namespace hivewarden::scan {
 namespace {
 
-// A plain path is shorter than MAX_PATH; longer ones go to the real probe, which knows the
-// platform's own limit.
+// A plain path is shorter than MAX_PATH (in UTF-16 units); longer ones go to the real probe,
+// which knows the platform's own limit.
 constexpr std::size_t kMaxPlainPath = 259;
 // Drive root + at most this many folder levels are looked up through listings.
 constexpr int kMaxListingDepth = 64;
@@ -45,7 +46,11 @@ bool IsFullPath(std::string_view path) {
 }  // namespace
 
 bool CachingProbes::IsPlainPath(std::string_view path) {
-    if (path.size() < 4 || path.size() > kMaxPlainPath) return false;
+    // UTF-8 never takes fewer bytes than UTF-16 units, so most paths need no count.
+    if (path.size() < 4 || (path.size() > kMaxPlainPath &&
+                            registry::Utf16Length(path) > kMaxPlainPath)) {
+        return false;
+    }
     const char drive = AsciiUpper(path[0]);
     if (drive < 'A' || drive > 'Z' || path[1] != ':' || path[2] != '\\') return false;
     // One pass: every name is ended by a "\" or by the end of the path, and the character

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "registry/text.h"
+#include "registry/windows_path.h"
 #include "scan/shortcut_target.h"
 
 namespace hivewarden::scan {
@@ -32,13 +33,14 @@ std::vector<std::string> CollectSubfolders(const std::string& folder,
                                            const std::vector<registry::DirEntry>& entries,
                                            const ShortcutScanContext& context) {
     std::vector<std::string> subfolders;
+    const std::size_t folderLength = registry::Utf16Length(folder);
     for (const registry::DirEntry& entry : entries) {
         if (context.ScanHalted) break;
         context.Signals.Yield();
         std::string name = StripNulls(entry.Name);
         if (name.empty() || IsDotName(name) || !entry.IsDirectory || entry.IsLink) continue;
         // Room for the name, its "\" and at least one more name below.
-        if (folder.size() + name.size() + 1 >= kMaxShortcutPathLength) continue;
+        if (folderLength + registry::Utf16Length(name) + 1 >= kMaxShortcutPathLength) continue;
         subfolders.push_back(std::move(name));
     }
     return subfolders;
@@ -63,6 +65,7 @@ void CheckShortcut(const std::string& linkPath, ShortcutResults& results,
 
 void CheckShortcuts(const std::string& folder, const std::vector<registry::DirEntry>& entries,
                     ShortcutResults& results, const ShortcutScanContext& context) {
+    const std::size_t folderLength = registry::Utf16Length(folder);
     for (const registry::DirEntry& entry : entries) {
         if (context.ScanHalted) break;
         const std::string name = StripNulls(entry.Name);
@@ -71,7 +74,7 @@ void CheckShortcuts(const std::string& folder, const std::vector<registry::DirEn
         // Cancel may have come in during the yield: no file is read after it.
         if (context.ScanHalted) break;
         if (entry.IsDirectory || !IsLinkFileName(name)) continue;
-        if (folder.size() + name.size() > kMaxShortcutPathLength) continue;
+        if (folderLength + registry::Utf16Length(name) > kMaxShortcutPathLength) continue;
         CheckShortcut(folder + name, results, context);
     }
 }

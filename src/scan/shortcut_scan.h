@@ -28,8 +28,9 @@ struct ShortcutEntry {
 
 using ShortcutResults = engine::OneBasedArray<ShortcutEntry>;
 
-// Full paths longer than this are not entered or read: it is the longest path the Windows file
-// functions accept at all, and it bounds the depth of any walk through nested folders.
+// Full paths longer than this (in UTF-16 units) are not entered or read: it is the longest path
+// the Windows file functions accept at all, and it bounds the depth of any walk through nested
+// folders.
 inline constexpr std::size_t kMaxShortcutPathLength = 32767;
 
 struct ShortcutScanContext {

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "scan/scan_controller.h"
+#include "scan/utf8_positions.h"
 #include "ui/main_window.h"
 
 namespace hivewarden::ui {
@@ -81,7 +82,8 @@ void MainWindow::Load() {
     Session().Access.CreateKey(registry::kLocalMachine, kSettingsKey);
     SetCheckBox(Control::chkDisableStartup, ReadSetting(kSettingStartup));
     SetCheckBox(Control::chkMinizeToTray, ReadSetting(kSettingTray));
-    if (program_.Arguments.size() >= 2) {
+    // Arguments of two or more characters (the auto-run entry passes "-X").
+    if (scan::CharCount(program_.Arguments) >= 2) {
         if (view_.StartupPrompt()) {
             ScanAtStart = true;
         } else {

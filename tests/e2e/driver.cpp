@@ -1,6 +1,6 @@
 // hw_e2e_driver: runs the main window's end-to-end scenarios against HivewardenGui.exe in the
 // same Wine prefix (or on Windows) and prints one check line each.
-//   hw_e2e_driver --app C:\Hivewarden\HivewardenGui.exe [--shots EXCHANGE] [--only NAME]
+//   hw_e2e_driver --app C:\Hivewarden\HivewardenGui.exe [--shots EXCHANGE] [--only NAME[,NAME]]
 // NAME is main, startup, cancel, exit, restore, options (with the results report), custom (with
 // the custom report), about or unicode. The exit code is 0 only when every check passed. The
 // arguments are read as UTF-16 (wmain) and kept as UTF-8.
@@ -75,7 +75,11 @@ int wmain(int argc, wchar_t** argv) {
         {"unicode", RunUnicodePaths},
     };
     for (const Scenario& scenario : kScenarios) {
-        if (!arguments.Only.empty() && arguments.Only != scenario.Name) continue;
+        const std::string listed = "," + arguments.Only + ",";
+        if (!arguments.Only.empty() &&
+            listed.find("," + std::string(scenario.Name) + ",") == std::string::npos) {
+            continue;
+        }
         const ULONGLONG start = GetTickCount64();
         checks.Note(std::string("scenario ") + scenario.Name);
         scenario.Run(context);

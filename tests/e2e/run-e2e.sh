@@ -3,7 +3,7 @@
 # Wine, in a throwaway copy of a base prefix, on an X server of its own (Xvfb), with
 # screenshots taken whenever the driver asks for one. Prints the driver's check lines.
 #
-#   tests/e2e/run-e2e.sh [--app EXE] [--driver EXE] [--shots DIR] [--work DIR] [--only NAME]
+#   tests/e2e/run-e2e.sh [--app EXE] [--driver EXE] [--shots DIR] [--work DIR] [--only NAME[,NAME]]
 #
 # Defaults: the executables of build-e2e-win64 (or $HW_E2E_BUILD), screenshots into $SHOTS or
 # docs/screenshots, work files under the build's tests/e2e/run. The base prefix is
@@ -103,12 +103,8 @@ wineserver -p </dev/null >/dev/null 2>&1
 # No window manager: unmanaged windows close without a 2 s wait; a crash ends the process
 # instead of waiting behind the crash dialog. A restore hands a backup to the default action
 # for .reg files, which a fresh prefix lacks: the registry editor's import, as on Windows.
-# Chinese text: Wine links its Tahoma (the window's "MS Shell Dlg") to SimSun where a font of
-# that name exists, as Windows links its UI fonts; the host's CJK font (fonts-wqy-microhei)
-# stands in for it. Without it the texts are still exact, but draw as boxes.
 printf '%s\r\n' 'REGEDIT4' '' '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' '' \
     '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' '"ShowCrashDialog"=dword:00000000' '' \
-    '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' '"SimSun"="WenQuanYi Micro Hei"' '' \
     '[HKEY_CLASSES_ROOT\.reg]' '@="regfile"' '' \
     '[HKEY_CLASSES_ROOT\regfile\shell\open\command]' \
     '@="\"C:\\windows\\regedit.exe\" \"%1\""' '' \

@@ -96,8 +96,15 @@ bool RepairWithBackup(AppSession& app, const std::string& name, int count,
     app.Post(Control::cmdNext);
     const bool back =
         WaitUntil([&] { return app.Step() == 4 && app.Pages() == "FrameScan"; }, kRepairTimeoutMs);
-    return app.Check(back, label + ": the repair ends on the results page (step 4)",
-                     "step " + std::to_string(app.Step()) + ", pages \"" + app.Pages() + "\"");
+    if (!app.Check(back, label + ": the repair ends on the results page (step 4)",
+                   "step " + std::to_string(app.Step()) + ", pages \"" + app.Pages() + "\"")) {
+        return false;
+    }
+    // The page shows a yield before Exit becomes Finish: pressed in between, it would end the
+    // program.
+    return app.CheckSoon([&] { return app.Text(Control::cmdExit) == "Finish"; },
+                         label + ": Exit reads \"Finish\"",
+                         [&] { return "got \"" + app.Text(Control::cmdExit) + "\""; });
 }
 
 bool IsFreshDateName(const std::string& name, int parts) {

@@ -19,7 +19,7 @@ bool ScanCategories(AppSession& app, std::initializer_list<ui::Control> categori
 bool ChooseRowAction(AppSession& app, ResultsGrid& grid, int row, const std::string& action,
                      const std::string& label);
 // Repair, the preview (which must count `count` errors), the backup name `name`, Next; true
-// when the repair ended on the results page (step 4).
+// when the repair ended on the results page (step 4) with Exit reading "Finish".
 bool RepairWithBackup(AppSession& app, const std::string& name, int count,
                       const std::string& label);
 // day-month-year-hour-minute[-second] (`parts` numbers) without leading zeros, within a few

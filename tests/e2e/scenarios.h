@@ -27,8 +27,9 @@ void RunCustomSearch(DriverContext& context);
 // The about box, closed with OK and with Escape.
 void RunAboutBox(DriverContext& context);
 // Paths outside the ANSI code page: a stale App Path under a Chinese folder is reported with
-// its exact text, one to an existing Chinese folder is not, and Change Value with the open-file
-// dialog and the edit box writes the new Chinese path back exactly.
+// its exact text, one to an existing Chinese folder is not, Change Value with the open-file
+// dialog and the edit box writes the new Chinese path back exactly, and the backup (with a
+// Chinese name) restores the old bytes.
 void RunUnicodePaths(DriverContext& context);
 
 }  // namespace hivewarden::e2e

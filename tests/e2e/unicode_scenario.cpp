@@ -1,13 +1,14 @@
 // Paths that no ANSI code page holds, through the whole window: App Paths to folders named in
 // Chinese, Greek and German (three exist, one is missing), the scan's rows read back through
 // the automation protocol and compared byte for byte, Change Value with a Chinese file chosen
-// in the open-file dialog and edited in the input box, and a repair into a backup with a
-// Chinese name. Texts are written as UTF-8 escapes, so this file stays ASCII.
+// in the open-file dialog and edited in the input box, a repair into a backup with a Chinese
+// name, and its restore. Texts are written as UTF-8 escapes, so this file stays ASCII.
 #include <optional>
 #include <string>
 
 #include "e2e/common_dialogs.h"
 #include "e2e/file_tools.h"
+#include "e2e/list_view.h"
 #include "e2e/program_settings.h"
 #include "e2e/registry_tools.h"
 #include "e2e/scan_steps.h"
@@ -47,9 +48,58 @@ const std::string kEditedName = "\xE5\xBA\x94\xE7\x94\xA8\xF0\x9F\x98\x80.exe";
 const std::string kBackupName = "e2e-\xE5\xA4\x87\xE4\xBB\xBD";
 
 constexpr DWORD kDialogTimeoutMs = 15000;
+constexpr DWORD kImportWaitMs = 10000;
 constexpr int kOpenFileNameBox = 1148;
 constexpr int kInputEditId = 100;
 const char* const kTitle = "Kestovar Hivewarden";
+
+// Under Wine the window's UI font (Tahoma, which "MS Shell Dlg" becomes) shows Chinese only
+// when a font named SimSun exists, as Windows links its UI fonts to one. While this scenario
+// runs the host's CJK font stands in for it (each process reads this as it starts); without
+// it the texts are still exact but draw as boxes. Nothing is changed on Windows.
+class ChineseUiFontUnderWine {
+  public:
+    explicit ChineseUiFontUnderWine(AppSession& app) : wine_(RunsUnderWine()) {
+        if (!wine_) return;
+        WriteText(HKEY_CURRENT_USER, kReplacementsKey, "SimSun", kHostCjkFont);
+        if (!FontInstalled(kHostCjkFont)) {
+            app.Note(std::string("no ") + kHostCjkFont +
+                     " (fonts-wqy-microhei): Chinese draws as "
+                     "boxes in the screenshots");
+        }
+    }
+    ~ChineseUiFontUnderWine() {
+        if (wine_) DeleteValue(HKEY_CURRENT_USER, kReplacementsKey, "SimSun");
+    }
+    ChineseUiFontUnderWine(const ChineseUiFontUnderWine&) = delete;
+    ChineseUiFontUnderWine& operator=(const ChineseUiFontUnderWine&) = delete;
+
+  private:
+    static constexpr char kReplacementsKey[] = "Software\\Wine\\Fonts\\Replacements";
+    static constexpr char kHostCjkFont[] = "WenQuanYi Micro Hei";
+
+    static bool RunsUnderWine() {
+        const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+        return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    }
+    static int CALLBACK Found(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+        *reinterpret_cast<bool*>(found) = true;
+        return 0;
+    }
+    static bool FontInstalled(const char* family) {
+        LOGFONTW font{};
+        font.lfCharSet = DEFAULT_CHARSET;
+        const std::wstring name = Wide(family);
+        name.copy(font.lfFaceName, LF_FACESIZE - 1);
+        bool found = false;
+        const HDC screen = GetDC(nullptr);
+        EnumFontFamiliesExW(screen, &font, Found, reinterpret_cast<LPARAM>(&found), 0);
+        ReleaseDC(nullptr, screen);
+        return found;
+    }
+
+    bool wine_;
+};
 
 std::string FolderPath(const AppFolder& folder) {
     return std::string(kAppsFolder) + "\\" + folder.Folder;
@@ -156,6 +206,7 @@ bool ChangeToChineseFile(AppSession& app, ResultsGrid& grid, int row) {
     app.Check(WindowText(edit) == chosen,
               "unicode: the input box shows the chosen Chinese path exactly",
               "shows \"" + WindowText(edit) + "\"");
+    app.Shot("30-unicode-edit-path");
     const std::string edited = FolderPath(kLiMing) + "\\" + kEditedName;
     app.Check(SetWindowTextTo(edit, edited),
               "unicode: the path is edited to a Chinese name "
@@ -213,12 +264,52 @@ void CheckAfterRepair(AppSession& app, const std::string& programFolder) {
               "backup: it holds the Chinese key and the old Chinese path exactly");
 }
 
+// The restore page lists the backup by its Chinese name; restored through the system's import
+// (the registry editor, for a version 5 file), the value holds its old bytes again.
+void RestoreTheBackup(AppSession& app) {
+    app.Post(Control::cmdExit);  // Finish
+    if (!app.Check(app.WaitPages("FrameStart"), "unicode: Finish shows the start page")) return;
+    app.Send(Control::optStart1);
+    app.Post(Control::cmdNext);
+    if (!app.Check(app.WaitPages("FrameRestore"), "restore page: it opens")) return;
+    ListView backups(app, Control::lsvBackups);
+    const int index = backups.Find(kBackupName + ".reg");
+    if (!app.Check(index >= 0, "restore page: the backup is listed by its Chinese name exactly",
+                   "listed \"" + JoinList(backups.Items()) + "\"")) {
+        return;
+    }
+    std::string how;
+    backups.ClickCheckBox(index, how);
+    if (!app.Check(
+            WaitUntil([&] { return backups.Checked(index) && app.Enabled(Control::cmdNext); },
+                      kShortWaitMs),
+            "restore page: its box is checked and Next enabled", how)) {
+        return;
+    }
+    app.Post(Control::cmdNext);
+    const std::string original = StoredString(FilePath(kWang));
+    const bool restored = WaitUntil(
+        [&] {
+            const std::optional<RawData> raw = ReadRaw(HKEY_LOCAL_MACHINE, KeyPath(kWang), "");
+            return raw && raw->Type == REG_SZ && raw->Bytes == original;
+        },
+        kImportWaitMs, 100);
+    app.Check(
+        app.WaitPages("FrameBackUped") && restored,
+        "restored: the value holds the old Chinese path again, byte for byte",
+        "reads \"" + ReadText(HKEY_LOCAL_MACHINE, KeyPath(kWang), "").value_or("(none)") + "\"");
+    app.Post(Control::cmdNext);
+    app.Check(app.WaitPages("FrameStart") && app.ExitProgram(),
+              "unicode: Next, then Exit ends the program");
+}
+
 }  // namespace
 
 void RunUnicodePaths(DriverContext& context) {
     const std::string programFolder = FolderOf(context.AppPath);
     const ScopeExit cleanUp([&] { CleanUp(programFolder); });
     AppSession app(context, "unicode");
+    const ChineseUiFontUnderWine font(app);
     ResetProgramSettings();
     CleanUp(programFolder);
     if (!app.Check(Seed(),
@@ -240,9 +331,7 @@ void RunUnicodePaths(DriverContext& context) {
     app.Shot("29-unicode-results");
     if (!RepairWithBackup(app, kBackupName, 1, "unicode")) return;
     CheckAfterRepair(app, programFolder);
-    app.Post(Control::cmdExit);  // Finish
-    app.Check(app.WaitPages("FrameStart") && app.ExitProgram(),
-              "unicode: Finish, then Exit ends the program");
+    RestoreTheBackup(app);
 }
 
 }  // namespace hivewarden::e2e

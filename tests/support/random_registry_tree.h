@@ -230,8 +230,8 @@ void AddRandomFindings(TreeMaker& maker, Machine& m, const std::vector<std::stri
         const ValueRef& ref =
             values[static_cast<std::size_t>(maker.Below(static_cast<int>(values.size())))];
         const bool change = maker.Chance(40);
-        static const char* const kNewData[] = {"C:\\New \"x\".exe",
-                                               "C:\\Apps\\\xE6\x9D\x8E\xE6\x98\x8E\\app.exe", "123"};
+        static const char* const kNewData[] = {
+            "C:\\New \"x\".exe", "C:\\Apps\\\xE6\x9D\x8E\xE6\x98\x8E\\app.exe", "123"};
         m.ValueFinding(ref.Key, ref.Name, !change, change ? kNewData[maker.Below(3)] : "");
     }
 }

@@ -212,6 +212,31 @@ TEST_P(AccessContract, StringDataKeepsEveryByte) {
     }
 }
 
+// The longest value name is counted in characters (UTF-16 units) as Windows counts it, not in
+// the bytes of its UTF-8 form.
+TEST_P(AccessContract, LongestValueNameCountsCharacters) {
+    Scratch s(GetParam());
+    struct Step {
+        const char* name;
+        std::string valueName;
+        std::uint32_t longest;
+    };
+    const Step kSteps[] = {
+        {"three letters", "abc", 3},
+        {"three CJK characters (nine bytes)", "\xE5\x90\x8D\xE5\x89\x8D\xE5\x90\x8D", 3},
+        {"two emoji (two units each)", "\xF0\x9F\x98\x80\xF0\x9F\x98\x80", 4},
+    };
+    s.Access().CreateKey(s.Root(), s.Path("k"));
+    for (const Step& step : kSteps) {
+        SCOPED_TRACE(step.name);
+        s.Access().SetValue(s.Root(), s.Path("k"), step.valueName, registry::kTextKind, "x");
+        registry::KeyHandle key = s.Access().OpenKey(s.Root(), s.Path("k"));
+        std::uint32_t longest = 0;
+        ASSERT_TRUE(s.Access().Store().LongestValueName(key.Get(), longest));
+        EXPECT_EQ(longest, step.longest);
+    }
+}
+
 TEST_P(AccessContract, EnumValuesReportsDefaultValueWithEmptyName) {
     Scratch s(GetParam());
     s.Access().CreateKey(s.Root(), s.Path("k"));

@@ -95,7 +95,8 @@ TEST(BackupWriter, ValuesFromTheTextForm) {
         EXPECT_EQ(TextFormLine(c.valueName, c.data, c.type), c.line);
     }
     // Text is stored as Windows stores REG_SZ, in any script.
-    EXPECT_EQ(repair::ValueFromTextForm("\xE6\x9D\x8E\xE6\x98\x8E", 1), SzValue("\xE6\x9D\x8E\xE6\x98\x8E"));
+    EXPECT_EQ(repair::ValueFromTextForm("\xE6\x9D\x8E\xE6\x98\x8E", 1),
+              SzValue("\xE6\x9D\x8E\xE6\x98\x8E"));
 }
 
 TEST(BackupWriter, BinaryTextFormHoldsAtMost255Bytes) {
@@ -231,7 +232,8 @@ TEST(BackupWriter, ABlockThatCannotBeWrittenAddsNothing) {
 TEST(BackupWriter, ValueBlocks) {
     registry::RegLines lines;
     std::string error;
-    ASSERT_TRUE(repair::AddValueBlock("HKEY_CURRENT_USER\\K", "a", SzValue("b"), true, lines, error));
+    ASSERT_TRUE(
+        repair::AddValueBlock("HKEY_CURRENT_USER\\K", "a", SzValue("b"), true, lines, error));
     EXPECT_EQ(registry::FormatRegLines(lines, kAnsi),
               "[HKEY_CURRENT_USER\\K]\r\n\"a\"=\"b\"\r\n\r\n");
     lines.Clear();

@@ -170,7 +170,8 @@ TEST(RegFileWriter, ExactFormsForEverythingElseInRegedit4) {
         {"default expandable string", "", 2, SzBytes("%A%"), R"(@=hex(2):25,41,25,00)"},
         {"multi-string", "m", 7, MultiSzValue({"a", "b"}).Bytes, R"("m"=hex(7):61,00,62,00,00)"},
         {"text with CR LF", "t", 1, SzBytes("a\r\nb"), R"("t"=hex(1):61,0d,0a,62,00)"},
-        {"text with an inner NUL", "t", 1, SzBytes("a") + SzBytes("b"), R"("t"=hex(1):61,00,62,00)"},
+        {"text with an inner NUL", "t", 1, SzBytes("a") + SzBytes("b"),
+         R"("t"=hex(1):61,00,62,00)"},
         {"text without its terminator", "t", 1, Utf16("ab"), R"("t"=hex(1):61,62)"},
         {"empty text keeps its 0 bytes", "t", 1, "", R"("t"=hex(1):)"},
         {"default text with LF", "", 1, SzBytes("\n"), R"(@=hex(1):0a,00)"},
@@ -193,7 +194,8 @@ TEST(RegFileWriter, Version5WritesStringDataAsItIsStored) {
     const std::vector<FormCase> cases = {
         {"text in any script is quoted", "\xE5\x90\x8D\xE5\x89\x8D", 1,
          SzBytes("C:\\Apps\\\xE6\x9D\x8E\xE6\x98\x8E \xF0\x9F\x98\x80"),
-         "\"\xE5\x90\x8D\xE5\x89\x8D\"=\"C:\\\\Apps\\\\\xE6\x9D\x8E\xE6\x98\x8E \xF0\x9F\x98\x80\""},
+         "\"\xE5\x90\x8D\xE5\x89\x8D\"=\"C:\\\\Apps\\\\\xE6\x9D\x8E\xE6\x98\x8E "
+         "\xF0\x9F\x98\x80\""},
         {"expandable string as UTF-16LE", "p", 2, SzBytes("%A%\xC3\xA9"),
          R"("p"=hex(2):25,00,41,00,25,00,e9,00,00,00)"},
         {"multi-string as UTF-16LE", "m", 7, MultiSzValue({"a", "b"}).Bytes,
@@ -402,7 +404,8 @@ TEST(RegFileWriter, TheCodePageDecidesWhatFitsRegedit4) {
     ASSERT_TRUE(cyrillic) << error;
     std::string bytes;
     ASSERT_TRUE(registry::ExportStoreText(machine.Store, bytes, error, *cyrillic)) << error;
-    EXPECT_EQ(bytes, "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\\xCF\xF0\xE8]\r\n\"\xE2\"=\"\xCF\"\r\n\r\n");
+    EXPECT_EQ(bytes,
+              "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\\xCF\xF0\xE8]\r\n\"\xE2\"=\"\xCF\"\r\n\r\n");
     ASSERT_TRUE(registry::ExportStoreText(machine.Store, bytes, error)) << error;
     EXPECT_TRUE(bytes.starts_with("\xFF\xFE"));
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "registry/text.h"
+#include "registry/windows_path.h"
 #include "scan/shortcut_removal.h"
 #include "support/fake_probes.h"
 #include "support/lnk_builder.h"
@@ -37,15 +38,17 @@ class DriveProbes : public registry::FileProbes {
     explicit DriveProbes(FakeProbes& fake) : fake_(fake) {}
 
     bool ReverseListing = false;
-    // Folders that contain themselves once more, without any link attribute.
+    // Folders that contain themselves once more, without any link attribute, under this name.
     std::string EndlessFolder;
+    std::string EndlessName = "deeper";
     bool RecordListings = true;
     // A walk that loops would list folders without end; past this many the drive answers
     // "cannot list" so that such a fault shows as a failure, not a hang.
     std::size_t MaxListings = 100000;
     std::vector<std::string> Listed;
     std::size_t ListCount = 0;
-    std::size_t LongestListed = 0;
+    std::size_t LongestListed = 0;       // in bytes
+    std::size_t LongestListedUnits = 0;  // in UTF-16 units
     std::vector<std::string> Read;
 
     // linkPath is a folder link (IsLink) standing for target.
@@ -63,9 +66,10 @@ class DriveProbes : public registry::FileProbes {
     bool ListDirectory(std::string_view folder, std::vector<registry::DirEntry>& entries) override {
         if (++ListCount > MaxListings) return false;
         LongestListed = std::max(LongestListed, folder.size());
+        LongestListedUnits = std::max(LongestListedUnits, registry::Utf16Length(folder));
         if (RecordListings) Listed.emplace_back(folder);
         if (!EndlessFolder.empty() && StartsWithNoCase(folder, EndlessFolder)) {
-            entries = {{"deeper", true, false}};
+            entries = {{EndlessName, true, false}};
             return true;
         }
         if (!fake_.ListDirectory(Resolve(folder), entries)) return false;
@@ -324,6 +328,21 @@ TEST_F(ShortcutScanTest, EndlessFolderChainEndsAtTheLongestPath) {
     EXPECT_GT(drive_.ListCount, 1000u);
     EXPECT_LE(drive_.LongestListed, scan::kMaxShortcutPathLength);
     EXPECT_GT(drive_.LongestListed, scan::kMaxShortcutPathLength - 20);
+}
+
+// The longest path is counted as Windows counts it, in UTF-16 units: a chain of Chinese names
+// (three bytes, one unit each) goes as deep in characters as an ASCII one.
+TEST_F(ShortcutScanTest, EndlessChainOfChineseNamesEndsAtTheLongestPathInCharacters) {
+    drive_.EndlessFolder = "C:\\Mount";
+    drive_.EndlessName.clear();
+    for (int i = 0; i < 20; ++i) drive_.EndlessName += "\xE6\xB7\xB1";  // 深
+    drive_.RecordListings = false;
+    drive_.MaxListings = 10000;
+    fake_.AddFolder("C:\\Mount");
+    Scan();
+    EXPECT_LE(drive_.LongestListedUnits, scan::kMaxShortcutPathLength);
+    EXPECT_GT(drive_.LongestListedUnits, scan::kMaxShortcutPathLength - 20);
+    EXPECT_GT(drive_.LongestListed, 2 * scan::kMaxShortcutPathLength);  // bytes
 }
 
 class ShortcutRemovalTest : public ::testing::Test {

@@ -35,6 +35,8 @@ TEST(Text, ComparesAsTheRegistryDoes) {
          "\xF0\x90\x90\x80", false},
         {"length differs", "abc", "abcd", false},
         {"upper case of different byte length", "\xC4\xB1", "I", true},  // dotless i -> I
+        {"a lone surrogate is not half of a pair", "\xED\xA0\x80", "\xF0\x90\x80\x80", false},
+        {"lone surrogates compare as units", "a\xED\xB0\x80", "A\xED\xB0\x80", true},
     };
     for (const NoCaseCase& c : kCases) {
         SCOPED_TRACE(c.name);

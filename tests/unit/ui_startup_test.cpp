@@ -96,6 +96,9 @@ TEST(UiStartup, TheStartupPromptScansOrWaitsInTheNotificationArea) {
         {"-X and Scan Now", "-X", true, 1, false, true},
         {"-X and No", "-X", false, 1, true, false},
         {"a one-character argument", "X", true, 0, false, false},
+        // Characters count, not bytes: one Greek letter is two bytes of UTF-8.
+        {"a one-character argument beyond ASCII", "\xCE\xA9", true, 0, false, false},
+        {"two characters beyond ASCII", "\xCE\xA9\xCE\xA9", false, 1, true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

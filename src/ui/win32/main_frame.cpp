@@ -117,9 +117,9 @@ HFONT MainFrame::FontOf(FontKind kind) const { return fonts_[static_cast<std::si
 void MainFrame::CreateControls() {
     for (const ControlSpec& spec : MainWindowControls()) {
         HWND control =
-            CreateWindowExW(0, Wide(spec.Class).c_str(), Wide(spec.Text).c_str(), spec.Style,
-                            Scale(spec.X), Scale(spec.Y), Scale(spec.Width), Scale(spec.Height),
-                            window_, reinterpret_cast<HMENU>(INT_PTR{spec.Id}), instance_, nullptr);
+            CreateWindowExW(0, spec.Class, Wide(spec.Text).c_str(), spec.Style, Scale(spec.X),
+                            Scale(spec.Y), Scale(spec.Width), Scale(spec.Height), window_,
+                            reinterpret_cast<HMENU>(INT_PTR{spec.Id}), instance_, nullptr);
         if (control == nullptr) continue;
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(spec.Font)), FALSE);
         switch (spec.Where) {

@@ -17,8 +17,8 @@ enum class Placement { OnPage, Always, SummaryBox, ButtonRow, Separator };
 
 struct ControlSpec {
     int Id;
-    const char* Class;
-    const char* Text;
+    const wchar_t* Class;
+    const char* Text;  // UTF-8
     DWORD Style;
     int X, Y, Width, Height;
     Placement Where;
