@@ -97,7 +97,8 @@ int RestoreIntoFiles(const BackupsCommandOptions& options, const std::string& fo
         }
     }
     if (!allApplied) return Fail(context, "nothing was written", kExitFailed);
-    if (!WriteRegistryBack(*store, target, error)) return Fail(context, error, kExitFailed);
+    if (!WriteRegistryBack(*store, options.Registry, target, error))
+        return Fail(context, error, kExitFailed);
     context.Out << "Registry written to " << target << "\n";
     return kExitOk;
 }

@@ -106,7 +106,7 @@ int RunCleanCommand(const CleanCommandOptions& options, CommandContext& context)
     const bool shortcutsOk =
         PrintShortcutRemoval(result.Shortcuts, scan.Session().Shortcuts, context.Out);
     if (!target.empty()) {
-        if (!WriteRegistryBack(scan.Store(), target, error)) {
+        if (!WriteRegistryBack(scan.Store(), options.Scan.Registry, target, error)) {
             return fail("the repaired registry could not be written: " + error, kExitFailed);
         }
         context.Out << "Registry written to " << target << "\n";

@@ -110,7 +110,7 @@ int RunRepairCommand(const RepairCommandOptions& options, CommandContext& contex
         findings.Shortcuts, AnswerShortcutQuestion(options.DeleteShortcuts), *probes);
     const bool shortcutsOk = PrintShortcutRemoval(removal, findings.Shortcuts, context.Out);
     if (!target.empty()) {
-        if (!WriteRegistryBack(*store, target, error)) {
+        if (!WriteRegistryBack(*store, options.Registry, target, error)) {
             return fail("the repaired registry could not be written: " + error, kExitFailed);
         }
         context.Out << "Registry written to " << target << "\n";

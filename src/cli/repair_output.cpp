@@ -103,10 +103,13 @@ bool WriteBackTarget(const RegistryOptions& registry, const std::string& output,
     return true;
 }
 
-bool WriteRegistryBack(registry::RegistryStore& store, const std::string& target,
-                       std::string& error) {
+bool WriteRegistryBack(registry::RegistryStore& store, const RegistryOptions& registry,
+                       const std::string& target, std::string& error) {
+    const std::unique_ptr<CodePage> codePage = OpenRegistryCodePage(registry, error);
+    if (!codePage) return false;
     const std::unique_ptr<registry::DurableFile> file = registry::MakeDurableFile();
-    const registry::FileStatus status = registry::ExportStoreToFile(store, target, *file);
+    const registry::FileStatus status =
+        registry::ExportStoreToFile(store, target, *file, *codePage);
     if (!status) {
         error = status.Message;
         return false;

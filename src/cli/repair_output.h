@@ -37,10 +37,11 @@ bool CheckBackupNameFree(const std::string& programFolder, std::string_view name
 bool WriteBackTarget(const RegistryOptions& registry, const std::string& output,
                      std::string& target, std::string& error);
 
-// The whole store, durably, as a .reg file at `target` (the codec chooses REGEDIT4 or
-// version 5 by what the store holds).
-bool WriteRegistryBack(registry::RegistryStore& store, const std::string& target,
-                       std::string& error);
+// The whole store, durably, as a .reg file at `target`: REGEDIT4 in the --codepage of
+// `registry` when that holds every entry, otherwise version 5. False, with the reason, when it
+// cannot be written (nothing is then written), also when two keys or values would become one.
+bool WriteRegistryBack(registry::RegistryStore& store, const RegistryOptions& registry,
+                       const std::string& target, std::string& error);
 
 // A dry run: the backup that would be written, what each marked entry would change (keys and
 // values a deletion removes, the new value of a change) and the guarded entries left alone.

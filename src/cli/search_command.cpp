@@ -5,7 +5,6 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <ctime>
-#include <fstream>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -25,8 +24,6 @@
 #include "custom/custom_repair_page.h"
 #include "custom/custom_report.h"
 #include "custom/custom_search.h"
-#include "registry/durable_file.h"
-#include "registry/regfile_writer.h"
 #include "repair/repair_executor.h"
 
 namespace hivewarden::cli {
@@ -308,14 +305,10 @@ int RunSearchCommand(const SearchCommandOptions& options, CommandContext& contex
         context.Err << "hivewarden search: " << repairOutcome.Result.Error->Message << "\n";
         return kExitFailed;
     }
-    if (repairs && !options.SaveRegistry.empty()) {
-        const std::unique_ptr<registry::DurableFile> file = registry::MakeDurableFile();
-        const registry::FileStatus saved =
-            registry::ExportStoreToFile(*store, options.SaveRegistry, *file);
-        if (!saved) {
-            context.Err << "hivewarden search: " << saved.Message << "\n";
-            return kExitFailed;
-        }
+    if (repairs && !options.SaveRegistry.empty() &&
+        !WriteRegistryBack(*store, options.Registry, options.SaveRegistry, error)) {
+        context.Err << "hivewarden search: " << error << "\n";
+        return kExitFailed;
     }
     if (frontEnd.Interrupted()) {
         context.Err << "hivewarden search: stopped by Ctrl+C; the hits so far are shown\n";

@@ -2,7 +2,7 @@
 #include "registry/code_page.h"
 
 #include "registry/unicode.h"
-#include "registry/utf16_ansi.h"
+#include "registry/windows1252_table.h"
 
 namespace hivewarden {
 namespace {
@@ -55,13 +55,5 @@ const CodePage& Windows1252() {
 }
 
 std::unique_ptr<CodePage> NewWindows1252() { return std::make_unique<Windows1252Page>(); }
-
-std::string AnsiToUtf8(std::string_view ansi) { return Windows1252().ToUtf8(ansi); }
-
-std::string Utf8ToAnsi(std::string_view utf8) {
-    std::string bytes;
-    Windows1252().FromUtf8(utf8, bytes);
-    return bytes;
-}
 
 }  // namespace hivewarden

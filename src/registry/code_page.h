@@ -40,8 +40,4 @@ std::unique_ptr<CodePage> OpenCodePage(unsigned number, std::string& error);
 // The system's ANSI code page: GetACP() on Windows, 1252 elsewhere.
 unsigned SystemAnsiCodePage();
 
-// Kept for the callers that still speak Windows-1252 bytes; new code uses CodePage.
-std::string AnsiToUtf8(std::string_view ansi);
-std::string Utf8ToAnsi(std::string_view utf8);
-
 }  // namespace hivewarden

@@ -128,7 +128,20 @@ std::u16string Utf16FromUtf8(std::string_view text) {
 }
 
 std::string Utf8FromUtf16Le(std::string_view bytes) {
-    return Utf8FromUnits(bytes.size() / 2, [&](std::size_t i) { return UnitAt(bytes, i); });
+    // Most registry text is ASCII: copy it straight, and convert only from the first other unit.
+    const std::size_t count = bytes.size() / 2;
+    std::string out(count, '\0');
+    std::size_t i = 0;
+    for (; i < count; ++i) {
+        const auto low = static_cast<unsigned char>(bytes[2 * i]);
+        if (low >= 0x80 || bytes[2 * i + 1] != '\0') break;
+        out[i] = static_cast<char>(low);
+    }
+    if (i == count) return out;
+    out.resize(i);
+    const std::string_view rest = bytes.substr(2 * i, 2 * (count - i));
+    out += Utf8FromUnits(count - i, [&](std::size_t k) { return UnitAt(rest, k); });
+    return out;
 }
 
 std::string Utf16LeFromUtf8(std::string_view text) {

@@ -296,8 +296,9 @@ TEST_F(SearchCommandTest, DryRunShowsThePlanAndWritesNothing) {
     EXPECT_NE(r.Out.find("  key HKEY_LOCAL_MACHINE\\Software\\" + kCafe + ": left alone ("),
               std::string::npos)
         << r.Out;
-    EXPECT_NE(r.Out.find("  default value of HKEY_LOCAL_MACHINE\\Software\\" + kCafe + ": delete\n"),
-              std::string::npos)
+    EXPECT_NE(
+        r.Out.find("  default value of HKEY_LOCAL_MACHINE\\Software\\" + kCafe + ": delete\n"),
+        std::string::npos)
         << r.Out;
     std::size_t files = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(tmp_.Folder())) {
@@ -433,7 +434,8 @@ const std::string kUnicodeRegistry =
     "[HKEY_CURRENT_USER\\Software\\UniTest\\Sub\xE6\x9D\x8E]\n"
     "\"\xE5\x90\x8D\xE5\x89\x8D\"=\"C:\\\\Apps\\\\\xE7\x8E\x8B\\\\app.exe\"\n"
     "\"\xCE\xA9mega\"=\"C:\\\\Apps\\\\\xCE\xA9mega\\\\app.exe\"\n"
-    "\"\xD8\xB9\xD8\xB1\xD8\xA8\xD9\x8A\"=\"C:\\\\Apps\\\\\xD8\xB9\xD8\xB1\xD8\xA8\xD9\x8A\\\\a.exe\"\n"
+    "\"\xD8\xB9\xD8\xB1\xD8\xA8\xD9\x8A\"="
+    "\"C:\\\\Apps\\\\\xD8\xB9\xD8\xB1\xD8\xA8\xD9\x8A\\\\a.exe\"\n"
     "\"\xF0\x9F\x98\x80\"=\"C:\\\\Apps\\\\\xF0\x9F\x98\x80\\\\e.exe\"\n"
     "\"odd\"=hex(7):41,00,00,00,42\n"
     "\"unterminated\"=hex(1):43,00,3a\n"
@@ -459,7 +461,8 @@ TEST_F(SearchCommandTest, NamesAndDataInAnyScriptAreListedAndReportedExactly) {
         "HKEY_CURRENT_USER\\Software\\UniTest\\Sub\xE6\x9D\x8E\\\xE5\x90\x8D\xE5\x89\x8D";
     EXPECT_EQ(r.Out, "Replace      String Found (" + wang + ") - C:\\Apps\\" + wang +
                          "\\app.exe\n"
-                         "             " + location + "\n\nKestovar Hivewarden - 1 strings found\n");
+                         "             " +
+                         location + "\n\nKestovar Hivewarden - 1 strings found\n");
 
     const CliResult json = RunCli({"search", "--registry", uni, "--json", wang});
     ASSERT_EQ(json.Code, cli::kExitOk) << json.Err;
@@ -519,6 +522,33 @@ TEST_F(SearchCommandTest, ReplaceWithABackupNamedInAnotherScriptRestoresEveryByt
                 tmp_.File("after.reg"), "--output", tmp_.File("restored.reg")});
     ASSERT_EQ(restore.Code, cli::kExitOk) << restore.Err;
     EXPECT_TRUE(LoadedSnapshot(tmp_.File("restored.reg")) == original);
+}
+
+// --codepage names the code page of REGEDIT4 --registry files, and the save writes the registry
+// back in it while it holds every entry.
+TEST_F(SearchCommandTest, SaveWritesBackInTheCodePageTheFilesWereReadIn) {
+    // "Программы" (programs) in Windows-1251.
+    const std::string programs = "\xCF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xFB";
+    const std::string cyrillic = tmp_.Write(
+        "cyr.reg", "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\" + programs +
+                       "]\r\n\"Tool\"=\"C:\\\\" + programs + "\\\\tool.exe\"\r\n\r\n");
+    const std::string utf8 =
+        "\xD0\x9F\xD1\x80\xD0\xBE\xD0\xB3\xD1\x80\xD0\xB0\xD0\xBC\xD0\xBC\xD1\x8B";
+    const CliResult r = RunCli({"search", "--registry", cyrillic, "--codepage", "1251", utf8,
+                                "--replace", "C:\\" + utf8 + "\\new.exe", "--program-folder",
+                                tmp_.Folder(), "--backup", "b", "--save-registry",
+                                tmp_.File("after.reg")});
+    ASSERT_EQ(r.Code, cli::kExitOk) << r.Err;
+    EXPECT_NE(r.Out.find("HKEY_CURRENT_USER\\Software\\" + utf8 + "\\Tool\n"), std::string::npos)
+        << r.Out;
+    EXPECT_EQ(ReadFile(tmp_.File("after.reg")),
+              "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n\r\n"
+              "[HKEY_CURRENT_USER\\Software\\" + programs +
+                  "]\r\n\"Tool\"=\"C:\\\\" + programs + "\\\\new.exe\"\r\n\r\n");
+
+    const CliResult unknown = RunCli({"search", "--registry", cyrillic, "--codepage", "99", "x"});
+    EXPECT_EQ(unknown.Code, cli::kExitUsage);
+    EXPECT_NE(unknown.Err.find("--codepage 99"), std::string::npos) << unknown.Err;
 }
 
 TEST(SearchConsole, CtrlCStopsTheSearchAsCancelDoes) {

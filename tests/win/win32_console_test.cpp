@@ -126,7 +126,8 @@ TEST_F(Win32ConsoleTest, OutputIsUtf8AndAReportKeepsItsLineEnds) {
     ASSERT_TRUE(MakeFile(registry, "\xFF\xFE" + Utf16LeFromUtf8(text)));
     const std::string wang = "\xE7\x8E\x8B";  // 王
 
-    const ProgramResult listing = RunProgram(scratch_.Path, {"search", "--registry", registry, wang});
+    const ProgramResult listing =
+        RunProgram(scratch_.Path, {"search", "--registry", registry, wang});
     ASSERT_EQ(listing.Code, 0u) << listing.Err;
     EXPECT_THAT(listing.Out, HasSubstr("String Found (" + wang + ") - C:\\Apps\\" + wang +
                                        "\\app.exe\n"));

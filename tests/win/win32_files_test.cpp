@@ -347,8 +347,8 @@ TEST(Win32FilesSystemFolder, ProbesSeeTheNativeSystemFolderAndLeaveRedirectionOn
     // Plain file calls of this process are redirected again (a WOW64 process reads the x86
     // kernel32 through the System32 name).
     std::string plain;
-    const HANDLE file = CreateFileW(WideOf(kernel32).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
+    const HANDLE file = CreateFileW(WideOf(kernel32).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
         plain.resize(4096);
         DWORD got = 0;

@@ -19,14 +19,18 @@ using ::testing::HasSubstr;
 TEST(Win32ShellOpen, AMissingFileIsNotHandedOver) {
     ASSERT_TRUE(registry::HasShellOpen());
     TempFolder folder;
-    const std::string missing = folder.File("missing.reg");
-    const registry::FileStatus status = registry::ShellOpen(missing, nullptr);
-    EXPECT_FALSE(status);
-    EXPECT_THAT(status.Message, HasSubstr(missing));
-    EXPECT_THAT(status.Message, HasSubstr("not found"));
+    // Names in UTF-8; the folder's own path is ASCII.
+    for (const std::string name : {"missing.reg", "\xE5\xA4\x87\xE4\xBB\xBD.reg"}) {
+        SCOPED_TRACE(name);
+        const std::string missing = folder.Folder() + name;
+        const registry::FileStatus status = registry::ShellOpen(missing, nullptr);
+        EXPECT_FALSE(status);
+        EXPECT_THAT(status.Message, HasSubstr(missing));
+        EXPECT_THAT(status.Message, HasSubstr("not found"));
 
-    repair::ShellImporter importer;
-    EXPECT_EQ(importer.Import(missing).Message, status.Message);
+        repair::ShellImporter importer;
+        EXPECT_EQ(importer.Import(missing).Message, status.Message);
+    }
 }
 
 }  // namespace

@@ -31,10 +31,10 @@ class NativeSystemFile {
   public:
     NativeSystemFile() {
         const HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
-        disable_ = reinterpret_cast<DisableRedirectionFn>(
-            reinterpret_cast<void (*)()>(GetProcAddress(kernel32, "Wow64DisableWow64FsRedirection")));
-        revert_ = reinterpret_cast<RevertRedirectionFn>(
-            reinterpret_cast<void (*)()>(GetProcAddress(kernel32, "Wow64RevertWow64FsRedirection")));
+        disable_ = reinterpret_cast<DisableRedirectionFn>(reinterpret_cast<void (*)()>(
+            GetProcAddress(kernel32, "Wow64DisableWow64FsRedirection")));
+        revert_ = reinterpret_cast<RevertRedirectionFn>(reinterpret_cast<void (*)()>(
+            GetProcAddress(kernel32, "Wow64RevertWow64FsRedirection")));
         Path = ClaimFreshName(WindowsFolder() + "\\System32\\hw-wow64-", [&](const std::string& p) {
             return Native([&] {
                 const HANDLE file =
@@ -89,7 +89,8 @@ TEST(Wow64, AFileOnlyInTheNativeSystemFolderIsFound) {
 
 TEST(Wow64, AValueOnlyInThe64BitRegistryViewIsFound) {
     BOOL wow64 = FALSE;
-    const bool system64 = sizeof(void*) == 8 || (IsWow64Process(GetCurrentProcess(), &wow64) && wow64);
+    const bool system64 =
+        sizeof(void*) == 8 || (IsWow64Process(GetCurrentProcess(), &wow64) && wow64);
     if (!system64) GTEST_SKIP() << "a 32-bit system has one registry view";
     // Writing below HKLM needs an administrator on Windows; Wine lets everybody.
     ThrowawayKey key("HivewardenWow64-", HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY);
