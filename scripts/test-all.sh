@@ -7,12 +7,13 @@
 #   scripts/test-all.sh          (from anywhere; builds go to build/linux, build/win64,
 #                                 build/win32 under the repository)
 #   HW_JOBS=4 scripts/test-all.sh
+#   HW_BUILD_DIR=/elsewhere scripts/test-all.sh   (the three trees and the Wine base there)
 #
 # It never leaves a wineserver or an Xvfb running, whatever happens.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-BUILD="$ROOT/build"
+BUILD=${HW_BUILD_DIR:-$ROOT/build}
 JOBS=${HW_JOBS:-2}
 PACKAGES=(
     cmake ninja-build g++ googletest libbenchmark-dev libcli11-dev nlohmann-json3-dev
@@ -24,6 +25,7 @@ PACKAGES=(
 # a wine64-only install it exits 0 doing nothing).
 FOREIGN_PACKAGES=(wine32:i386)
 WINE_BASE="$BUILD/wine-base"          # created once, copied for every run
+export HW_WINE_BASE="$WINE_BASE"      # the window's end-to-end test copies it too
 # Each Windows build's run gets its own prefix (the build's default one).
 WINE_PREFIXES=("$WINE_BASE" "$BUILD/win64/wineprefix" "$BUILD/win32/wineprefix")
 XVFB_PID=""

@@ -1,8 +1,8 @@
 // Paths of the program's own files (the program folder, its backups, reports, the exclusion
 // list) between the program's UTF-8 text and the host's file functions. Backends, chosen by
 // the build: posix_host_path (file names are bytes; UTF-8 on the hosts this runs on, taken as
-// they are) and win32_host_path (UTF-16 names of the wide functions, long paths in their
-// "\\?\" form).
+// they are) and win32_host_path (UTF-16 names of the wide functions; OpenHostFile also takes
+// paths longer than MAX_PATH, std::filesystem on Windows does not).
 #pragma once
 
 #include <cstdio>

@@ -1,6 +1,8 @@
 // Host paths on Windows: the program holds them as UTF-8; std::filesystem and the C runtime
-// get the system's UTF-16 names (converted here, lone surrogates kept), in the long form where
-// a path is longer than the system's short limit. Windows builds only.
+// get the system's UTF-16 names (converted here, lone surrogates kept). std::filesystem gets
+// them as they are: this runtime's directory listing misreads the long "\\?\" form (it lists
+// the current folder instead), so there a path keeps the system's MAX_PATH limit. OpenHostFile
+// takes the long form and any length. Windows builds only.
 #include <stdio.h>
 
 #include "registry/host_path.h"
@@ -9,7 +11,7 @@
 namespace hivewarden::registry {
 
 std::filesystem::path ToHostPath(std::string_view path) {
-    return std::filesystem::path(win32::LongPathForm(path));
+    return std::filesystem::path(win32::Wide(path));
 }
 
 std::string FromHostPath(const std::filesystem::path& path) {
