@@ -1,5 +1,6 @@
 // A fresh folder under the system's temporary folder for tests that read and write real
-// files; removed with everything in it when the object goes.
+// files; removed with everything in it when the object goes. Names and paths are the program's
+// UTF-8 text (on Windows a narrow std::filesystem path would be read in the ANSI code page).
 #pragma once
 
 #include <atomic>
@@ -9,6 +10,8 @@
 #include <random>
 #include <string>
 #include <system_error>
+
+#include "registry/host_path.h"
 
 namespace hivewarden::testing {
 
@@ -30,17 +33,23 @@ class TempFolder {
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
-    // The path of a file in the folder, as the program's file functions take it.
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
+    // The path of a file in the folder, as the program's file functions take it (UTF-8).
+    std::string File(const std::string& name) const {
+        return registry::FromHostPath(HostPath(name));
+    }
     // The folder with a trailing separator, like the program folder.
-    std::string Folder() const { return (path_ / "").string(); }
+    std::string Folder() const { return registry::FromHostPath(path_ / ""); }
+    // The same file as a path for std::filesystem and the standard streams.
+    std::filesystem::path HostPath(const std::string& name) const {
+        return path_ / registry::ToHostPath(name);
+    }
 
     std::string Write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(path_ / name, std::ios::binary) << bytes;
+        std::ofstream(HostPath(name), std::ios::binary) << bytes;
         return File(name);
     }
     std::string Read(const std::string& name) const {
-        std::ifstream in(path_ / name, std::ios::binary);
+        std::ifstream in(HostPath(name), std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 

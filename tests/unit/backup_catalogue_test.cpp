@@ -234,8 +234,8 @@ TEST(BackupCatalogue, NamesInOtherScriptsAreListedFoundAndRemovedAsTyped) {
     EXPECT_EQ(repair::FindBackup(names, greekUpper), greek + ".reg");
     EXPECT_THAT(repair::SameNamedBackups(names, greekUpper), ElementsAre(greek + ".reg"));
     ASSERT_TRUE(repair::RemoveBackup(folder.Folder(), *repair::FindBackup(names, cjk)));
-    EXPECT_FALSE(fs::exists(folder.File(cjk + ".reg")));
-    EXPECT_TRUE(fs::exists(folder.File(greek + ".reg")));
+    EXPECT_FALSE(fs::exists(folder.HostPath(cjk + ".reg")));
+    EXPECT_TRUE(fs::exists(folder.HostPath(greek + ".reg")));
 }
 
 TEST(BackupCatalogue, RemoveDeletesTheFileAndNothingElse) {

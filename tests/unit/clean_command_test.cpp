@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "cli/app.h"
+#include "registry/host_path.h"
 #include "registry/memory_store.h"
 #include "registry/regfile.h"
 #include "repair/backup_catalogue.h"
@@ -649,14 +650,17 @@ class MultiScriptMachineTest : public ::testing::Test {
         registry_ = tmp_.File("machine.reg");
         fs::copy_file(HW_TEST_DATA "/regfile/multiscript_v5.reg", registry_);
         original_ = ReadBytes(registry_);
-        const fs::path c = tmp_.File("c");
+        const fs::path c = tmp_.HostPath("c");
         for (const char* folder : {"Apps/\xE6\x9D\x8E\xE6\x98\x8E", "Apps/\xCE\xA9mega",
                                    "Apps/\xF0\x9F\x98\x80"}) {
-            fs::create_directories(c / folder);
-            WriteBytes(c / folder / "app.exe", "MZ");
+            const fs::path host = c / registry::ToHostPath(folder);
+            fs::create_directories(host);
+            WriteBytes(host / "app.exe", "MZ");
         }
         fs::create_directories(c / "Users/x/Desktop/test");
-        WriteBytes(c / "Users/x/Desktop/test/\xD8\xAA\xD8\xAC\xD8\xB1\xD8\xA8\xD8\xA9.txt", "t");
+        WriteBytes(c / registry::ToHostPath(
+                           "Users/x/Desktop/test/\xD8\xAA\xD8\xAC\xD8\xB1\xD8\xA8\xD8\xA9.txt"),
+                   "t");
         fs::create_directory(tmp_.File("program"));
         program_ = (fs::path(tmp_.File("program")) / "").string();
     }
@@ -701,7 +705,7 @@ TEST_F(MultiScriptMachineTest, CleanDeletesOnlyWhatIsMissingAndNeverMergesTwoKey
     EXPECT_EQ(after.count(std::string(kUniTest) + "\\\xE6\xB5\x8B\xE9\xAA\x8C"), 1u);
 
     // The backup, named in CJK, is found as typed and restores the file byte for byte.
-    ASSERT_TRUE(fs::exists(program_ + kBackupName + ".reg"));
+    ASSERT_TRUE(fs::exists(registry::ToHostPath(program_ + kBackupName + ".reg")));
     const CliResult restore = RunCli({"backups", "--program-folder", program_, "restore",
                                       kBackupName, "--registry", registry_});
     ASSERT_EQ(restore.Code, cli::kExitOk) << restore.Err;
