@@ -23,7 +23,7 @@ struct EditedFindings {
     std::int32_t ToRepair = 0;
 };
 
-// Reads the JSON text (UTF-8; strings are turned into the program's ANSI code page). False,
+// Reads the JSON text (UTF-8, the program's own text form). False,
 // with a message naming the finding or shortcut by its position in its list (from 1), when
 // the text is not JSON, has no "findings" list, or an entry lacks a field or holds a wrong
 // one: every field of a finding is required, with "Action"; an action is one of the three

@@ -1,6 +1,6 @@
 // The scan's findings as JSON: every field of every finding and invalid shortcut, with the
-// grid's description and default action, and the counters. Strings are converted from the
-// ANSI code page to UTF-8.
+// grid's description and default action, and the counters. Strings are the program's UTF-8
+// text as they are.
 #pragma once
 
 #include <nlohmann/json.hpp>

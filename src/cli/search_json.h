@@ -1,5 +1,5 @@
 // The custom search's hits as JSON: every field of every hit with its grid row's action,
-// String cell and replace text. Strings are converted from the ANSI code page to UTF-8.
+// String cell and replace text. Strings are the program's UTF-8 text as they are.
 #pragma once
 
 #include <nlohmann/json.hpp>

@@ -18,7 +18,7 @@ struct DirEntry {
 };
 
 // Contract for every backend:
-// - Paths are Windows paths in the ANSI code page ("C:\Program Files\App\app.exe").
+// - Paths are Windows paths in the program's UTF-8 text ("C:\Program Files\App\app.exe").
 // - A probe that cannot answer (bad path, no access) answers false: "does not exist".
 class FileProbes {
 public:

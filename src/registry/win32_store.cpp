@@ -87,9 +87,9 @@ bool EnumeratedName(Enumerate enumerate, std::string& name) {
 }
 
 // Key paths are opened in pieces of at most this many characters, each relative to the key
-// before it. The ANSI functions refuse a path longer than MAX_PATH in one piece (on Windows
-// and under Wine) although the registry holds such keys; the pieces keep every call well
-// inside that limit, whichever functions a system routes the call through.
+// before it. Some registry functions refuse a path longer than MAX_PATH in one piece (the
+// ANSI ones on Windows and under Wine) although the registry holds such keys; the pieces keep
+// every call well inside that limit, whichever functions a system routes the call through.
 constexpr std::size_t kLongestPathPiece = 200;
 
 // The path cut at backslashes into pieces of at most kLongestPathPiece units; a single name
