@@ -1,22 +1,14 @@
-// UTF-8 <-> UTF-16 for the window's wide calls, through the program's one conversion
-// (registry/unicode.h): lone surrogates in names travel both ways unchanged.
+// UTF-8 <-> UTF-16 for the window's wide calls: the seam's one conversion (win32_system.h over
+// registry/unicode.h), so lone surrogates in names travel both ways unchanged.
 #include "ui/win32/wide_text.h"
 
-#include "registry/unicode.h"
+#include "registry/win32_system.h"
 
 namespace hivewarden::ui::win32 {
 
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows keeps text in 16-bit units");
+std::wstring Wide(std::string_view utf8) { return registry::win32::Wide(utf8); }
 
-std::wstring Wide(std::string_view utf8) {
-    const std::u16string units = Utf16FromUtf8(utf8);
-    return std::wstring(units.begin(), units.end());
-}
-
-std::string Utf8(std::wstring_view wide) {
-    const std::u16string units(wide.begin(), wide.end());
-    return Utf8FromUtf16(units);
-}
+std::string Utf8(std::wstring_view wide) { return registry::win32::Narrow(wide); }
 
 std::string WindowTextOf(HWND window) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
