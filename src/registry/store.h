@@ -100,6 +100,15 @@ public:
     // Deletes root\path when it has no subkeys (Windows NT refuses keys with subkeys).
     // False when it does not exist, has subkeys, is a root, or cannot be deleted.
     virtual bool DeleteLeafKey(RootKey root, std::string_view path) = 0;
+
+    // Makes the changes made so far lasting, for a backend that stages them (a hive or a
+    // registry file on disk is rewritten here, never half-written). False, with the reason
+    // naming the file, when nothing could be committed. Backends that write through (the live
+    // registry) or hold nothing on disk (memory) have nothing to do.
+    virtual bool Commit(std::string& error) {
+        (void)error;
+        return true;
+    }
 };
 
 }  // namespace hivewarden::registry
