@@ -54,3 +54,5 @@ if(HW_BUILD_TESTS)
       -P ${CMAKE_SOURCE_DIR}/tests/package/check_package.cmake)
   set_tests_properties(package_zip PROPERTIES TIMEOUT 120)
 endif()
+
+include(${CMAKE_SOURCE_DIR}/packaging/msi.cmake)  # the MSI package, built from the same staged files

@@ -18,7 +18,8 @@ JOBS=${HW_JOBS:-2}
 PACKAGES=(
     cmake ninja-build g++ googletest libbenchmark-dev libcli11-dev nlohmann-json3-dev
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 xvfb xdotool x11-apps x11-utils
-    imagemagick clang libclang-rt-14-dev zip
+    imagemagick clang libclang-rt-14-dev zip python3 wixl
+    libhivex-dev libhivex-bin xz-utils  # hive files (hivex) and their xz test fixtures
     fonts-wqy-microhei  # CJK glyphs for the window's Chinese texts under Wine (e2e screenshots)
 )
 # A 32-bit .exe runs under Wine only with the 32-bit loader, from the i386 architecture (under
@@ -182,7 +183,9 @@ run_ctest() {
 
 # True when the base prefix can run 32-bit programs: made while the 32-bit loader was
 # installed, so it has the 32-bit system folder.
-base_has_wow64() { [ -d "$WINE_BASE/drive_c/windows/syswow64" ]; }
+# The 32-bit system folder must be filled, not only present (a base made before wine32 was
+# installed has an empty one, and 32-bit programs then fail to start).
+base_has_wow64() { [ -f "$WINE_BASE/drive_c/windows/syswow64/kernel32.dll" ]; }
 
 # A fresh prefix for a run (build/NAME/wineprefix), copied from a base that is created once
 # (wineboot: ~15-20 s), and again once the 32-bit loader has been installed.
@@ -233,12 +236,30 @@ run_wine_tests() {
     stop_wine_and_x
 }
 
+# The Wine prefix backend against live Wine: the native scan of a prefix's files reports what
+# the live scan under Wine reports; clean and restore are seen by Wine afterwards.
+run_wine_prefix_differential() {
+    local log="$BUILD/wine-prefix.log"
+    note "Wine prefix: native scan against the live scan under Wine"
+    if run_child "$ROOT/tests/wine/prefix_differential.sh" "$BUILD/linux/src/cli/hivewarden" \
+        "$BUILD/win64/src/cli/hivewarden.exe" >"$log" 2>&1; then
+        PASSED=$((PASSED + 1))
+        record "wine prefix" ok
+    else
+        FAILED=$((FAILED + 1))
+        record "wine prefix" "FAILED (log $log)"
+        cat "$log"
+        return 1
+    fi
+}
+
 main() {
     mkdir -p "$BUILD"
     install_missing_packages
     if build linux; then run_ctest linux native || true; fi
     if build win64 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake"; then
         run_wine_tests win64 "under Wine" || true
+        run_wine_prefix_differential || true
     fi
     if build win32 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-i686.cmake"; then
         if [ -x /usr/lib/wine/wine ]; then

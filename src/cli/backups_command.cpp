@@ -84,8 +84,11 @@ int RestoreIntoFiles(const BackupsCommandOptions& options, const std::string& fo
                      const std::vector<std::string>& files, const std::string& target,
                      CommandContext& context) {
     std::string error;
-    std::unique_ptr<registry::RegistryStore> store = OpenRegistry(options.Registry, error);
-    if (!store) return Fail(context, error, kExitUsage);
+    RegistryLoad load{&context.Err, "backups"};
+    std::unique_ptr<registry::RegistryStore> store = OpenRegistry(options.Registry, error, &load);
+    if (!store || !CheckInPlaceWriteBack(target, load, "--output", error)) {
+        return Fail(context, error, kExitUsage);
+    }
     repair::StoreImporter importer(*store);
     bool allApplied = true;
     for (const repair::RestoreOutcome& outcome : repair::RestoreBackups(folder, files, importer)) {
@@ -125,7 +128,7 @@ int RunRestore(const BackupsCommandOptions& options, CommandContext& context) {
     if (!WriteBackTarget(options.Registry, options.Output, target, error)) {
         return Fail(context, error, kExitUsage);
     }
-    if (options.Registry.Files.empty() && !registry::HasShellOpen()) {
+    if (!HasRegistryFiles(options.Registry) && !registry::HasShellOpen()) {
         return Fail(context, "no registry to restore into: give one or more --registry FILE.reg",
                     kExitUsage);
     }
@@ -136,7 +139,7 @@ int RunRestore(const BackupsCommandOptions& options, CommandContext& context) {
         !Resolve(options.Names, backups, folder, files, context)) {
         return kExitUsage;
     }
-    if (options.Registry.Files.empty()) return RestoreIntoLiveRegistry(folder, files, context);
+    if (!HasRegistryFiles(options.Registry)) return RestoreIntoLiveRegistry(folder, files, context);
     return RestoreIntoFiles(options, folder, files, target, context);
 }
 

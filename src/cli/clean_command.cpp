@@ -56,10 +56,17 @@ int RunCleanCommand(const CleanCommandOptions& options, CommandContext& context)
         return fail(error, kExitUsage);
     }
     CommandScan scan;
-    if (!scan.Open(options.Scan, error)) return fail(error, kExitUsage);
+    RegistryLoad load{&context.Err, "clean"};
+    if (!scan.Open(options.Scan, error, &load) ||
+        (!options.DryRun && !CheckInPlaceWriteBack(target, load, "--output", error))) {
+        return fail(error, kExitUsage);
+    }
     scan.Run(options.Scan, "clean", context.Err);
     scan::ResultGrid& grid = scan.Grid();
     PrintScanGrid(grid, ScanCaption(grid), context.Out);
+    if (const std::string summary = RegistryLoadSummary(load); !summary.empty()) {
+        context.Out << summary << "\n";
+    }
     if (scan.Interrupted()) {
         return fail("stopped by Ctrl+C; the findings so far are shown, nothing was repaired",
                     kExitStopped);

@@ -1,6 +1,8 @@
 // `hivewarden path`: explains how the scan reads a text as a path: the path it extracts, the
-// kind of thing that names and whether that thing is missing. Glue over scan/path_extract.
+// kind of thing that names and whether that thing is missing; `--env` shows the environment
+// the scan expands. Glue over scan/path_extract.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -14,6 +16,7 @@
 #include "cli/json_text.h"
 #include "cli/machine_options.h"
 #include "engine/error_entry.h"
+#include "registry/text.h"
 #include "scan/path_extract.h"
 
 namespace hivewarden::cli {
@@ -34,8 +37,47 @@ std::string_view KindName(std::int32_t kind) {
     return kKindNames[static_cast<std::size_t>(kind)];
 }
 
+// The machine's environment, one NAME=VALUE line each (or one JSON object), as the scan
+// expands it: a name set twice shows its last value, in the place of its first.
+void PrintEnvironment(const MappedMachine& machine, bool json, std::ostream& out) {
+    std::vector<EnvironmentVariable> shown;
+    for (const EnvironmentVariable& variable : machine.Environment) {
+        const auto same = std::find_if(shown.begin(), shown.end(), [&](const auto& known) {
+            return EqualsNoCase(known.first, variable.first);
+        });
+        if (same != shown.end()) {
+            same->second = variable.second;
+        } else {
+            shown.push_back(variable);
+        }
+    }
+    if (json) {
+        nlohmann::ordered_json object = nlohmann::ordered_json::object();
+        for (const auto& [name, value] : shown) object[name] = value;
+        out << JsonText(object) << "\n";
+        return;
+    }
+    for (const auto& [name, value] : shown) out << name << "=" << value << "\n";
+}
+
 int RunPath(const PathOptions& options, CommandContext& context) {
     std::string error;
+    const bool showEnvironment =
+        std::find(options.Machine.Environment.begin(), options.Machine.Environment.end(), "") !=
+        options.Machine.Environment.end();
+    if (showEnvironment) {
+        MappedMachine machine;
+        if (!DescribeMachine(options.Machine, machine, error)) {
+            context.Err << "hivewarden path: " << error << "\n";
+            return kExitUsage;
+        }
+        PrintEnvironment(machine, options.Json, context.Out);
+        if (options.Text.empty()) return kExitOk;
+    } else if (options.Text.empty()) {
+        context.Err << "hivewarden path: the text is required (or --env alone, to show the "
+                       "environment)\n";
+        return kExitUsage;
+    }
     const std::unique_ptr<registry::FileProbes> probes = MakeProbes(options.Machine, error);
     if (!probes) {
         context.Err << "hivewarden path: " << error << "\n";
@@ -74,11 +116,15 @@ void AddPathCommand(CLI::App& app, CommandContext& context) {
     CLI::App* cmd = app.add_subcommand(
         "path", "Explain how the scan reads a text as a path: the path, its kind, missing or not");
     AddMachineOptions(*cmd, options->Machine);
+    // `--env` alone shows the machine's environment.
+    cmd->get_option("--env")->type_size(0, 1)->description(
+        "Set an environment variable of the mapped machine: NAME=VALUE; alone, print the "
+        "machine's environment");
     cmd->add_flag("--json", options->Json,
-                  "Print one JSON object with the keys path, kind and missing");
+                  "Print one JSON object with the keys path, kind and missing (with --env "
+                  "alone: the environment's names and values)");
     cmd->add_option("text", options->Text,
-                    "The registry value data to read (put -- before a text that starts with -)")
-        ->required();
+                    "The registry value data to read (put -- before a text that starts with -)");
     cmd->callback([options, &context] { context.ExitCode = RunPath(*options, context); });
 }
 

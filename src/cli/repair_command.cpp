@@ -70,8 +70,14 @@ int RunRepairCommand(const RepairCommandOptions& options, CommandContext& contex
     }
     EditedFindings findings;
     if (!ReadFindingsFile(options.From, findings, error)) return fail(error, kExitUsage);
-    std::unique_ptr<registry::RegistryStore> store = OpenRegistry(options.Registry, error);
-    if (!store) return fail(error, kExitUsage);
+    RegistryLoad load{&context.Err, "repair"};
+    std::unique_ptr<registry::RegistryStore> store = OpenRegistry(options.Registry, error, &load);
+    if (!store || !CheckInPlaceWriteBack(target, load, "--output", error)) {
+        return fail(error, kExitUsage);
+    }
+    if (const std::string summary = RegistryLoadSummary(load); !summary.empty()) {
+        context.Out << summary << "\n";
+    }
     std::unique_ptr<registry::FileProbes> probes = MakeProbes(options.Machine, error);
     if (!probes) return fail(error, kExitUsage);
 

@@ -37,6 +37,13 @@ bool CheckBackupNameFree(const std::string& programFolder, std::string_view name
 bool WriteBackTarget(const RegistryOptions& registry, const std::string& output,
                      std::string& target, std::string& error);
 
+// False, with the reason, when `target` is (the same file as) a --registry file in which
+// reading skipped or changed lines: rewritten in place, what those lines say would be lost
+// without notice. `option` names the option that picks another file ("--output"). Checked
+// after the load and before anything is changed.
+bool CheckInPlaceWriteBack(const std::string& target, const RegistryLoad& load,
+                           std::string_view option, std::string& error);
+
 // The whole store, durably, as a .reg file at `target`: REGEDIT4 in the --codepage of
 // `registry` when that holds every entry, otherwise version 5. False, with the reason, when it
 // cannot be written (nothing is then written), also when two keys or values would become one.

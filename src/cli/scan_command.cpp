@@ -36,7 +36,8 @@ int RunScanCommand(const ScanCommandOptions& options, CommandContext& context) {
     }
     std::string error;
     CommandScan scan;
-    if (!scan.Open(options.Scan, error)) {
+    RegistryLoad load{&context.Err, "scan"};
+    if (!scan.Open(options.Scan, error, &load)) {
         context.Err << "hivewarden scan: " << error << "\n";
         return kExitUsage;
     }
@@ -45,10 +46,15 @@ int RunScanCommand(const ScanCommandOptions& options, CommandContext& context) {
     const scan::ResultGrid& grid = scan.Grid();
     const std::string caption = ScanCaption(grid);
     if (options.Json) {
-        context.Out << JsonText(ScanToJson(scan.Session(), grid, caption, scan.Canceled()), 2)
-                    << "\n";
+        nlohmann::ordered_json json = ScanToJson(scan.Session(), grid, caption, scan.Canceled());
+        json["registrySkippedLines"] = load.SkippedLines();
+        json["registryChangedLines"] = load.ChangedLines();
+        context.Out << JsonText(json, 2) << "\n";
     } else if (options.Report != "-") {
         PrintScanGrid(grid, caption, context.Out);
+        if (const std::string summary = RegistryLoadSummary(load); !summary.empty()) {
+            context.Out << summary << "\n";
+        }
     }
     if (!options.Report.empty() && !WriteReport(grid, options.Report, context, error)) {
         context.Err << "hivewarden scan: " << error << "\n";

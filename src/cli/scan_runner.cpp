@@ -103,8 +103,8 @@ void PrintScanGrid(const scan::ResultGrid& grid, const std::string& caption, std
     out << "\n" << caption << "\n";
 }
 
-bool CommandScan::Open(const ScanOptions& options, std::string& error) {
-    store_ = OpenRegistry(options.Registry, error);
+bool CommandScan::Open(const ScanOptions& options, std::string& error, RegistryLoad* load) {
+    store_ = OpenRegistry(options.Registry, error, load);
     if (!store_) return false;
     probes_ = MakeProbes(options.Machine, error);
     if (!probes_) return false;

@@ -59,8 +59,9 @@ class CommandScan {
     CommandScan& operator=(const CommandScan&) = delete;
 
     // Opens the registry and the machine's probes. False with `error` when the input cannot
-    // be used (an unreadable .reg file, contradicting machine options).
-    bool Open(const ScanOptions& options, std::string& error);
+    // be used (an unreadable .reg file, contradicting machine options). `load` receives the
+    // warnings and counts of the --registry files.
+    bool Open(const ScanOptions& options, std::string& error, RegistryLoad* load = nullptr);
     // Scans as the scan-settings page asks: a progress line on a terminal, Ctrl+C as Cancel,
     // warnings to `err` under the name of `command`.
     void Run(const ScanOptions& options, std::string_view command, std::ostream& err);

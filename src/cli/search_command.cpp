@@ -251,8 +251,10 @@ int RunSearchCommand(const SearchCommandOptions& options, CommandContext& contex
         context.Err << "hivewarden search: " << error << "\n";
         return kExitUsage;
     }
-    std::unique_ptr<registry::RegistryStore> store = OpenRegistry(options.Registry, error);
-    if (!store) {
+    RegistryLoad load{&context.Err, "search"};
+    std::unique_ptr<registry::RegistryStore> store = OpenRegistry(options.Registry, error, &load);
+    if (!store ||
+        !CheckInPlaceWriteBack(options.SaveRegistry, load, "another --save-registry", error)) {
         context.Err << "hivewarden search: " << error << "\n";
         return kExitUsage;
     }
@@ -288,10 +290,15 @@ int RunSearchCommand(const SearchCommandOptions& options, CommandContext& contex
         nlohmann::ordered_json json =
             SearchToJson(state.CustomHits, grid, caption, frontEnd.Canceled());
         if (repairs) json["repair"] = RepairToJson(repairOutcome, options.DryRun);
+        json["registrySkippedLines"] = load.SkippedLines();
+        json["registryChangedLines"] = load.ChangedLines();
         context.Out << JsonText(json, 2) << "\n";
     } else if (options.Report != "-") {
         PrintGrid(grid, caption, context.Out);
         if (repairs) PrintRepair(repairOutcome, options.DryRun, state.CustomHits, context.Out);
+        if (const std::string summary = RegistryLoadSummary(load); !summary.empty()) {
+            context.Out << summary << "\n";
+        }
     }
     if (!options.Report.empty() && !WriteReport(grid, options.Report, context, error)) {
         context.Err << "hivewarden search: " << error << "\n";
@@ -308,6 +315,14 @@ int RunSearchCommand(const SearchCommandOptions& options, CommandContext& contex
     if (repairs && !options.SaveRegistry.empty() &&
         !WriteRegistryBack(*store, options.Registry, options.SaveRegistry, error)) {
         context.Err << "hivewarden search: " << error << "\n";
+        return kExitFailed;
+    }
+    // Wine prefix: the repaired registry goes back into the prefix's files.
+    if (repairs && !options.DryRun &&
+        (!options.Registry.WinePrefix.empty() || UsesHives(options.Registry.Hives)) &&
+        !WriteRegistryBack(*store, options.Registry, options.Registry.WinePrefix, error)) {
+        context.Err << "hivewarden search: the repaired registry could not be written: " << error
+                    << "\n";
         return kExitFailed;
     }
     if (frontEnd.Interrupted()) {

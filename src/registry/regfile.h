@@ -1,10 +1,13 @@
-// The .reg codec: a parsed file as a list of registry operations, the strict reader of
-// REGEDIT4 and version 5 (UTF-16LE) text, and applying a parsed file to a store. Token-level
-// helpers shared with the writer live in regfile_syntax.h. Depends only on the store seam.
+// The .reg codec's reader: REGEDIT4 and version 5 (UTF-16LE) text read as it streams by,
+// strictly (all or nothing) or as regedit imports it (lines regedit skips are skipped, with a
+// note each), handed out as registry operations or applied to a store. Token-level helpers
+// shared with the writer live in regfile_syntax.h. Depends only on the store seam.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,25 +26,6 @@ class RegistryAccess;
 inline constexpr std::size_t kMaxRegKeyNameLength = 255;
 inline constexpr std::size_t kMaxRegKeyDepth = 512;
 inline constexpr std::size_t kMaxRegValueNameLength = 16383;
-
-// Limits on what a file may make the reader hold, so that a hostile or broken file cannot
-// exhaust memory. Backups this program writes are far below them.
-// - a whole .reg file: 16 MiB (a complete Windows 98 registry export is a few MiB);
-// - one value's data: 1 MiB (Windows advises against values above 2 KiB; a bigger blob in a
-//   .reg file is garbage);
-// - the parsed result: 128 MiB, counted as the operations' own size plus their key paths,
-//   names and data. Every value line repeats its key's path, so a deep key followed by many
-//   short lines could otherwise multiply the file's size many times over.
-inline constexpr std::size_t kMaxRegFileBytes = 16u << 20;
-inline constexpr std::size_t kMaxRegValueBytes = 1u << 20;
-inline constexpr std::size_t kMaxRegParsedBytes = 128u << 20;
-
-// The limits in force for one read; tests and the fuzzer may lower them.
-struct RegFileLimits {
-    std::size_t MaxFileBytes = kMaxRegFileBytes;
-    std::size_t MaxValueBytes = kMaxRegValueBytes;
-    std::size_t MaxParsedBytes = kMaxRegParsedBytes;
-};
 
 enum class RegFileHeader { Regedit4, Version5 };
 // Chosen by the byte order mark alone: FF FE means UTF-16LE, anything else ANSI.
@@ -88,13 +72,36 @@ struct RegFileParse {
     RegFile File;  // empty unless Status is Ok
 };
 
-// Reads a whole .reg file from memory. Strict: anything regedit would reject, skip or
-// silently change is an error, and then no operation is returned at all.
-// - The first line is exactly "REGEDIT4" or "Windows Registry Editor Version 5.00" (leading
-//   blanks allowed, nothing after it). Either header may stand in either encoding.
+// How a file is taken.
+// - Strict: anything regedit would reject, skip or silently change is an error, and then
+//   nothing of the file is handed out or applied. For the files this program writes (backups,
+//   write-backs), where any such line means the file is not what was written.
+// - Lenient: as regedit imports. A missing or bad header (or byte order mark) still refuses
+//   the whole file; every other line regedit would skip is skipped with a note, the rest is
+//   applied. For registries the user gives. The cases are listed in regfile.cpp.
+enum class RegImportMode { Strict, Lenient };
+
+// A line the lenient reader did not take as written: skipped (nothing of it is applied), or
+// changed (applied as regedit reads it, which differs from what it says, such as an unknown
+// escape "\C" read as "C"). Message: "sample.reg:12: skipped: unknown root key "HKCU"".
+struct RegFileNote {
+    enum class Kind { Skipped, Changed };
+    Kind What = Kind::Skipped;
+    std::size_t Line = 0;
+    std::string Message;
+};
+
+using RegOperationSink = std::function<void(RegOperation&& op)>;
+using RegNoteSink = std::function<void(const RegFileNote& note)>;
+
+// The one .reg reader. The bytes of a file are fed in pieces of any size; each operation is
+// handed to `onOperation` as soon as its line (or last continuation line) is read, so the
+// reader holds one line and one value at a time, never the file.
 // - The byte order mark alone chooses the encoding: FF FE means UTF-16LE (lone surrogates are
 //   kept), anything else is ANSI text in `codePage`. Key and value names become the program's
 //   UTF-8 text; nothing is turned into '?'.
+// - The first line is exactly "REGEDIT4" or "Windows Registry Editor Version 5.00" (leading
+//   blanks allowed, nothing after it). Either header may stand in either encoding.
 // - Quoted strings become REG_SZ data as Windows stores it: UTF-16LE plus a NUL unit.
 // - hex(1)/hex(2)/hex(7) data: in an ANSI file the bytes are code-page text and become
 //   UTF-16LE, as regedit on Windows NT converts them; in a UTF-16 file they are kept exactly,
@@ -102,16 +109,40 @@ struct RegFileParse {
 //   end in a NUL unit gains one (never a second one for REG_MULTI_SZ); empty data stays empty.
 //   The bytes of every other type are never converted.
 // - Lines may end in CR LF, LF or CR. Blank lines and lines starting with ';' or '#' are
-//   comments; after data only a ';' comment may follow. Any other line is an error (regedit
-//   ignores it, which hides mistakes such as a hex list continued without a backslash).
+//   comments; after data only a ';' comment may follow.
 // - Root names are the full names of the root table, in any case.
+// In strict mode a bad line is an error ("sample.reg:12: bad hex byte "zz""); operations
+// handed out before it stay handed out, so a caller that must apply nothing of a bad file
+// reads it twice (LoadRegFile does).
+class RegFileReader {
+  public:
+    RegFileReader(std::string_view sourceName, RegImportMode mode, const CodePage& codePage,
+                  RegOperationSink onOperation, RegNoteSink onNote = {});
+    ~RegFileReader();
+    RegFileReader(const RegFileReader&) = delete;
+    RegFileReader& operator=(const RegFileReader&) = delete;
+
+    // False once the file has failed; Status() then says why.
+    bool Feed(std::string_view bytes);
+    // The end of the file. False when the file failed.
+    bool Finish();
+    const RegFileStatus& Status() const;
+    RegFileHeader Header() const;
+    RegFileEncoding Encoding() const;
+
+  private:
+    class Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// Reads a whole .reg file from memory, strictly, into a list of operations (none unless the
+// whole file is good).
 RegFileParse ParseRegFile(std::string_view bytes, std::string_view sourceName,
-                          const RegFileLimits& limits = {},
                           const CodePage& codePage = Windows1252());
 
-// Reads and parses a file from disk; errors name the path as given.
-RegFileParse ReadRegFile(const std::string& path, const RegFileLimits& limits = {},
-                         const CodePage& codePage = Windows1252());
+// Reads and parses a file from disk, strictly; errors name the path as given. The file is
+// read in pieces, but the operations are all held: for big files prefer LoadRegFile.
+RegFileParse ReadRegFile(const std::string& path, const CodePage& codePage = Windows1252());
 
 // Applies the operations in order: keys are created, [-key] deletes the whole subtree, values
 // are written with their exact type and bytes, deleting something missing is no failure.
@@ -120,9 +151,13 @@ RegFileParse ReadRegFile(const std::string& path, const RegFileLimits& limits = 
 RegFileStatus ApplyRegFile(const RegFile& file, RegistryAccess& access);
 RegFileStatus ApplyRegFile(const RegFile& file, RegistryStore& store);
 
-// Reads, parses and applies a file. Nothing is applied unless the whole file parsed.
+// Reads a file from disk and applies it as it streams by; memory follows the registry, not
+// the file. Strict: nothing is applied unless the whole file reads (a first pass checks it, a
+// second applies it). Lenient: each skipped or changed line goes to `onNote` and the rest is
+// applied; only a bad header or an unreadable file fails.
 RegFileStatus LoadRegFile(const std::string& path, RegistryStore& store,
-                          const RegFileLimits& limits = {},
-                          const CodePage& codePage = Windows1252());
+                          const CodePage& codePage = Windows1252(),
+                          RegImportMode mode = RegImportMode::Strict,
+                          const RegNoteSink& onNote = {});
 
 }  // namespace hivewarden::registry

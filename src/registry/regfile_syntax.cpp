@@ -113,8 +113,9 @@ std::string EscapeRegString(std::string_view text) {
 }
 
 bool UnescapeRegString(std::string_view line, std::size_t& pos, std::string& text,
-                       std::string& error) {
+                       std::string& error, std::string* unknownEscape) {
     text.clear();
+    if (unknownEscape != nullptr) unknownEscape->clear();
     for (std::size_t i = pos; i < line.size(); ++i) {
         // Plain characters up to the next quote or backslash go over in one piece.
         std::size_t end = i;
@@ -142,9 +143,15 @@ bool UnescapeRegString(std::string_view line, std::size_t& pos, std::string& tex
                 error = "escape \"\\0\" is not allowed (a string cannot hold a NUL character)";
                 return false;
             default:
-                error = "unknown escape " + QuoteSnippet(line.substr(i - 1, 2)) +
-                        " (write \\\\ for a backslash)";
-                return false;
+                if (unknownEscape == nullptr) {
+                    error = "unknown escape " + QuoteSnippet(line.substr(i - 1, 2)) +
+                            " (write \\\\ for a backslash)";
+                    return false;
+                }
+                // As regedit reads it: the backslash goes, the character stays.
+                if (unknownEscape->empty()) *unknownEscape = std::string(line.substr(i - 1, 2));
+                text += line[i];
+                break;
         }
     }
     error = "unterminated string (no closing '\"' on this line)";
@@ -194,8 +201,7 @@ bool ParseHexType(std::string_view line, std::size_t& pos, std::uint32_t& type,
     return true;
 }
 
-bool ParseHexList(std::string_view text, std::string& bytes, std::size_t maxBytes, bool& continued,
-                  std::string& error) {
+bool ParseHexList(std::string_view text, std::string& bytes, bool& continued, std::string& error) {
     continued = false;
     std::size_t pos = SkipBlanks(text, 0);
     bool afterComma = true;  // the start of the list counts as "after a comma"
@@ -221,10 +227,6 @@ bool ParseHexList(std::string_view text, std::string& bytes, std::size_t maxByte
         if (token.empty() || token.size() > 2 || !IsHexDigit(token[0]) ||
             (token.size() == 2 && !IsHexDigit(token[1]))) {
             error = "bad hex byte " + QuoteSnippet(token);
-            return false;
-        }
-        if (bytes.size() >= maxBytes) {
-            error = "value data longer than " + std::to_string(maxBytes) + " bytes";
             return false;
         }
         int byte = HexValue(token[0]);

@@ -49,11 +49,13 @@ std::string EscapeRegString(std::string_view text);
 
 // Reader side. `pos` is just after an opening double quote; on success `text` holds the
 // unescaped characters and `pos` is just after the closing quote. Accepted escapes: \\ and \"
-// (what Windows writes) and \n, \r (what Wine writes). Every other escape is an error: regedit
-// would drop the backslash ("C:\Windows" imports as "C:Windows"), which silently changes the
-// data; \0 would cut the value. The closing quote must be on the same line.
+// (what Windows writes) and \n, \r (what Wine writes). \0 is always an error (it would cut
+// the value; regedit rejects the line). Any other escape: regedit drops the backslash
+// ("C:\Windows" imports as "C:Windows"), which silently changes the data, so it is an error
+// unless `unknownEscape` is given; then the escape is read as regedit reads it and the first
+// one is stored there (as "\W"). The closing quote must be on the same line.
 bool UnescapeRegString(std::string_view line, std::size_t& pos, std::string& text,
-                       std::string& error);
+                       std::string& error, std::string* unknownEscape = nullptr);
 
 // The number after "dword:": optional blanks, 1 to 8 hex digits in any case, then optional
 // blanks and an optional ';' comment. "0x10", "1234 5678" and 9 digits are errors.
@@ -69,8 +71,6 @@ bool ParseHexType(std::string_view line, std::size_t& pos, std::uint32_t& type, 
 // - the list may end with blanks and a ';' comment;
 // - a backslash continues the list on the next line (then `continued` is set). It must come
 //   at the start or after a comma, and only blanks and a ';' comment may follow it.
-// Fails when `bytes` would grow past maxBytes.
-bool ParseHexList(std::string_view text, std::string& bytes, std::size_t maxBytes, bool& continued,
-                  std::string& error);
+bool ParseHexList(std::string_view text, std::string& bytes, bool& continued, std::string& error);
 
 }  // namespace hivewarden::registry

@@ -101,6 +101,19 @@ public:
     // False when it does not exist, has subkeys, is a root, or cannot be deleted.
     virtual bool DeleteLeafKey(RootKey root, std::string_view path) = 0;
 
+    // The system's reason why the last write or deletion through this store did not take
+    // ("Access is denied"), read right after that call answered false; empty when the
+    // backend cannot tell.
+    virtual std::string LastFailureReason() const { return {}; }
+
+    // True when the root holds nothing of its own but shows keys stored under other roots
+    // (HKEY_CLASSES_ROOT of a ClassesRootView): a walk of the whole store skips it, so that
+    // no key is seen twice.
+    virtual bool IsViewRoot(RootKey root) const {
+        (void)root;
+        return false;
+    }
+
     // Makes the changes made so far lasting, for a backend that stages them (a hive or a
     // registry file on disk is rewritten here, never half-written). False, with the reason
     // naming the file, when nothing could be committed. Backends that write through (the live

@@ -1,5 +1,6 @@
 // The registry store over advapi32's wide functions. Every failure is an answer (0 handle,
-// false); nothing here throws, prints or keeps state beyond the view flag.
+// false); nothing here throws, prints or keeps state beyond the view flag and the status of the
+// last write or deletion.
 #include "registry/win32_store.h"
 
 #include <windows.h>
@@ -285,15 +286,17 @@ bool Win32Store::Write(StoreHandle key, std::string_view name, const RawValue& v
         guarded = guard + value.Bytes + guard;
         data = guarded.data() + guard.size();
     }
-    return RegSetValueExW(ToKey(key), valueName.c_str(), 0, value.Type,
-                          reinterpret_cast<const BYTE*>(data),
-                          static_cast<DWORD>(value.Bytes.size())) == ERROR_SUCCESS;
+    lastStatus_ =
+        RegSetValueExW(ToKey(key), valueName.c_str(), 0, value.Type,
+                       reinterpret_cast<const BYTE*>(data), static_cast<DWORD>(value.Bytes.size()));
+    return lastStatus_ == ERROR_SUCCESS;
 }
 
 bool Win32Store::DeleteValue(StoreHandle key, std::string_view name) {
     std::wstring valueName;
     if (key == 0 || !WideName(name, valueName)) return false;
-    return RegDeleteValueW(ToKey(key), valueName.c_str()) == ERROR_SUCCESS;
+    lastStatus_ = RegDeleteValueW(ToKey(key), valueName.c_str());
+    return lastStatus_ == ERROR_SUCCESS;
 }
 
 bool Win32Store::DeleteLeafKey(RootKey root, std::string_view path) {
@@ -319,7 +322,13 @@ bool Win32Store::DeleteLeafKey(RootKey root, std::string_view path) {
         status = RegDeleteKeyW(parent, subkey.c_str());
     }
     if (parent != base) Close(ToHandle(parent));
+    lastStatus_ = status;
     return status == ERROR_SUCCESS;
+}
+
+std::string Win32Store::LastFailureReason() const {
+    if (lastStatus_ == ERROR_SUCCESS) return {};
+    return win32::ErrorText(static_cast<DWORD>(lastStatus_));
 }
 
 }  // namespace hivewarden::registry

@@ -46,6 +46,9 @@ class Win32Store final : public RegistryStore {
     bool Write(StoreHandle key, std::string_view name, const RawValue& value) override;
     bool DeleteValue(StoreHandle key, std::string_view name) override;
     bool DeleteLeafKey(RootKey root, std::string_view path) override;
+    // The system's text for the status of the last Write, DeleteValue or DeleteLeafKey;
+    // empty when it succeeded.
+    std::string LastFailureReason() const override;
 
     // The view flag added to every open, create and delete: KEY_WOW64_64KEY on a system with
     // a 64-bit registry view, 0 on a 32-bit system. Public for tests.
@@ -53,6 +56,8 @@ class Win32Store final : public RegistryStore {
 
   private:
     std::uint32_t viewFlag_ = 0;
+    // The status of the last write or deletion (a LONG error code).
+    long lastStatus_ = 0;
     // advapi32!RegDeleteKeyExW where the system has it (Windows Vista and 64-bit XP);
     // otherwise RegDeleteKeyW, which on such systems knows only one view anyway.
     void (*deleteKeyEx_)() = nullptr;

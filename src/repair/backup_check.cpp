@@ -25,13 +25,6 @@ struct ImportedState {
     std::map<ValueId, registry::RawValue> Values;
 };
 
-// The backup is our own file: no limit is needed against it, and a large subtree must not
-// make the check fail.
-registry::RegFileLimits NoLimits() {
-    constexpr std::size_t kAll = std::numeric_limits<std::size_t>::max();
-    return {kAll, kAll, kAll};
-}
-
 bool Import(const registry::RegFile& file, ImportedState& state, std::string& error) {
     for (const registry::RegOperation& op : file.Operations) {
         switch (op.Kind) {
@@ -112,7 +105,7 @@ private:
 
 bool CheckBackup(const std::string& path, const std::vector<RepairAction>& actions,
                  registry::RegistryAccess& access, const CodePage& codePage, std::string& error) {
-    const registry::RegFileParse parsed = registry::ReadRegFile(path, NoLimits(), codePage);
+    const registry::RegFileParse parsed = registry::ReadRegFile(path, codePage);
     ImportedState imported;
     if (!parsed.Status) {
         error = "backup check failed: " + parsed.Status.Message;

@@ -18,9 +18,9 @@ StoreImporter::StoreImporter(registry::RegistryStore& store, const CodePage* cod
 StoreImporter::~StoreImporter() = default;
 
 registry::FileStatus StoreImporter::Import(const std::string& path) {
-    const registry::RegFileParse parse = registry::ReadRegFile(path, {}, *codePage_);
-    if (!parse.Status) return registry::FileStatus::Failure(parse.Status.Message);
-    const registry::RegFileStatus applied = registry::ApplyRegFile(parse.File, store_);
+    // Strict and streamed: a backup of any size applies whole or not at all.
+    const registry::RegFileStatus applied =
+        registry::LoadRegFile(path, store_, *codePage_, registry::RegImportMode::Strict);
     if (!applied) return registry::FileStatus::Failure(applied.Message);
     return {};
 }

@@ -7,6 +7,7 @@
 
 #include "registry/regfile.h"
 #include "registry/regfile_syntax.h"
+#include "registry/text.h"
 #include "registry/unicode.h"
 
 namespace hivewarden::repair {
@@ -94,14 +95,27 @@ ExportedKey CollectOne(std::string_view keyName, std::string_view path, registry
 }
 
 void CollectBelow(KeyTree& tree, const std::string& path, registry::RootKey root, std::size_t depth,
-                  registry::RegistryAccess& access) {
+                  registry::RegistryAccess& access, const WrittenKeys& skip) {
     if (depth >= registry::kMaxRegKeyDepth) return;
     for (const std::string& subkey : access.EnumSubkeys(root, path)) {
         if (access.Signals().StopRequested) return;
         const std::string subPath = path.empty() ? subkey : path + "\\" + subkey;
+        if (!skip.Empty() && skip.Holds(root, subPath)) continue;
         tree.push_back(CollectOne(subkey, subPath, root, access));
-        CollectBelow(tree, subPath, root, depth + 1, access);
+        CollectBelow(tree, subPath, root, depth + 1, access, skip);
     }
+}
+
+std::string WithoutTrailingSlash(std::string_view path) {
+    if (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+    return std::string(path);
+}
+
+std::string KeyId(registry::RootKey root, std::string_view upperPath) {
+    std::string id = std::to_string(root);
+    id += ':';
+    id += upperPath;
+    return id;
 }
 
 }  // namespace
@@ -132,14 +146,38 @@ std::optional<registry::RawValue> ValueFromTextForm(std::string_view data, std::
     }
 }
 
+void WrittenKeys::Add(registry::RootKey root, std::string_view path) {
+    keys_.insert(KeyId(root, ToUpper(WithoutTrailingSlash(path))));
+}
+
+bool WrittenKeys::Holds(registry::RootKey root, std::string_view path) const {
+    return keys_.count(KeyId(root, ToUpper(WithoutTrailingSlash(path)))) != 0;
+}
+
+bool WrittenKeys::Covers(registry::RootKey root, std::string_view path) const {
+    if (keys_.empty()) return false;
+    // Upper-casing keeps every "\", so each prefix that ends before one is an ancestor's key.
+    const std::string upper = ToUpper(WithoutTrailingSlash(path));
+    for (std::size_t end = upper.find('\\'); end != std::string::npos;
+         end = upper.find('\\', end + 1)) {
+        if (keys_.count(KeyId(root, std::string_view(upper).substr(0, end)))) return true;
+    }
+    return keys_.count(KeyId(root, upper)) != 0;
+}
+
 void CollectKeyTree(KeyTree& tree, std::string_view path, registry::RootKey root, bool includeSelf,
                     registry::RegistryAccess& access) {
+    CollectKeyTree(tree, path, root, includeSelf, access, WrittenKeys());
+}
+
+void CollectKeyTree(KeyTree& tree, std::string_view path, registry::RootKey root, bool includeSelf,
+                    registry::RegistryAccess& access, const WrittenKeys& skip) {
     std::string own(path);
     if (includeSelf) {
-        if (!own.empty() && own.back() == '\\') own.pop_back();
+        own = WithoutTrailingSlash(own);
         tree.push_back(CollectOne(LastComponent(own), own, root, access));
     }
-    CollectBelow(tree, own, root, 0, access);
+    CollectBelow(tree, own, root, 0, access, skip);
 }
 
 bool AddWholeKeyBlock(const KeyTree& tree, registry::RegLines& lines, std::string& error) {
@@ -183,12 +221,57 @@ registry::FileStatus BackupFile::Open(const std::string& path) {
     return status_;
 }
 
+void BackupFile::EndValueGroup() {
+    if (groupKey_.empty()) return;
+    if (groupEmptyLine_) lines_.AddEmpty();
+    groupKey_.clear();
+    groupEmptyLine_ = false;
+}
+
 void BackupFile::Add(registry::RegLines&& block) {
-    if (open_ && status_) lines_.Append(std::move(block));
+    if (!open_ || !status_) return;
+    EndValueGroup();
+    lines_.Append(std::move(block));
 }
 
 void BackupFile::AddEmptyLine() {
-    if (open_ && status_) lines_.AddEmpty();
+    if (!open_ || !status_) return;
+    EndValueGroup();
+    lines_.AddEmpty();
+}
+
+bool BackupFile::AddWholeKey(registry::RootKey root, std::string_view path,
+                             registry::RegistryAccess& access, std::string& error) {
+    const std::string own = WithoutTrailingSlash(path);
+    if (written_.Covers(root, own)) return true;  // the file holds this subtree already
+    KeyTree tree;
+    CollectKeyTree(tree, own, root, true, access, written_);
+    registry::RegLines block;
+    if (!AddWholeKeyBlock(tree, block, error)) return false;
+    Add(std::move(block));
+    written_.Add(root, own);
+    return true;
+}
+
+bool BackupFile::AddValue(std::string_view fullKeyPath, std::string_view name,
+                          const std::optional<registry::RawValue>& value, bool closingEmptyLine,
+                          std::string& error) {
+    registry::RegLines lines;
+    if (!groupKey_.empty() && EqualsNoCase(groupKey_, fullKeyPath)) {
+        if (!value) {
+            lines.AddEmpty();
+        } else if (!lines.AddValue(name, *value, error)) {
+            return false;
+        }
+        if (open_ && status_) lines_.Append(std::move(lines));
+        groupEmptyLine_ = closingEmptyLine;
+        return true;
+    }
+    if (!AddValueBlock(fullKeyPath, name, value, false, lines, error)) return false;
+    Add(std::move(lines));
+    groupKey_ = std::string(fullKeyPath);
+    groupEmptyLine_ = closingEmptyLine;
+    return true;
 }
 
 registry::FileStatus BackupFile::Close() {
@@ -196,6 +279,7 @@ registry::FileStatus BackupFile::Close() {
         if (status_) status_ = registry::FileStatus::Failure("the backup file was not opened");
         return status_;
     }
+    EndValueGroup();
     format_ = ansi_ ? registry::ChooseFormat(lines_, *ansi_) : registry::RegWriteFormat::Version5();
     // The header, an empty line, then every block.
     std::string bytes = registry::RegFileStart(format_);
@@ -214,14 +298,21 @@ registry::FileStatus BackupFile::Close() {
     if (status_) status_ = file_.Commit();
     if (!status_) file_.Abandon();
     open_ = false;
-    lines_.Clear();
+    Reset();
     return status_;
 }
 
 void BackupFile::Abandon() {
     if (open_) file_.Abandon();
     open_ = false;
+    Reset();
+}
+
+void BackupFile::Reset() {
     lines_.Clear();
+    written_ = WrittenKeys();
+    groupKey_.clear();
+    groupEmptyLine_ = false;
 }
 
 std::unique_ptr<CodePage> SystemBackupCodePage() {

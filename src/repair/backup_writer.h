@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "registry/access.h"
@@ -66,10 +67,33 @@ bool AddValueBlock(std::string_view fullKeyPath, std::string_view name,
                    const std::optional<registry::RawValue>& value, bool closingEmptyLine,
                    registry::RegLines& lines, std::string& error);
 
+// The keys whose whole subtree a backup already holds: the keys of its whole-key blocks.
+class WrittenKeys {
+  public:
+    void Add(registry::RootKey root, std::string_view path);
+    // True when root\path is such a key or lies below one (names compare case-insensitively).
+    bool Covers(registry::RootKey root, std::string_view path) const;
+    // True when root\path is exactly such a key.
+    bool Holds(registry::RootKey root, std::string_view path) const;
+    bool Empty() const { return keys_.empty(); }
+
+  private:
+    std::unordered_set<std::string> keys_;  // root number, ":", path in upper case
+};
+
+// CollectKeyTree that leaves out the subtree of every key `skip` holds: a backup that
+// already holds a subtree does not collect it again.
+void CollectKeyTree(KeyTree& tree, std::string_view path, registry::RootKey root, bool includeSelf,
+                    registry::RegistryAccess& access, const WrittenKeys& skip);
+
 // The backup file while it is gathered and written. Open creates the file (nothing replaces
 // an existing backup of the name until Close succeeds); blocks are gathered; Close chooses
 // the form, writes the header, an empty line and every block to the durable file in large
 // pieces with CR LF line ends, and commits. The first failure sticks.
+// Within one file a key's subtree is written at most once: a whole-key block for a key inside
+// an earlier one is left out, and one for a key above earlier ones leaves their subtrees out
+// (importing the file gives the same registry). Value blocks of the same key that follow one
+// another share one key line.
 class BackupFile {
   public:
     // `ansi` is the code page a REGEDIT4 backup is written in (not owned); null: every backup
@@ -82,6 +106,21 @@ class BackupFile {
     registry::FileStatus Open(const std::string& path);
     void Add(registry::RegLines&& block);
     void AddEmptyLine();
+    // The whole-key block of root\path, collected now; nothing when an earlier block holds the
+    // key already. False, with the reason, when a name cannot be written (nothing is added).
+    bool AddWholeKey(registry::RootKey root, std::string_view path,
+                     registry::RegistryAccess& access, std::string& error);
+    // A value block (see AddValueBlock); right after a value block of the same key only the
+    // value's line is added, and the key's group ends with an empty line when its last value
+    // asks for one.
+    bool AddValue(std::string_view fullKeyPath, std::string_view name,
+                  const std::optional<registry::RawValue>& value, bool closingEmptyLine,
+                  std::string& error);
+    // True when root\path lies inside a whole-key block added earlier: every value it holds
+    // now is in the file already.
+    bool Covers(registry::RootKey root, std::string_view path) const {
+        return written_.Covers(root, path);
+    }
     // Writes, flushes to disk, closes and renames into place; abandons on failure.
     registry::FileStatus Close();
     void Abandon();
@@ -93,9 +132,17 @@ class BackupFile {
     registry::DurableFile& file_;
     const CodePage* ansi_;  // not owned; may be null
     registry::FileStatus status_;
+    // Ends the value group of the last value block.
+    void EndValueGroup();
+    // Forgets every gathered line, key and group.
+    void Reset();
+
     registry::RegLines lines_;
     registry::RegWriteFormat format_;
     bool open_ = false;
+    WrittenKeys written_;
+    std::string groupKey_;       // the key of the value block added last; empty: none
+    bool groupEmptyLine_ = false;  // that group ends with an empty line
 };
 
 // The code page of REGEDIT4 backups on this system: the system's ANSI code page. Null when

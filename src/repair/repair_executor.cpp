@@ -71,7 +71,6 @@ private:
     // One entry's block; an entry whose block cannot be written is skipped and leaves an
     // empty line.
     void AddBlock(RepairAction& action, BackupFile& backup) {
-        registry::RegLines block;
         std::string error;
         bool ok = true;
         switch (action.Backup) {
@@ -80,21 +79,23 @@ private:
             case BackupForm::EmptyLine:
                 backup.AddEmptyLine();
                 return;
-            case BackupForm::WholeKey: {
-                KeyTree tree;
-                CollectKeyTree(tree, action.Path, action.Root, true, access_);
-                ok = AddWholeKeyBlock(tree, block, error);
+            case BackupForm::WholeKey:
+                // Nothing when an earlier whole-key block holds the key already.
+                ok = backup.AddWholeKey(action.Root, action.Path, access_, error);
+                break;
+            case BackupForm::Value: {
+                // A live value of a key inside an earlier whole-key block is in the file.
+                registry::RawValue live;
+                if (backup.Covers(action.Root, action.Path) &&
+                    access_.ReadRaw(action.Root, action.Path, action.Name, live)) {
+                    return;
+                }
+                ok = backup.AddValue(action.SectionPath, action.Name, BackedUpValue(action),
+                                     action.ClosingEmptyLine, error);
                 break;
             }
-            case BackupForm::Value:
-                ok = AddValueBlock(action.SectionPath, action.Name, BackedUpValue(action),
-                                   action.ClosingEmptyLine, block, error);
-                break;
         }
-        if (ok) {
-            backup.Add(std::move(block));
-            return;
-        }
+        if (ok) return;
         action.SkipReason = "cannot be backed up: " + error;
         backup.AddEmptyLine();
     }
@@ -173,6 +174,14 @@ private:
         result_.Failed.push_back({action.Index, DescribeAction(action), std::move(reason)});
     }
 
+    // A change the store refused: the system's own reason follows ours when the store can
+    // tell it ("Access is denied").
+    void Refused(const RepairAction& action, std::string reason) {
+        const std::string system = access_.Store().LastFailureReason();
+        if (!system.empty()) reason += ": " + system;
+        Failed(action, std::move(reason));
+    }
+
     void DeleteKey(const RepairAction& action) {
         if (!access_.KeyExists(action.Root, action.Path)) {
             ++result_.Unchanged;
@@ -180,7 +189,7 @@ private:
         }
         access_.DeleteKey(action.Root, action.Path);
         if (access_.KeyExists(action.Root, action.Path)) {
-            Failed(action, "the key or part of its subtree could not be deleted");
+            Refused(action, "the key or part of its subtree could not be deleted");
             return;
         }
         ++result_.Changed;
@@ -194,7 +203,7 @@ private:
         }
         access_.DeleteValue(action.Root, action.Path, action.Name);
         if (access_.ReadRaw(action.Root, action.Path, action.Name, value)) {
-            Failed(action, "the value could not be deleted");
+            Refused(action, "the value could not be deleted");
             return;
         }
         ++result_.Changed;
@@ -223,7 +232,7 @@ private:
                                : read && written.Type == registry::kRegDword &&
                                      written.Bytes.size() == 4;
         if (!ok) {
-            Failed(action, "the value could not be written");
+            Refused(action, "the value could not be written");
             return;
         }
         ++result_.Changed;

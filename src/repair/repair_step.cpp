@@ -81,6 +81,31 @@ void UndoGridActions(const GridMarks& marks, scan::ResultGrid& grid, engine::Sca
     for (std::int32_t index : marks.ShortcutsMarked) shortcuts[index].RemoveMark = false;
 }
 
+namespace {
+
+// Puts the removed rows that `wanted` accepts back into the grid, each at its place among the
+// rows that are there now (removed rows not put back leave their places out).
+template <typename Wanted>
+void PutBackRows(GridMarks& marks, scan::ResultGrid& grid, const Wanted& wanted) {
+    std::int32_t gone = 0;
+    for (GridMarks::RemovedRow& removed : marks.RemovedRows) {
+        if (!removed.PutBack && wanted(removed.Row)) {
+            const auto at = std::min<std::size_t>(
+                static_cast<std::size_t>(removed.Position - 1 - gone), grid.Rows.size());
+            grid.Rows.insert(grid.Rows.begin() + static_cast<std::ptrdiff_t>(at), removed.Row);
+            removed.PutBack = true;
+        }
+        if (!removed.PutBack) ++gone;
+    }
+}
+
+bool Lists(const std::vector<RepairNote>& notes, std::int32_t index) {
+    return std::any_of(notes.begin(), notes.end(),
+                       [index](const RepairNote& note) { return note.Index == index; });
+}
+
+}  // namespace
+
 RepairStepResult RunRepairStep(RepairStepContext& context) {
     engine::ScanState& state = context.State;
     RepairStepResult result;
@@ -92,11 +117,22 @@ RepairStepResult RunRepairStep(RepairStepContext& context) {
     result.Repair = RepairScanResults(state, context.Access, state.BackupPath, context.Options);
     if (!result.Repair.Ok()) {
         UndoGridActions(result.Marks, context.Grid, state, context.Shortcuts);
+    } else {
+        const RepairResult& repair = result.Repair;
+        PutBackRows(result.Marks, context.Grid, [&repair](const scan::ResultRow& row) {
+            return row.IconKey != kShortcutIcon &&
+                   (Lists(repair.Failed, row.Index) || Lists(repair.Skipped, row.Index));
+        });
     }
     if (context.Done) context.Done(state.StopRequested, state.EngineMode);
     if (result.Repair.Ok()) {
         result.Shortcuts = scan::RemoveMarkedShortcuts(context.Shortcuts, context.Confirm,
                                                        context.Access.Probes());
+        const std::vector<std::int32_t>& failed = result.Shortcuts.Failed;
+        PutBackRows(result.Marks, context.Grid, [&failed](const scan::ResultRow& row) {
+            return row.IconKey == kShortcutIcon &&
+                   std::find(failed.begin(), failed.end(), row.Index) != failed.end();
+        });
     }
     return result;
 }

@@ -24,6 +24,7 @@ struct GridMarks {
     struct RemovedRow {
         std::int32_t Position = 0;  // the row's number (from 1) before any row was removed
         scan::ResultRow Row;
+        bool PutBack = false;  // back in the grid: its change did not take
     };
     std::vector<RemovedRow> RemovedRows;  // in ascending position
     struct EntryBefore {
@@ -70,6 +71,9 @@ struct RepairStepResult {
 // question and the removal of the marked shortcut files (never backed up). When the backup
 // fails, the grid rows and all marks are put back before Done and no shortcut file is
 // touched, so the results page shows what it showed before and nothing at all was changed.
+// Rows whose change did not take (the repair's Failed and Skipped entries, before Done; the
+// shortcut files that could not be deleted, after the removal) go back where they were, with
+// their actions, so that the grid never shows a failure as repaired.
 RepairStepResult RunRepairStep(RepairStepContext& context);
 
 }  // namespace hivewarden::repair

@@ -138,17 +138,19 @@ void KeyWalker::CheckValue(registry::RootKey root, const std::string& path,
     const std::string& data = value.Data;
     PathContext& paths = session_.Paths;
     Yield();
-    // The path is cut out once; the kind, the missing test and the finding all use it.
-    const std::string target = ExtractPath(data, paths);
-    const std::int32_t kind = PathKindOfPath(target, paths);
-    if (ContainsNoCase(data, kVirusMarker)) frontEnd_.ShowMessage(kVirusMarkerMessage);
+    // The path is cut out once per distinct text; the kind, the missing test and the finding
+    // all use it.
+    DataMemo::Judgement& judgement = memo_.Judge(data, paths);
+    const std::int32_t kind = judgement.Kind;
+    if (judgement.VirusMarker) frontEnd_.ShowMessage(kVirusMarkerMessage);
 
     const bool font = IsFontEntry(valueKeyPath, data);
     const bool candidate = font || session_.State.ActiveScanOptions == ScanDrivers || kind != 0;
     if (!candidate) return;
 
     Yield();
-    const bool missing = IsMissingPath(target, kind, paths);
+    const bool missing = memo_.IsMissing(judgement, paths);
+    const std::string& target = judgement.Target;  // only Judge changes the memo
     const bool driver = IsDriverEntry(data);
     // A driver whose file is still there is worth a look only when the user asked for
     // drivers; otherwise the whole-registry scan would offer to delete working drivers.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "registry/access.h"
+#include "scan/data_memo.h"
 #include "scan/scan_session.h"
 
 namespace hivewarden::scan {
@@ -52,6 +53,7 @@ private:
 
     ScanSession& session_;
     ScanFrontEnd& frontEnd_;
+    DataMemo memo_;  // what this walk learned from each data text
 };
 
 }  // namespace hivewarden::scan

@@ -112,7 +112,7 @@ CachingProbes::Presence CachingProbes::FromListing(std::string_view path, int de
         return Presence::Unknown;
     }
     // Links are judged by the real probe: a dangling link is listed but leads nowhere.
-    if (folder.IsLink.count(name)) return Presence::Unknown;
+    if (!folder.IsLink.empty() && folder.IsLink.count(name)) return Presence::Unknown;
     const auto it = folder.IsFolder.find(name);
     if (it == folder.IsFolder.end()) return Presence::Absent;
     return it->second ? Presence::Directory : Presence::File;

@@ -8,14 +8,16 @@
 #include <string>
 #include <string_view>
 
+#include "hivewarden_version.h"
 #include "registry/access.h"
 #include "registry/roots.h"
 
 namespace hivewarden::ui {
 
-// The program's version as the about box shows it (the version resource holds the same).
-inline constexpr int kVersionMajor = 1;
-inline constexpr int kVersionMinor = 0;
+// The program's version as the about box shows it: the build's one version number, which the
+// version resources, `hivewarden --version` and the packages carry too.
+inline constexpr int kVersionMajor = HW_VERSION_MAJOR;
+inline constexpr int kVersionMinor = HW_VERSION_MINOR;
 
 inline constexpr std::string_view kOsCaption = "Operating System :";
 inline constexpr std::string_view kSysInfoCaption = "&System Info...";

@@ -25,7 +25,7 @@ void MainWindow::CustomTextEntered() {
     view_.ListAdd(Control::lstCustomsStrs, text);
     view_.SetText(Control::txtCustomStr, "");
     view_.SetFocus(Control::txtCustomStr);
-    if (view_.ListCount(Control::lstCustomsStrs) > 0) view_.SetEnabled(Control::cmdNext, true);
+    if (view_.ListCount(Control::lstCustomsStrs) > 0) Enable(Control::cmdNext, true);
 }
 
 void MainWindow::CustomChangeClicked() {
@@ -38,7 +38,7 @@ void MainWindow::CustomDeleteClicked() {
     if (const std::optional<std::int32_t> selected = view_.ListSelection(Control::lstCustomsStrs)) {
         view_.ListRemove(Control::lstCustomsStrs, *selected);
         if (view_.ListCount(Control::lstCustomsStrs) == 0) {
-            view_.SetEnabled(Control::cmdNext, false);
+            Enable(Control::cmdNext, false);
         }
     }
 }
@@ -60,9 +60,9 @@ void MainWindow::StartCustomSearch() {
     animationFrame_ = 0;
     view_.StartTimer(Timer::tmrCustomAnim, kAnimationMs);
     view_.StartTimer(Timer::tmrPgr, kCustomProgressMs);
-    view_.SetEnabled(Control::cmdBack, false);
-    view_.SetEnabled(Control::cmdNext, false);
-    view_.SetEnabled(Control::cmdCustomCancel, true);
+    Enable(Control::cmdBack, false);
+    Enable(Control::cmdNext, false);
+    Enable(Control::cmdCustomCancel, true);
     // The report is offered once the search has ended.
     view_.SetVisible(Control::cmdSaveCustom, false);
     ScanInProgress = true;
@@ -95,8 +95,8 @@ void MainWindow::CustomAnimationTick() {
 
 void MainWindow::CustomCancelClicked() {
     CancelEngine();
-    view_.SetEnabled(Control::cmdCustomCancel, false);
-    view_.SetEnabled(Control::cmdBack, true);
+    Enable(Control::cmdCustomCancel, false);
+    Enable(Control::cmdBack, true);
 }
 
 void MainWindow::CustomIgnoreAllClicked() {
@@ -154,7 +154,7 @@ void MainWindow::PrepareCustomRepairPage() {
 }
 
 void MainWindow::RunCustomRepair() {
-    view_.SetEnabled(Control::cmdNext, false);
+    BeginRepair();
     custom::CustomRepairContext context{
         Session().State,
         Session().Access,
@@ -163,8 +163,10 @@ void MainWindow::RunCustomRepair() {
         [this](bool canceled, std::int32_t task) { Done(canceled, task); },
         {}};
     repair::RepairResult result = custom::RunCustomRepairStep(CustomHits, context);
-    ReportRepairFailure(result);
+    // The hits stay in their grid with their actions, changed or not.
+    ReportRepairOutcome(result);
     LastRepair = std::move(result);
+    EndRepair();
 }
 
 void MainWindow::CustomBackupNameChanged() {

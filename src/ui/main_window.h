@@ -140,6 +140,9 @@ class MainWindow final : public scan::ScanFrontEnd, public custom::SearchFrontEn
     bool CloseAccepted = false;
     bool ScanAtStart = false;
     bool ActivatedOnce = false;
+    // True from the press that starts a repair until the repair step has returned: Next, Back
+    // and Exit stay disabled meanwhile, whatever the wizard asks of them.
+    bool RepairRunning = false;
     std::string ProgramFolder;
 
     scan::ResultGrid Results;       // lstFound
@@ -153,6 +156,11 @@ class MainWindow final : public scan::ScanFrontEnd, public custom::SearchFrontEn
 
   private:
     void SwitchTimer(Timer timer, bool on, std::int32_t intervalMs);
+    // Enables or disables a control; while a repair runs, the wizard's buttons only take note
+    // and get their last state when it ends.
+    void Enable(Control control, bool enabled);
+    void BeginRepair();
+    void EndRepair();
     // Next's and Back's parts.
     void CancelEngine();
     void HideAllPages();
@@ -178,7 +186,9 @@ class MainWindow final : public scan::ScanFrontEnd, public custom::SearchFrontEn
     void ChangeValue(std::int32_t row);
     void CheckBackupName(Control box);
     void EnableNextForBackupName(Control box);
-    void ReportRepairFailure(const repair::RepairResult& result);
+    // Tells why a repair changed nothing, or which of its changes did not take and why.
+    void ReportRepairOutcome(const repair::RepairResult& result,
+                             const std::vector<std::string>& shortcutsNotDeleted = {});
     // Restore, options and custom pages.
     void FillRestorePage();
     void RestoreCheckedBackups();
@@ -198,6 +208,12 @@ class MainWindow final : public scan::ScanFrontEnd, public custom::SearchFrontEn
     WindowServices services_;
     // Set while the results page's direct repair runs: its completion performs no Next.
     bool directRepair_ = false;
+    // The states the wizard's buttons get when the running repair ends.
+    struct HeldState {
+        Control Button;
+        bool Enabled;
+    };
+    std::vector<HeldState> heldStates_;
     repair::BackupImporter* importer_ = nullptr;  // not owned
     std::int32_t animationFrame_ = 0;
     ProgramInfo program_;

@@ -27,7 +27,7 @@ bool FileExists(const std::string& path) {
 void MainWindow::SetBackupImporter(repair::BackupImporter* importer) { importer_ = importer; }
 
 void MainWindow::FillRestorePage() {
-    view_.SetEnabled(Control::cmdBack, true);
+    Enable(Control::cmdBack, true);
     view_.ListClear(Control::lsvBackups);
     std::vector<std::string> backups;
     std::string error;
@@ -41,7 +41,7 @@ void MainWindow::BackupCheckChanged() {
     for (std::int32_t i = 0; i < view_.ListCount(Control::lsvBackups) && !anyChecked; ++i) {
         anyChecked = view_.ListChecked(Control::lsvBackups, i);
     }
-    view_.SetEnabled(Control::cmdNext, anyChecked);
+    Enable(Control::cmdNext, anyChecked);
 }
 
 void MainWindow::RestoreCheckedBackups() {
@@ -73,9 +73,9 @@ void MainWindow::RemoveBackupClicked() {
 
 void MainWindow::SetDeleteEntryFromList() {
     if (view_.ListCount(Control::lstExcludeMain) == 0) {
-        view_.SetEnabled(Control::cmdDeleteEntry, false);
+        Enable(Control::cmdDeleteEntry, false);
     } else if (view_.ListSelection(Control::lstExcludeMain)) {
-        view_.SetEnabled(Control::cmdDeleteEntry, true);
+        Enable(Control::cmdDeleteEntry, true);
     }
 }
 
@@ -101,19 +101,19 @@ void MainWindow::AddFileClicked() {
         view_.OpenFileDialog(std::string(), std::string(kAnyFileFilter));
     if (!file) return;
     view_.ListAdd(Control::lstExcludeMain, *file);
-    view_.SetEnabled(Control::cmdDeleteEntry, true);
+    Enable(Control::cmdDeleteEntry, true);
 }
 
 void MainWindow::AddFolderClicked() {
     const std::string folder = view_.BrowseForFolder(std::string(kFolderPickerTitle));
     if (folder.empty()) return;
     view_.ListAdd(Control::lstExcludeMain, folder);
-    view_.SetEnabled(Control::cmdDeleteEntry, true);
+    Enable(Control::cmdDeleteEntry, true);
 }
 
 void MainWindow::DeleteEntryClicked() {
     if (view_.ListCount(Control::lstExcludeMain) == 0) {
-        view_.SetEnabled(Control::cmdDeleteEntry, false);
+        Enable(Control::cmdDeleteEntry, false);
         return;
     }
     if (const std::optional<std::int32_t> selected = view_.ListSelection(Control::lstExcludeMain)) {

@@ -59,7 +59,10 @@ std::int32_t ResultGridSource::CellIcon(std::int32_t row, std::int32_t column) c
 
 CustomGridSource::CustomGridSource(const custom::CustomGrid& grid, std::int32_t gridWidth)
     : grid_(grid),
-      columns_(MakeColumns(custom::kCustomColumns, gridWidth, custom::kCustomColumnString)) {}
+      columns_(MakeColumns(custom::kCustomColumns, gridWidth, custom::kCustomColumnString)) {
+    // Tahoma 8 points bold, as the results grid's Error Kind column.
+    columns_[custom::kCustomColumnString - 1].Format = CellFormat::BoldEllipsis;
+}
 
 std::int32_t CustomGridSource::ColumnCount() const {
     return static_cast<std::int32_t>(columns_.size());

@@ -122,7 +122,7 @@ void MainWindow::PrepareFixPrevPage() {
     }
     WizardStep = 3;
     view_.ShowMessage(std::string(kNothingToFix), MessageIcon::Information, MessageButtons::Ok);
-    view_.SetEnabled(Control::cmdNext, false);
+    Enable(Control::cmdNext, false);
 }
 
 // Next only for a name that can be a backup file's name; the lost-focus check says why not.
@@ -130,16 +130,7 @@ void MainWindow::BackupNameChanged() { EnableNextForBackupName(Control::txtBackU
 
 void MainWindow::EnableNextForBackupName(Control box) {
     const std::string name = view_.Text(box);
-    view_.SetEnabled(Control::cmdNext,
-                     !name.empty() && !repair::ValidateBackupName(name).has_value());
-}
-
-// A repair whose backup could not be written changed nothing; the user learns why.
-void MainWindow::ReportRepairFailure(const repair::RepairResult& result) {
-    if (!result.Error) return;
-    view_.ShowMessage(
-        "The backup could not be written, so nothing was changed.\n\n" + result.Error->Message,
-        MessageIcon::Critical, MessageButtons::Ok);
+    Enable(Control::cmdNext, !name.empty() && !repair::ValidateBackupName(name).has_value());
 }
 
 void MainWindow::BackupNameLostFocus() { CheckBackupName(Control::txtBackUpName); }
@@ -165,6 +156,12 @@ void MainWindow::CheckBackupName(Control box) {
 }
 
 void MainWindow::RunRepairStep() {
+    BeginRepair();
+    // Whatever happens below, the wizard's buttons get their states back at the end.
+    struct EndOnReturn {
+        MainWindow& Window;
+        ~EndOnReturn() { Window.EndRepair(); }
+    } endOnReturn{*this};
     view_.SetProgress(Control::pgrFixing, 0);
     repair::RepairStepContext context{
         Session().State,
@@ -174,8 +171,9 @@ void MainWindow::RunRepairStep() {
         ProgramFolder,
         view_.Text(Control::txtBackUpName),
         [this](bool canceled, std::int32_t task) { Done(canceled, task); },
+        // Shortcut files cannot be backed up: a warning, not a plain question.
         [this](std::string_view question) {
-            return view_.ShowMessage(std::string(question), MessageIcon::Question,
+            return view_.ShowMessage(std::string(question), MessageIcon::Exclamation,
                                      MessageButtons::YesNo) == Answer::Yes;
         },
         {}};
@@ -183,8 +181,14 @@ void MainWindow::RunRepairStep() {
     repair::RepairStepResult result = repair::RunRepairStep(context);
     view_.GridRowsReset(Control::lstFound);
     view_.GridResumeRedraw(Control::lstFound);
-    ReportRepairFailure(result.Repair);
+    std::vector<std::string> linksNotDeleted;
+    for (const std::int32_t index : result.Shortcuts.Failed) {
+        linksNotDeleted.push_back(Session().Shortcuts[index].LinkPath + ".lnk");
+    }
+    ReportRepairOutcome(result.Repair, linksNotDeleted);
     LastRepair = std::move(result.Repair);
+    // Shortcut rows that came back after the wizard moved on can be repaired again.
+    if (WizardStep == 4 && Results.RowCount() > 0) Enable(Control::cmdNext, true);
 }
 
 }  // namespace hivewarden::ui

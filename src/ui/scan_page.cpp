@@ -32,9 +32,9 @@ constexpr CategoryBox kCategoryBoxes[] = {
 
 void MainWindow::RunScanPage() {
     view_.SetLayout(Layout::Expanded);
-    view_.SetEnabled(Control::cmdCancelScan, true);
-    view_.SetEnabled(Control::cmdBack, false);
-    view_.SetEnabled(Control::cmdSaveResults, false);
+    Enable(Control::cmdCancelScan, true);
+    Enable(Control::cmdBack, false);
+    Enable(Control::cmdSaveResults, false);
     SetMainCaption();
     view_.StartTimer(Timer::tmrPrg, kProgressTimerMs);
     ScanInProgress = true;
@@ -103,11 +103,11 @@ void MainWindow::ScanFinished() {
     view_.SetWindowCaption(std::string(kProductName) + " - " +
                            Results.Counters.Text(scan::Counter::TotalProblems) + " errors found");
     HeaderClicked(scan::kColumnImg);
-    view_.SetEnabled(Control::cmdNext, true);
+    Enable(Control::cmdNext, true);
     if (view_.Visible() && !view_.Minimized()) view_.SetFocus(Control::cmdNext);
-    view_.SetEnabled(Control::cmdCancelScan, false);
+    Enable(Control::cmdCancelScan, false);
     view_.StopTimer(Timer::tmrPrg);
-    view_.SetEnabled(Control::cmdSaveResults, true);
+    Enable(Control::cmdSaveResults, true);
 }
 
 void MainWindow::ShowMessage(const std::string& text) {
@@ -121,8 +121,8 @@ void MainWindow::OnTimer(Timer timer) {
             if (!ScanAtStart) return;
             HideAllPages();
             view_.ShowPage(Page::FrameScan, true);
-            view_.SetEnabled(Control::cmdNext, false);
-            view_.SetEnabled(Control::cmdBack, false);
+            Enable(Control::cmdNext, false);
+            Enable(Control::cmdBack, false);
             view_.SetText(Control::cmdNext, std::string(kRepairCaption));
             view_.Yield();
             WizardStep = 1;
@@ -150,23 +150,23 @@ void MainWindow::OnTimer(Timer timer) {
 void MainWindow::Done(bool /*canceled*/, int task) {
     if (task == 1) {
         view_.SetProgress(Control::ScanProgress, 100);
-        view_.SetEnabled(Control::cmdBack, true);
-        view_.SetEnabled(Control::cmdSaveResults, true);
+        Enable(Control::cmdBack, true);
+        Enable(Control::cmdSaveResults, true);
         view_.SetWindowCaption(std::string(kProductName) + " - " +
                                std::to_string(Session().State.ScanResults.Count()) +
                                " errors found - Now searching for Shortcuts");
     } else if (task == 2) {
         view_.SetProgress(Control::pgrFixing, 100);
-        view_.SetEnabled(Control::cmdNext, true);
+        Enable(Control::cmdNext, true);
         if (!directRepair_) Next();
     } else if (task == 3) {
         view_.SetProgress(Control::pgrCustomPrg, 100);
-        view_.SetEnabled(Control::cmdNext, true);
-        view_.SetEnabled(Control::cmdBack, true);
+        Enable(Control::cmdNext, true);
+        Enable(Control::cmdBack, true);
         // The custom report's Save button: shown and enabled once there are hits to save.
         view_.SetVisible(Control::cmdSaveCustom, true);
-        view_.SetEnabled(Control::cmdSaveCustom, true);
-        view_.SetEnabled(Control::cmdCustomCancel, false);
+        Enable(Control::cmdSaveCustom, true);
+        Enable(Control::cmdCustomCancel, false);
         view_.StopTimer(Timer::tmrCustomAnim);
         view_.SetVisible(Control::picCustomAnim, false);
         view_.SetWindowCaption(std::string(kProductName) + " - " +

@@ -74,7 +74,7 @@ void MainWindow::Load() {
     view_.SetLayout(Layout::Compact);
     WizardStep = 0;
     WizardStep = -1;
-    view_.SetEnabled(Control::cmdBack, false);
+    Enable(Control::cmdBack, false);
     view_.SetText(Control::cmdNext, std::string(kNextCaption));
     view_.SetText(Control::cmdExit, std::string(kExitCaption));
     Session().Shortcuts.Reset();
@@ -133,8 +133,8 @@ void MainWindow::CloseRequested() {
     if (ScanInProgress && !ExitRequested) {
         if (view_.ShowMessage(std::string(kExitQuestion), MessageIcon::Question,
                               MessageButtons::YesNo) == Answer::Yes) {
-            scan::CancelEngine(Session());
-            view_.StopTimer(Timer::tmrCheckForNew);
+            // Both result timers stop with the engine, whichever search runs.
+            CancelEngine();
             Session().ScanHalted = true;
             ExitRequested = true;
         }

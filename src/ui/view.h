@@ -157,6 +157,10 @@ class View {
     // Dialogs; every one is modal and owned by the window.
     virtual Answer ShowMessage(const std::string& text, MessageIcon icon,
                                MessageButtons buttons) = 0;
+    // A message with a list beneath it (one line per item, scrolled when long) and an OK
+    // button, e.g. the changes a repair could not make.
+    virtual void ShowListMessage(const std::string& text, const std::vector<std::string>& lines,
+                                 MessageIcon icon) = 0;
     // A text input with the standard title; nullopt when cancelled.
     virtual std::optional<std::string> InputBox(const std::string& prompt,
                                                 const std::string& initial) = 0;

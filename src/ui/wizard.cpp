@@ -32,7 +32,7 @@ void MainWindow::SelectStartOption(int option) {
 
 void MainWindow::Next() {
     HideAllPages();
-    view_.SetEnabled(Control::cmdBack, true);
+    Enable(Control::cmdBack, true);
     ++WizardStep;
     NextAction();
     EndIfExitRequested();
@@ -48,31 +48,31 @@ void MainWindow::NextAction() {
             }
             if (option == 0) {
                 view_.ShowPage(Page::FrameScanSettings, true);
-                view_.SetEnabled(Control::cmdNext, true);
+                Enable(Control::cmdNext, true);
             } else if (option == 1) {
                 view_.ShowPage(Page::FrameRestore, true);
                 WizardStep = 5;
-                view_.SetEnabled(Control::cmdNext, false);
+                Enable(Control::cmdNext, false);
                 FillRestorePage();
             } else if (option == 2) {
                 SetDeleteEntryFromList();
                 view_.ShowPage(Page::FrameOptions, true);
                 WizardStep = 7;
-                view_.SetEnabled(Control::cmdNext, true);
+                Enable(Control::cmdNext, true);
                 view_.Yield();
                 LoadExclusionPage();
             } else if (option == 3) {
                 view_.ShowPage(Page::FrameCustomStrings, true);
                 WizardStep = 8;
-                view_.SetEnabled(Control::cmdNext, HasSearchTexts());
+                Enable(Control::cmdNext, HasSearchTexts());
                 view_.Yield();
             }
             break;
         }
         case 1:
             view_.ShowPage(Page::FrameScan, true);
-            view_.SetEnabled(Control::cmdNext, false);
-            view_.SetEnabled(Control::cmdBack, false);
+            Enable(Control::cmdNext, false);
+            Enable(Control::cmdBack, false);
             view_.SetText(Control::cmdNext, std::string(kRepairCaption));
             view_.SetFocus(Control::cmdCancelScan);
             view_.Yield();
@@ -86,6 +86,8 @@ void MainWindow::NextAction() {
             PrepareFixPrevPage();
             break;
         case 3:
+            // Held from here: the page's first yield already handles clicks.
+            BeginRepair();
             view_.ShowPage(Page::FrameFixing, true);
             view_.Yield();
             RunRepairStep();
@@ -103,9 +105,9 @@ void MainWindow::NextAction() {
             break;
         case 6:
             SetMainCaption();
-            view_.SetEnabled(Control::cmdBack, false);
+            Enable(Control::cmdBack, false);
             view_.ShowPage(Page::FrameBackUped, true);
-            view_.SetEnabled(Control::cmdNext, true);
+            Enable(Control::cmdNext, true);
             RestoreCheckedBackups();
             break;
         case 7:
@@ -113,14 +115,14 @@ void MainWindow::NextAction() {
             SetMainCaption();
             if (WizardStep == 8) SaveExclusionPage();
             view_.ShowPage(Page::FrameStart, true);
-            view_.SetEnabled(Control::cmdBack, false);
-            view_.SetEnabled(Control::cmdNext, true);
+            Enable(Control::cmdBack, false);
+            Enable(Control::cmdNext, true);
             WizardStep = -1;
             break;
         case 9:
             view_.ShowPage(Page::FrameCustomSearching, true);
-            view_.SetEnabled(Control::cmdNext, false);
-            view_.SetEnabled(Control::cmdBack, true);
+            Enable(Control::cmdNext, false);
+            Enable(Control::cmdBack, true);
             StartCustomSearch();
             break;
         case 10:
@@ -139,6 +141,7 @@ void MainWindow::NextAction() {
 // Repair pressed on the results page after a repair: straight to the repair with the default
 // backup name, then back to the results. The repair's own completion performs no Next here.
 void MainWindow::DirectRepair() {
+    BeginRepair();
     view_.ShowPage(Page::FrameFixing, true);
     view_.Yield();
     view_.SetText(Control::txtBackUpName, DefaultBackupName());
@@ -157,14 +160,14 @@ void MainWindow::DirectRepair() {
 void MainWindow::ApplyPostRepairState() {
     view_.SetText(Control::cmdNext, std::string(kRepairCaption));
     view_.SetText(Control::cmdExit, std::string(kFinishCaption));
-    view_.SetEnabled(Control::cmdBack, false);
-    if (Results.RowCount() == 0) view_.SetEnabled(Control::cmdNext, false);
+    Enable(Control::cmdBack, false);
+    if (Results.RowCount() == 0) Enable(Control::cmdNext, false);
 }
 
 void MainWindow::Back() {
     HideAllPages();
-    view_.SetEnabled(Control::cmdBack, false);
-    view_.SetEnabled(Control::cmdNext, true);
+    Enable(Control::cmdBack, false);
+    Enable(Control::cmdNext, true);
     view_.SetLayout(Layout::Compact);
     if (WizardStep == -1) {
         SetMainCaption();
@@ -181,12 +184,12 @@ void MainWindow::Back() {
             break;
         case 1:
             view_.ShowPage(Page::FrameScanSettings, true);
-            view_.SetEnabled(Control::cmdBack, true);
+            Enable(Control::cmdBack, true);
             view_.SetText(Control::cmdNext, std::string(kNextCaption));
             break;
         case 2:
             view_.ShowPage(Page::FrameScan, true);
-            view_.SetEnabled(Control::cmdBack, true);
+            Enable(Control::cmdBack, true);
             break;
         case 3:
             WizardStep = 0;
@@ -197,11 +200,11 @@ void MainWindow::Back() {
             break;
         case 4:
             view_.ShowPage(Page::FrameFixing, true);
-            view_.SetEnabled(Control::cmdBack, true);
+            Enable(Control::cmdBack, true);
             break;
         case 5:
             view_.ShowPage(Page::FrameStart, true);
-            view_.SetEnabled(Control::cmdBack, false);
+            Enable(Control::cmdBack, false);
             WizardStep = 0;
             SelectStartOption(0);
             break;
@@ -210,7 +213,7 @@ void MainWindow::Back() {
             CancelEngine();
             Session().ScanHalted = true;
             view_.ShowPage(Page::FrameAdvanced, true);
-            view_.SetEnabled(Control::cmdBack, true);
+            Enable(Control::cmdBack, true);
             WizardStep = -1;
             SelectStartOption(2);
             return;
@@ -218,12 +221,12 @@ void MainWindow::Back() {
             SetMainCaption();
             view_.ShowPage(Page::FrameCustomStrings, true);
             CancelEngine();
-            view_.SetEnabled(Control::cmdBack, true);
+            Enable(Control::cmdBack, true);
             Session().ScanHalted = true;
             break;
         case 10:
             view_.ShowPage(Page::FrameCustomSearching, true);
-            view_.SetEnabled(Control::cmdBack, true);
+            Enable(Control::cmdBack, true);
             break;
         default:
             break;
@@ -250,13 +253,13 @@ void MainWindow::Exit() {
 void MainWindow::AdvancedOptions() {
     view_.ShowPage(Page::FrameAdvanced, true);
     view_.ShowPage(Page::FrameStart, false);
-    view_.SetEnabled(Control::cmdBack, true);
+    Enable(Control::cmdBack, true);
     WizardStep = -1;
     SelectStartOption(2);
     SetCheckBox(Control::chkMinizeToTray, true);
-    view_.SetEnabled(Control::chkMinizeToTray, false);
+    Enable(Control::chkMinizeToTray, false);
     SetCheckBox(Control::chkDisableStartup, false);
-    view_.SetEnabled(Control::chkDisableStartup, false);
+    Enable(Control::chkDisableStartup, false);
 }
 
 void MainWindow::Help() { view_.ShellOpen(std::string(kHelpAddress), ProgramFolder); }

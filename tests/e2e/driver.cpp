@@ -2,8 +2,8 @@
 // same Wine prefix (or on Windows) and prints one check line each.
 //   hw_e2e_driver --app C:\Hivewarden\HivewardenGui.exe [--shots EXCHANGE] [--only NAME[,NAME]]
 // NAME is main, startup, cancel, exit, restore, options (with the results report), custom (with
-// the custom report), about or unicode. The exit code is 0 only when every check passed. The
-// arguments are read as UTF-16 (wmain) and kept as UTF-8.
+// the custom report), about, unicode, access, dpi, guard or tray. The exit code is 0 only when every check
+// passed. The arguments are read as UTF-16 (wmain) and kept as UTF-8.
 #include <cstdio>
 #include <string>
 
@@ -73,6 +73,10 @@ int wmain(int argc, wchar_t** argv) {
         {"custom", RunCustomSearch},
         {"about", RunAboutBox},
         {"unicode", RunUnicodePaths},
+        {"access", RunAccessibility},
+        {"dpi", RunDpi},
+        {"guard", RunRepairGuard},
+        {"tray", RunTrayRestart},
     };
     for (const Scenario& scenario : kScenarios) {
         const std::string listed = "," + arguments.Only + ",";

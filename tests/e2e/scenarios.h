@@ -31,5 +31,14 @@ void RunAboutBox(DriverContext& context);
 // dialog and the edit box writes the new Chinese path back exactly, and the backup (with a
 // Chinese name) restores the old bytes.
 void RunUnicodePaths(DriverContext& context);
+// The results grid and the other controls through oleacc, as a screen reader reads them.
+void RunAccessibility(DriverContext& context);
+// Started at 96 and at 144 dpi and moved from 96 to 144: the layout holds; screenshots.
+void RunDpi(DriverContext& context);
+// A long repair with one key that refuses writes: Enter starts it, clicks, Enter and Escape
+// during it press nothing, one backup; the failure is told and its row stays.
+void RunRepairGuard(DriverContext& context);
+// The tray icon comes back on "TaskbarCreated" after the shell lost it.
+void RunTrayRestart(DriverContext& context);
 
 }  // namespace hivewarden::e2e

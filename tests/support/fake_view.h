@@ -27,6 +27,12 @@ struct ShownMessage {
     ui::MessageButtons Buttons;
 };
 
+struct ShownListMessage {
+    std::string Text;
+    std::vector<std::string> Lines;
+    ui::MessageIcon Icon;
+};
+
 class FakeView final : public ui::View {
   public:
     using Control = ui::Control;
@@ -47,6 +53,7 @@ class FakeView final : public ui::View {
     std::map<scan::Counter, std::string> Counters;
     std::map<ui::Timer, std::int32_t> RunningTimers;  // timer -> interval
     std::vector<ShownMessage> Messages;
+    std::vector<ShownListMessage> ListMessages;
     bool CloseCommandRemoved = false;
     bool TrayIcon = false;
     bool IsMinimized = false;
@@ -144,6 +151,10 @@ class FakeView final : public ui::View {
         const ui::Answer answer = MessageAnswers.front();
         MessageAnswers.pop_front();
         return answer;
+    }
+    void ShowListMessage(const std::string& text, const std::vector<std::string>& lines,
+                         ui::MessageIcon icon) override {
+        ListMessages.push_back({text, lines, icon});
     }
     std::optional<std::string> InputBox(const std::string& prompt,
                                         const std::string& initial) override {

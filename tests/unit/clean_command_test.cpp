@@ -658,6 +658,9 @@ class MultiScriptMachineTest : public ::testing::Test {
             WriteBytes(host / "app.exe", "MZ");
         }
         fs::create_directories(c / "Users/x/Desktop/test");
+        // %APPDATA%\Jürgen\李 of the default user, which exists.
+        fs::create_directories(
+            c / registry::ToHostPath("Users/User/AppData/Roaming/J\xC3\xBCrgen/\xE6\x9D\x8E"));
         WriteBytes(c / registry::ToHostPath(
                            "Users/x/Desktop/test/\xD8\xAA\xD8\xAC\xD8\xB1\xD8\xA8\xD8\xA9.txt"),
                    "t");

@@ -1,6 +1,6 @@
-// The .reg reader: accept and reject tables (many cases are the Windows-verified ones of the
-// format), errors with file and line, limits, applying to a memory store, and the fixtures
-// under tests/data/regfile.
+// The .reg reader in strict mode: accept and reject tables (many cases are the
+// Windows-verified ones of the format), errors with file and line, no size limits, applying
+// to a memory store, and the fixtures under tests/data/regfile.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -18,6 +18,7 @@
 #include "registry/unicode.h"
 #include "support/fake_probes.h"
 #include "support/raw_values.h"
+#include "support/reg_operation_text.h"
 
 namespace hivewarden::testing {
 namespace {
@@ -38,7 +39,6 @@ using registry::kUsers;
 using registry::RawValue;
 using registry::RegFileEncoding;
 using registry::RegFileHeader;
-using registry::RegFileLimits;
 using registry::RegFileParse;
 using registry::RegOperation;
 using registry::RegOperationKind;
@@ -53,58 +53,8 @@ constexpr const char* kSource = "sample.reg";
 
 std::string Reg4(std::string_view body) { return "REGEDIT4\r\n" + std::string(body); }
 
-// A version 5 file: BOM FF FE, then the text as UTF-16LE code units.
-std::string Utf16File(std::u16string_view text) {
-    std::string bytes = "\xFF\xFE";
-    for (char16_t unit : text) {
-        bytes += static_cast<char>(unit & 0xFF);
-        bytes += static_cast<char>(unit >> 8);
-    }
-    return bytes;
-}
 
-RegFileParse Parse(std::string_view bytes, const RegFileLimits& limits = {}) {
-    return registry::ParseRegFile(bytes, kSource, limits);
-}
-
-std::string Hex(const std::string& bytes) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string text;
-    for (char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        if (!text.empty()) text += ' ';
-        text += kDigits[b >> 4];
-        text += kDigits[b & 0x0F];
-    }
-    return text;
-}
-
-std::string KeyText(RootKey root, const std::string& path) {
-    std::string text = registry::RootName(root);
-    return path.empty() ? text : text + "\\" + path;
-}
-
-// One operation as readable text, so a failing comparison shows what differs.
-std::string Describe(const RegOperation& op) {
-    switch (op.Kind) {
-        case RegOperationKind::CreateKey:
-            return "key " + KeyText(op.Root, op.Path);
-        case RegOperationKind::DeleteKey:
-            return "delete key " + KeyText(op.Root, op.Path);
-        case RegOperationKind::SetValue:
-            return "set " + KeyText(op.Root, op.Path) + " \"" + op.Name + "\" type " +
-                   std::to_string(op.Value.Type) + " [" + Hex(op.Value.Bytes) + "]";
-        case RegOperationKind::DeleteValue:
-            return "delete value " + KeyText(op.Root, op.Path) + " \"" + op.Name + "\"";
-    }
-    return "?";
-}
-
-std::vector<std::string> Describe(const std::vector<RegOperation>& ops) {
-    std::vector<std::string> lines;
-    for (const RegOperation& op : ops) lines.push_back(Describe(op));
-    return lines;
-}
+RegFileParse Parse(std::string_view bytes) { return registry::ParseRegFile(bytes, kSource); }
 
 RegOperation Key(RootKey root, std::string path) {
     return {RegOperationKind::CreateKey, root, std::move(path), {}, {}, 0};
@@ -388,7 +338,7 @@ TEST(RegFileReader, AnsiFilesAreDecodedInTheCodePageGiven) {
         std::string error;
         const std::unique_ptr<CodePage> page = OpenCodePage(c.Number, error);
         ASSERT_TRUE(page) << error;
-        const RegFileParse result = registry::ParseRegFile(file, kSource, {}, *page);
+        const RegFileParse result = registry::ParseRegFile(file, kSource, *page);
         ASSERT_TRUE(result.Status.Ok) << result.Status.Message;
         const RegOperation key = Key(kCurrentUser, c.Key);
         RegOperation value = {RegOperationKind::SetValue, kCurrentUser, c.Key, c.Value,
@@ -628,59 +578,24 @@ TEST(RegFileReader, ErrorSnippetsAreShortAndShowControlBytes) {
     EXPECT_THAT(control.Status.Message, HasSubstr("unrecognised line \"\\x01x\""));
 }
 
-// ---- limits --------------------------------------------------------------------------------
+// ---- no size limits ------------------------------------------------------------------------
 
-TEST(RegFileReader, LimitsBoundWhatAFileCanMakeTheReaderHold) {
-    RegFileLimits small;
-    small.MaxFileBytes = 64;
-    small.MaxValueBytes = 4;
-    small.MaxParsedBytes = 4 * sizeof(RegOperation) + 64;
-
-    struct Case {
-        const char* Name;
-        std::string File;
-        bool Ok;
-        std::string Message;
-    };
-    const std::vector<Case> cases = {
-        {"file at the size limit", UnderT("\"b\"=hex:01,02,03,04\r\n"), true, ""},
-        {"file over the size limit", UnderT("\"b\"=hex:01\r\n; " + std::string(40, 'x')), false,
-         "sample.reg: file is larger than 64 bytes"},
-        {"hex data over the value limit", UnderT("\"b\"=hex:1,2,3,4,5\r\n"), false,
-         "sample.reg:3: value data longer than 4 bytes"},
-        {"continued hex data over the value limit", UnderT("\"b\"=hex:1,2,\\\r\n3,4,5\r\n"), false,
-         "sample.reg:4: value data longer than 4 bytes"},
-        {"string with its NUL over the value limit", UnderT("\"s\"=\"abcd\"\r\n"), false,
-         "sample.reg:3: value data longer than 4 bytes"},
-        {"string with its NUL at the value limit (UTF-16: 2 bytes a character)",
-         UnderT("\"s\"=\"a\"\r\n"), true, ""},
-        {"string with its NUL over the value limit by one character",
-         UnderT("\"s\"=\"ab\"\r\n"), false, "sample.reg:3: value data longer than 4 bytes"},
-        {"ANSI hex(1) over the value limit once it is UTF-16", UnderT("\"s\"=hex(1):41,42\r\n"),
-         false, "sample.reg:3: value data longer than 4 bytes"},
-        {"many operations over the parsed limit", UnderT("@=-\r\n@=-\r\n@=-\r\n@=-\r\n"), false,
-         "sample.reg:6: the file's keys and values need more than"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Name);
-        const RegFileParse result = Parse(c.File, small);
-        EXPECT_EQ(result.Status.Ok, c.Ok) << result.Status.Message;
-        if (!c.Ok) {
-            EXPECT_THAT(result.Status.Message, StartsWith(c.Message));
-        }
-    }
-}
-
-TEST(RegFileReader, DefaultLimitsAcceptAWholeMegabyteValue) {
+TEST(RegFileReader, ValuesOfAnySizeAreRead) {
+    // Over the old 1 MiB value limit: 1.1 MB of continued hex bytes and a 600,000-character
+    // string (1.2 MB as UTF-16).
+    const std::size_t count = 1'100'000;
     std::string list;
-    for (std::size_t i = 0; i < registry::kMaxRegValueBytes; ++i)
-        list += (i % 25 == 24) ? "ab,\\\r\n" : "ab,";
-    const RegFileParse ok = Parse(UnderT("\"b\"=hex:" + list + "\r\n"));
-    ASSERT_TRUE(ok.Status.Ok) << ok.Status.Message;
-    EXPECT_EQ(ok.File.Operations.back().Value.Bytes.size(), registry::kMaxRegValueBytes);
-
-    const RegFileParse tooBig = Parse(UnderT("\"b\"=hex:" + list + "cd\r\n"));
-    EXPECT_THAT(tooBig.Status.Message, HasSubstr("value data longer than 1048576 bytes"));
+    list.reserve(count * 4);
+    for (std::size_t i = 0; i < count; ++i) {
+        list += (i % 25 == 24 && i + 1 < count) ? "ab,\\\r\n  " : "ab,";
+    }
+    const std::string text(600'000, 'x');
+    const RegFileParse parsed =
+        Parse(UnderT("\"b\"=hex:" + list + "\r\n\"s\"=\"" + text + "\"\r\n"));
+    ASSERT_TRUE(parsed.Status.Ok) << parsed.Status.Message;
+    ASSERT_EQ(parsed.File.Operations.size(), 3u);
+    EXPECT_EQ(parsed.File.Operations[1].Value.Bytes, std::string(count, '\xAB'));
+    EXPECT_EQ(parsed.File.Operations[2].Value, SzValue(text));
 }
 
 // ---- token helpers shared with the writer --------------------------------------------------

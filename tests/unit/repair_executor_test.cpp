@@ -409,8 +409,9 @@ TEST_F(RepairExecutor, CustomHitsAreDeletedReplacedOrSkipped) {
     // A replaced value's block has no closing empty line; the number is backed up as a number.
     EXPECT_EQ(Backup(),
               "REGEDIT4\r\n\r\n"
-              "[HKEY_LOCAL_MACHINE\\Software\\Vendor\\App]\r\n\"del\"=\"abc\"\r\n\r\n"
-              "[HKEY_LOCAL_MACHINE\\Software\\Vendor\\App]\r\n\"num\"=dword:3\r\n"
+              // Values of one key in a row share its key line.
+              "[HKEY_LOCAL_MACHINE\\Software\\Vendor\\App]\r\n\"del\"=\"abc\"\r\n"
+              "\"num\"=dword:3\r\n"
               "\r\n[HKEY_LOCAL_MACHINE\\Software\\Vendor\\App\\Hit]\r\n\"x\"=\"1\"\r\n"
               "\r\n");
 }
@@ -426,7 +427,7 @@ TEST_F(RepairExecutor, CustomDefaultValueAndNamesWithBackslashes) {
     ASSERT_TRUE(m.HasValue(kApp, "a\\b", &value));
     EXPECT_EQ(value, SzValue("new"));
     EXPECT_THAT(Backup(), HasSubstr("[HKEY_LOCAL_MACHINE\\Software\\Vendor\\App]\r\n"
-                                    "\"a\\\\b\"=\"slash\"\r\n"));
+                                    "@=\"default\"\r\n\"a\\\\b\"=\"slash\"\r\n"));
 }
 
 // ---- preview -------------------------------------------------------------------------------

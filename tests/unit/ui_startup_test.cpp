@@ -153,8 +153,13 @@ TEST(UiStartup, CloseRequestsAreAlwaysRefusedAndOnlyAcceptedWhenNoScanRuns) {
     EXPECT_FALSE(m.Window.ExitRequested);
     EXPECT_FALSE(m.Session.State.StopRequested);
 
+    // Yes stops the engine and both result timers, whichever search runs.
+    m.View.StartTimer(ui::Timer::tmrCheckForNew, 500);
+    m.View.StartTimer(ui::Timer::tmrCheckForNewCustom, 500);
     m.View.MessageAnswers = {ui::Answer::Yes};
     m.Window.CloseRequested();
+    EXPECT_FALSE(m.View.TimerRunning(ui::Timer::tmrCheckForNew));
+    EXPECT_FALSE(m.View.TimerRunning(ui::Timer::tmrCheckForNewCustom));
     EXPECT_FALSE(m.Window.CloseAccepted);
     EXPECT_TRUE(m.Window.ExitRequested);
     EXPECT_TRUE(m.Session.State.StopRequested);

@@ -6,6 +6,7 @@
 //
 //   "step"                   WizardStep
 //   "scanning"               1 while ScanInProgress, else 0
+//   "repairing"              1 while a repair holds the wizard's buttons, else 0
 //   "pages"                  the shown pages' names, separated by ","
 //   "rows G"                 the number of rows of grid G (lstFound or lstCustomSearching)
 //   "cell G R C"             the text of row R, column C (both from 1); column 1 gives the
@@ -17,6 +18,8 @@
 //                            lstCustomsStrs) joined by "|"
 //   "counter N"              the text of summary counter N (scan::Counter order, from 0)
 //   "backup"                 the path of the last repair's backup file, or empty
+//   "layout"                 "ok N controls", or the shown controls that are clipped, lie
+//                            outside the client area or overlap
 //
 // An unknown question gets the answer "?".
 #pragma once

@@ -43,7 +43,9 @@ std::string MainFrame::Answer(const std::string& question) {
     words >> verb;
     if (verb == "step") return std::to_string(logic_.WizardStep);
     if (verb == "scanning") return logic_.ScanInProgress ? "1" : "0";
+    if (verb == "repairing") return logic_.RepairRunning ? "1" : "0";
     if (verb == "backup") return logic_.Session().State.BackupPath;
+    if (verb == "layout") return LayoutProblems();
     if (verb == "pages") {
         std::string names;
         for (int page = 0; page < kPageCount; ++page) {

@@ -115,6 +115,21 @@ void MainFrame::Yield() {
     }
 }
 
+// The window is no dialog, but the dialog manager (IsDialogMessage) asks it which button
+// Enter presses: the push button that has the focus, else Next, the default button. Controls
+// that keep Enter for themselves (multi-line boxes, the search-text box, the grids, an open
+// drop-down) say so through WM_GETDLGCODE and are never asked about. A disabled button is
+// not pressed.
+LRESULT MainFrame::DefaultButton() const {
+    HWND focus = GetFocus();
+    int id = ControlId(Control::cmdNext);
+    if (focus != nullptr && GetParent(focus) == window_ &&
+        (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON) != 0) {
+        id = GetDlgCtrlID(focus);
+    }
+    return MAKELRESULT(id, DC_HASDEFID);
+}
+
 void MainFrame::GridSuspendRedraw(Control grid) {
     if (GridControl* control = Grid(grid)) control->SuspendRedraw();
 }
@@ -225,6 +240,12 @@ void MainFrame::AddTrayIcon() {
     if (Shell_NotifyIconW(NIM_ADD, &data)) trayIconAdded_ = true;
     if (!IsIconic(window_)) ShowWindow(window_, SW_MINIMIZE);
     ShowWindow(window_, SW_HIDE);
+}
+
+void MainFrame::AddTrayIconAgain() {
+    if (!trayIconAdded_) return;
+    NOTIFYICONDATAW data = TrayIconData(window_, smallIcon_, kTrayTip);
+    Shell_NotifyIconW(NIM_ADD, &data);
 }
 
 void MainFrame::RemoveTrayIcon() {

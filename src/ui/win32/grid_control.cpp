@@ -7,12 +7,19 @@
 #include <new>
 #include <string>
 
+#include "ui/win32/dpi.h"
+#include "ui/win32/grid_accessible.h"
+
 namespace hivewarden::ui::win32 {
 
 LRESULT CALLBACK GridWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         std::unique_ptr<GridControl> created(new (std::nothrow) GridControl(window));
         if (created == nullptr) return FALSE;
+        // Drawn at its monitor's DPI from the start.
+        if (const int dpi = WindowDpi(window); dpi != created->metrics_.Dpi()) {
+            created->metrics_.SetDpi(dpi);
+        }
         SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(created.release()));
     }
     auto* control = reinterpret_cast<GridControl*>(GetWindowLongPtrW(window, 0));
@@ -103,7 +110,13 @@ LRESULT GridControl::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SETFOCUS:
         case WM_KILLFOCUS:
             if (selectedRow_ != 0) InvalidateRect(window_, nullptr, FALSE);
+            if (message == WM_SETFOCUS) AnnounceGridSelection(window_, selectedRow_);
             return 0;
+        case WM_GETOBJECT:
+            if (const LRESULT object = GridAccessibleObject(window_, wParam, lParam)) {
+                return object;
+            }
+            return DefWindowProcW(window_, message, wParam, lParam);
         default:
             return DefWindowProcW(window_, message, wParam, lParam);
     }
@@ -144,6 +157,7 @@ void GridControl::RowsReset() {
     const std::int32_t count = source_ != nullptr ? source_->RowCount() : 0;
     if (selectedRow_ > count) selectedRow_ = 0;
     Refresh();
+    AnnounceGridRowsChanged(window_);
 }
 
 void GridControl::RowChanged(int row) {
@@ -174,6 +188,7 @@ void GridControl::SelectRow(int row) {
     EndEdit();  // the edit belongs to the selected row
     selectedRow_ = row;
     if (suspendCount_ == 0) InvalidateRect(window_, nullptr, FALSE);
+    AnnounceGridSelection(window_, selectedRow_);
 }
 
 void GridControl::EnsureVisible(int row) {
@@ -239,6 +254,27 @@ void GridControl::Paint() {
 }
 
 void GridControl::OnSize() { Refresh(); }
+
+RECT GridControl::RowClientRect(int row) {
+    BringLayoutUpToDate();
+    if (row < 1 || row > rows_.Count()) return RECT{0, 0, 0, 0};
+    const int top = HeaderHeight() + rows_.Top(row) - scrollY_;
+    return RECT{0, top, ClientWidth(), top + rows_.Height(row)};
+}
+
+int GridControl::RowAtClientPoint(POINT point) {
+    BringLayoutUpToDate();
+    if (point.y < HeaderHeight()) return 0;
+    return rows_.RowAt(point.y - HeaderHeight() + scrollY_);
+}
+
+void GridControl::DpiChanged(int dpi) {
+    if (dpi == metrics_.Dpi()) return;
+    metrics_.SetDpi(dpi);
+    textHeights_.Clear();  // measured in the old fonts
+    refitAll_ = true;
+    Refresh();
+}
 
 void GridControl::BringLayoutUpToDate() {
     if (refitAll_) columns_.Build(source_, metrics_.Dpi());

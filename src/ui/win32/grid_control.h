@@ -78,6 +78,17 @@ class GridControl {
     int ScrollX() const { return scrollX_; }
     int ScrollY() const { return scrollY_; }
 
+    // For the accessible object (grid_accessible.cpp) and the DPI handling.
+    const GridSource* Source() const { return source_; }
+    // A row's whole height (cells and row text) across the client area; empty for no row.
+    RECT RowClientRect(int row);
+    // The row under a point of the client area; 0 over the header or below the last row.
+    int RowAtClientPoint(POINT point);
+    // Asks the parent to edit a cell, as a click on it does.
+    void EditCell(int row, int column) { RequestEdit(row, column); }
+    // Fonts, measures and row heights again at another DPI.
+    void DpiChanged(int dpi);
+
   private:
     friend LRESULT CALLBACK GridWindowProc(HWND, UINT, WPARAM, LPARAM);
     explicit GridControl(HWND window) : window_(window) {}

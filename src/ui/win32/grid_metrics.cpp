@@ -1,26 +1,20 @@
 // Fonts and text measures of the grid control.
 #include "ui/win32/grid_metrics.h"
 
+#include "ui/win32/dpi.h"
 #include "ui/win32/wide_text.h"
 
 namespace hivewarden::ui::win32 {
 namespace {
 
-int ScreenDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen != nullptr) ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
-}
-
-// The default GUI font, its size carried from 96 dpi to this screen's.
+// The default GUI font's face at 8 points on this DPI. Its size is not taken from the stock
+// font, which some systems already made for the system DPI.
 HFONT CreateTextFont(int dpi) {
     LOGFONTW font{};
     if (GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font) == 0) {
-        font.lfHeight = -11;
         lstrcpynW(font.lfFaceName, L"MS Shell Dlg", LF_FACESIZE);
     }
-    font.lfHeight = MulDiv(font.lfHeight, dpi, 96);
+    font.lfHeight = -MulDiv(8, dpi, 72);
     font.lfWidth = 0;
     return CreateFontIndirectW(&font);
 }
@@ -48,11 +42,14 @@ int DrawUtf8Text(HDC dc, std::string_view text, RECT& bounds, UINT format) {
     return DrawTextW(dc, wide.data(), static_cast<int>(wide.size()), &bounds, format);
 }
 
-GridMetrics::GridMetrics()
-    : dpi_(ScreenDpi()),
-      textFont_(CreateTextFont(dpi_)),
-      boldFont_(CreateBoldFont(dpi_)),
-      measureDc_(CreateCompatibleDC(nullptr)) {
+GridMetrics::GridMetrics() : measureDc_(CreateCompatibleDC(nullptr)) { SetDpi(WindowDpi(nullptr)); }
+
+void GridMetrics::SetDpi(int dpi) {
+    dpi_ = dpi > 0 ? dpi : kDefaultDpi;
+    // The measuring DC lets go of the old font before it is deleted.
+    if (measureDc_ != nullptr) SelectObject(measureDc_.get(), GetStockObject(DEFAULT_GUI_FONT));
+    textFont_.reset(CreateTextFont(dpi_));
+    boldFont_.reset(CreateBoldFont(dpi_));
     if (measureDc_ == nullptr) return;
     textLineHeight_ = LineHeight(measureDc_.get(), TextFont());
     boldLineHeight_ = LineHeight(measureDc_.get(), BoldFont());

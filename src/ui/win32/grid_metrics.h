@@ -1,6 +1,6 @@
 // The grid control's fonts and text measures, created once per control: the plain text font
 // (the default GUI font), the bold Tahoma of ellipsis cells, and one memory DC that measures
-// wrapped row text. Sizes are at 96 dpi scaled to the screen's. Paints nothing.
+// wrapped row text. Sizes are at 96 dpi scaled to the window's DPI. Paints nothing.
 #pragma once
 
 #include <string>
@@ -21,6 +21,8 @@ class GridMetrics {
     GridMetrics& operator=(const GridMetrics&) = delete;
 
     int Dpi() const { return dpi_; }
+    // The fonts and measures again at another DPI (the window moved to another monitor).
+    void SetDpi(int dpi);
     // A length given at 96 dpi, on this screen.
     int Scale(int pixelsAt96) const { return MulDiv(pixelsAt96, dpi_, 96); }
 

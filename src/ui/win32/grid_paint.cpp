@@ -7,14 +7,24 @@
 namespace hivewarden::ui::win32 {
 namespace {
 
-constexpr COLORREF kGridLineColour = RGB(224, 224, 224);
-constexpr COLORREF kSelectedColour = RGB(198, 222, 252);
-constexpr COLORREF kSelectedUnfocusedColour = RGB(226, 226, 226);
-
 struct Brushes {
-    OwnedBrush GridLine{CreateSolidBrush(kGridLineColour)};
+    explicit Brushes(const GridPalette& palette, bool focused)
+        : GridLine(CreateSolidBrush(palette.Line)),
+          Selected(CreateSolidBrush(palette.Fill(true, focused))),
+          Background(CreateSolidBrush(palette.Background)),
+          HeaderFace(CreateSolidBrush(palette.HeaderFace)) {}
+    OwnedBrush GridLine;
     OwnedBrush Selected;
+    OwnedBrush Background;
+    OwnedBrush HeaderFace;
 };
+
+bool HighContrastOn() {
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof contrast;
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
 
 int RowClientTop(const GridScene& scene, std::int32_t row) {
     return scene.HeaderHeight + scene.Rows->Top(row) - scene.ScrollY;
@@ -64,22 +74,24 @@ void PaintCell(HDC dc, const GridScene& scene, std::int32_t row, std::int32_t co
     DrawUtf8Text(dc, value, text, bold ? kEllipsisCellFormat : kPlainCellFormat);
 }
 
-void PaintRowText(HDC dc, const GridScene& scene, std::int32_t row) {
+void PaintRowText(HDC dc, const GridScene& scene, const GridPalette& palette, std::int32_t row) {
     const std::string text = scene.Source->CellText(row, scene.Columns->RowTextColumn());
     if (text.empty()) return;
     RECT bounds = RowTextClientRect(scene, row);
     const SelectedObject font(dc, scene.Metrics->TextFont());
-    SetTextColor(dc, kRowTextColour);
+    SetTextColor(dc, palette.KeyText(row == scene.SelectedRow, scene.Focused));
     DrawUtf8Text(dc, text, bounds, kRowTextFormat);
 }
 
-void PaintRow(HDC dc, const GridScene& scene, const Brushes& brushes, std::int32_t row) {
+void PaintRow(HDC dc, const GridScene& scene, const GridPalette& palette, const Brushes& brushes,
+              std::int32_t row) {
     const int top = RowClientTop(scene, row);
     const int bottom = top + scene.Rows->Height(row);
     const int cellsBottom = top + scene.CellLineHeight;
-    if (row == scene.SelectedRow) FillBox(dc, 0, top, scene.Width, bottom, brushes.Selected.get());
+    const bool selected = row == scene.SelectedRow;
+    if (selected) FillBox(dc, 0, top, scene.Width, bottom, brushes.Selected.get());
 
-    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    SetTextColor(dc, palette.CellText(selected, scene.Focused));
     for (const std::int32_t column : scene.Columns->ShownColumns()) {
         const GridColumnPlace place = scene.Columns->Place(column);
         const int left = place.Left - scene.ScrollX;
@@ -89,14 +101,15 @@ void PaintRow(HDC dc, const GridScene& scene, const Brushes& brushes, std::int32
         PaintCell(dc, scene, row, column, RECT{left, top, right, cellsBottom});
         FillBox(dc, right - 1, top, right, cellsBottom, brushes.GridLine.get());
     }
-    if (scene.Columns->HasRowText()) PaintRowText(dc, scene, row);
+    if (scene.Columns->HasRowText()) PaintRowText(dc, scene, palette, row);
     FillBox(dc, 0, bottom - 1, scene.Width, bottom, brushes.GridLine.get());
 }
 
-void PaintHeader(HDC dc, const GridScene& scene) {
-    FillBox(dc, 0, 0, scene.Width, scene.HeaderHeight, GetSysColorBrush(COLOR_BTNFACE));
+void PaintHeader(HDC dc, const GridScene& scene, const GridPalette& palette,
+                 const Brushes& brushes) {
+    FillBox(dc, 0, 0, scene.Width, scene.HeaderHeight, brushes.HeaderFace.get());
     const SelectedObject font(dc, scene.Metrics->TextFont());
-    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    SetTextColor(dc, palette.HeaderText);
     const int padding = scene.Metrics->Scale(kCellPadding);
     int end = -scene.ScrollX;
     for (const std::int32_t column : scene.Columns->ShownColumns()) {
@@ -139,22 +152,34 @@ RECT RowTextClientRect(const GridScene& scene, std::int32_t row) {
                 top + scene.Rows->Height(row)};
 }
 
+GridPalette CurrentGridPalette() {
+    SystemColours system;
+    system.Window = GetSysColor(COLOR_WINDOW);
+    system.WindowText = GetSysColor(COLOR_WINDOWTEXT);
+    system.Highlight = GetSysColor(COLOR_HIGHLIGHT);
+    system.HighlightText = GetSysColor(COLOR_HIGHLIGHTTEXT);
+    system.GrayText = GetSysColor(COLOR_GRAYTEXT);
+    system.Face = GetSysColor(COLOR_3DFACE);
+    system.FaceText = GetSysColor(COLOR_BTNTEXT);
+    return ChooseGridPalette(HighContrastOn(), system);
+}
+
 void PaintGrid(HDC dc, const GridScene& scene) {
+    // Asked at every paint: a theme change shows at the next repaint.
+    const GridPalette palette = CurrentGridPalette();
+    const Brushes brushes(palette, scene.Focused);
     const RECT all{0, 0, scene.Width, scene.Height};
-    FillRect(dc, &all, GetSysColorBrush(COLOR_WINDOW));
+    FillRect(dc, &all, brushes.Background.get());
     SetBkMode(dc, TRANSPARENT);
     if (scene.Source == nullptr) return;
 
-    Brushes brushes;
-    brushes.Selected.reset(
-        CreateSolidBrush(scene.Focused ? kSelectedColour : kSelectedUnfocusedColour));
     // Only the rows that show are painted; rows the source no longer has are skipped.
     const std::int32_t last = std::min(scene.Rows->Count(), scene.Source->RowCount());
     for (std::int32_t row = scene.Rows->RowAt(scene.ScrollY); row >= 1 && row <= last; ++row) {
         if (RowClientTop(scene, row) >= scene.Height) break;
-        PaintRow(dc, scene, brushes, row);
+        PaintRow(dc, scene, palette, brushes, row);
     }
-    PaintHeader(dc, scene);
+    PaintHeader(dc, scene, palette, brushes);
 }
 
 }  // namespace hivewarden::ui::win32

@@ -9,14 +9,12 @@
 
 #include <cstdint>
 
+#include "ui/grid_palette.h"
 #include "ui/grid_source.h"
 #include "ui/win32/grid_layout.h"
 #include "ui/win32/grid_metrics.h"
 
 namespace hivewarden::ui::win32 {
-
-// The grid's row text colour: dark blue.
-inline constexpr COLORREF kRowTextColour = RGB(0, 0, 128);
 
 // Everything one frame shows. Sizes are in pixels of the window's client area.
 struct GridScene {
@@ -40,6 +38,12 @@ struct GridScene {
 // Where things lie in the client area for this scene. Rows count from 1 and must be laid out.
 RECT CellClientRect(const GridScene& scene, std::int32_t row, std::int32_t column);
 RECT RowTextClientRect(const GridScene& scene, std::int32_t row);
+
+// The row text colour of a normal theme: dark blue.
+inline constexpr COLORREF kRowTextColour = ui::kNormalRowText;
+
+// The colours for the theme in use: the system's own when high contrast is on.
+GridPalette CurrentGridPalette();
 
 void PaintGrid(HDC dc, const GridScene& scene);
 

@@ -21,6 +21,11 @@ class GridTextHeights {
     // so that the memory follows the rows the grid has now.
     void BeginGeneration();
     void EndGeneration() { previous_.clear(); }
+    // Forgets every measure (the fonts changed).
+    void Clear() {
+        current_.clear();
+        previous_.clear();
+    }
 
   private:
     struct Measure {

@@ -2,8 +2,10 @@
 // pictures, the results grid, and every message turned into a handler of the logic.
 #include "ui/win32/main_frame.h"
 
+#include "registry/win32_system.h"
 #include "ui/win32/automation.h"
 #include "ui/win32/control_ids.h"
+#include "ui/win32/dpi.h"
 #include "ui/win32/resource_ids.h"
 #include "ui/win32/wide_text.h"
 
@@ -67,9 +69,7 @@ bool MainFrame::Create() {
     windowClass.lpszClassName = kMainWindowClass;
     if (!RegisterClassExW(&windowClass)) return false;
 
-    HDC screen = GetDC(nullptr);
-    dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    dpi_ = WindowDpi(nullptr);
 
     constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     RECT outer{0, 0, Scale(kClientWidth), Scale(100)};
@@ -80,12 +80,23 @@ bool MainFrame::Create() {
                         Scale(kCompactLayout.WindowHeight), nullptr, nullptr, instance_, this);
     if (created == nullptr) return false;
     window_ = created;
+    // Explorer announces its restart to every top-level window; an elevated window hears the
+    // unelevated Explorer only when the message filter lets the message through (Windows 7
+    // and later).
+    taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+    using FilterFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+    constexpr DWORD kMessageFilterAllow = 1;  // MSGFLT_ALLOW
+    if (const auto filter = registry::win32::SystemFunction<FilterFn>(
+            "user32.dll", "ChangeWindowMessageFilterEx")) {
+        filter(window_, taskbarCreated_, kMessageFilterAllow, nullptr);
+    }
     CreateFonts();
     CreateControls();
     CreateSummaryCounters();
-    LoadPictures();
+    LoadImages();
     SetUpGrids();
     SetUpLists();
+    NameControls();
     for (const Control checked : kCheckedAtStart) SetChecked(checked, true);
     SetLayout(Layout::Compact);
     return true;
@@ -141,21 +152,50 @@ void MainFrame::CreateControls() {
     }
 }
 
-void MainFrame::CreateSummaryCounters() {
-    constexpr int kColumns = 4;
-    constexpr int kColumnWidth = 144;
-    constexpr int kTop = 352;
-    constexpr int kRowStep = 26;
-    int n = 0;
+namespace {
+
+// The summary box's pairs in reading order (left to right, then down), as the box lists them.
+constexpr scan::Counter kSummaryOrder[] = {
+    scan::Counter::TotalProblems, scan::Counter::Shortcuts, scan::Counter::VirDev,
+    scan::Counter::AddRemove,     scan::Counter::Shared,    scan::Counter::Empty,
+    scan::Counter::Help,          scan::Counter::Devs,      scan::Counter::Sounds,
+    scan::Counter::Startup,       scan::Counter::Fonts,     scan::Counter::Trojan,
+};
+
+std::string_view CounterCaption(scan::Counter counter) {
     for (const scan::CounterInfo& info : scan::kCounterTable) {
-        const int x = 18 + (n % kColumns) * kColumnWidth;
+        if (info.Id == counter) return info.Caption;
+    }
+    return {};
+}
+
+}  // namespace
+
+// Three columns of caption-and-number pairs: each number right-aligned in a narrow column of
+// its own just after its caption, and a wide gap before the next pair, so that a number is read
+// with its own caption.
+void MainFrame::CreateSummaryCounters() {
+    constexpr int kColumns = 3;
+    constexpr int kLeft = 18;
+    constexpr int kColumnStep = 194;
+    constexpr int kCaptionWidth = 100;
+    constexpr int kNumberGap = 2;
+    constexpr int kNumberWidth = 32;
+    constexpr int kTop = 347;
+    constexpr int kRowStep = 20;
+    constexpr int kHeight = 16;
+    int n = 0;
+    for (const scan::Counter id : kSummaryOrder) {
+        const int x = kLeft + (n % kColumns) * kColumnStep;
         const int y = kTop + (n / kColumns) * kRowStep;
-        HWND caption = CreateWindowExW(0, L"STATIC", Wide(info.Caption).c_str(),
+        HWND caption = CreateWindowExW(0, L"STATIC", Wide(CounterCaption(id)).c_str(),
                                        WS_CHILD | SS_LEFT | SS_NOPREFIX, Scale(x), Scale(y),
-                                       Scale(104), Scale(16), window_, nullptr, instance_, nullptr);
+                                       Scale(kCaptionWidth), Scale(kHeight), window_, nullptr,
+                                       instance_, nullptr);
         HWND counter = CreateWindowExW(
-            0, L"STATIC", L"0", WS_CHILD | SS_RIGHT, Scale(x + 104), Scale(y), Scale(30), Scale(16),
-            window_, reinterpret_cast<HMENU>(INT_PTR{CounterId(info.Id)}), instance_, nullptr);
+            0, L"STATIC", L"0", WS_CHILD | SS_RIGHT, Scale(x + kCaptionWidth + kNumberGap),
+            Scale(y), Scale(kNumberWidth), Scale(kHeight), window_,
+            reinterpret_cast<HMENU>(INT_PTR{CounterId(id)}), instance_, nullptr);
         SendMessageW(caption, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(FontKind::Small)), FALSE);
         SendMessageW(counter, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(FontKind::Counter)),
                      FALSE);
@@ -165,44 +205,8 @@ void MainFrame::CreateSummaryCounters() {
     }
 }
 
-void MainFrame::LoadPictures() {
-    const std::pair<int, int> pictures[] = {{kFirstPlainId + 0, IDB_START_PAGE},
-                                            {kFirstPlainId + 5, IDB_ADVANCED_PAGE}};
-    for (const auto& [id, resource] : pictures) {
-        auto bitmap = static_cast<HBITMAP>(
-            LoadImageW(instance_, MAKEINTRESOURCEW(resource), IMAGE_BITMAP, 0, 0, 0));
-        if (bitmap == nullptr) continue;
-        bitmaps_.push_back(bitmap);
-        SendDlgItemMessageW(window_, id, STM_SETIMAGE, IMAGE_BITMAP,
-                            reinterpret_cast<LPARAM>(bitmap));
-    }
-}
-
-namespace {
-
-// An image list of `count` square images from a 32-bit strip with alpha.
-HIMAGELIST LoadIconStrip(HINSTANCE instance, int resource, int size, int count) {
-    HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32, count, 0);
-    if (auto strip = static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(resource),
-                                                     IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))) {
-        ImageList_Add(list, strip, nullptr);
-        DeleteObject(strip);
-    }
-    return list;
-}
-
-}  // namespace
-
 void MainFrame::SetUpGrids() {
-    gridIcons_ = LoadIconStrip(instance_, IDB_GRID_ICONS, kGridIconSize, kGridIconCount);
-    customIcons_ = LoadIconStrip(instance_, IDB_CUSTOM_ICONS, kCustomIconSize, kCustomIconCount);
-    animation_ = ImageList_Create(kSearchAnimFrameSize, kSearchAnimFrameSize,
-                                  ILC_COLOR24 | ILC_MASK, kSearchAnimFrames, 0);
-    if (auto strip = static_cast<HBITMAP>(
-            LoadImageW(instance_, MAKEINTRESOURCEW(IDB_SEARCH_ANIM), IMAGE_BITMAP, 0, 0, 0))) {
-        ImageList_AddMasked(animation_, strip, kTransparentColour);
-        DeleteObject(strip);
-    }
+    // The image lists are LoadImages' (at the window's DPI).
     // The drop-downs cover a cell exactly.
     RECT combo{};
     GetWindowRect(Item(Control::cmbAction), &combo);
@@ -239,7 +243,13 @@ GridControl* MainFrame::Grid(Control grid) const {
 }
 
 LRESULT MainFrame::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (taskbarCreated_ != 0 && message == taskbarCreated_) {
+        AddTrayIconAgain();
+        return 0;
+    }
     switch (message) {
+        case DM_GETDEFID:
+            return DefaultButton();
         case WM_COMMAND:
             OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
             return 0;
@@ -262,6 +272,14 @@ LRESULT MainFrame::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             // Never closes by itself; Exit decides.
             logic_.CloseRequested();
             return 0;
+        case kDpiChangedMessage:
+            OnDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+            return 0;
+        case WM_SYSCOLORCHANGE:
+        case WM_SETTINGCHANGE:
+        case WM_THEMECHANGED:
+            ThemeChanged();
+            break;
         case WM_COPYDATA:
             return OnCopyData(reinterpret_cast<HWND>(wParam),
                               *reinterpret_cast<const COPYDATASTRUCT*>(lParam));
@@ -282,11 +300,14 @@ LRESULT MainFrame::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(window_, message, wParam, lParam);
 }
 
-void MainFrame::OnCommand(int id, int code, HWND /*control*/) {
-    if (id == IDCANCEL) {  // Escape presses Exit
-        logic_.Exit();
+void MainFrame::OnCommand(int id, int code, HWND control) {
+    if (id == IDCANCEL) {  // Escape presses Exit, when Exit can be pressed
+        if (IsWindowEnabled(Item(Control::cmdExit))) logic_.Exit();
         return;
     }
+    // A click that reaches a disabled button (sent or posted to it) presses nothing: the
+    // wizard's buttons are disabled exactly while their handlers must not run.
+    if (code == BN_CLICKED && control != nullptr && !IsWindowEnabled(control)) return;
     const auto is = [id](Control control) { return id == ControlId(control); };
     if (is(Control::txtBackUpName)) {
         if (code == EN_CHANGE) logic_.BackupNameChanged();
@@ -310,6 +331,13 @@ void MainFrame::OnCommand(int id, int code, HWND /*control*/) {
     }
     if (code != BN_CLICKED) return;
     if (is(Control::cmdNext)) {
+        // Pressed by Enter from another control: that control's lost-focus check runs first,
+        // as it does for a click; a check that keeps the focus (a refused backup name) stops
+        // the press.
+        if (control != nullptr && GetFocus() != control) {
+            ::SetFocus(control);
+            if (GetFocus() != control) return;
+        }
         logic_.Next();
     } else if (is(Control::cmdBack)) {
         logic_.Back();

@@ -46,6 +46,8 @@ class MainFrame final : public View {
     void SetProgress(Control control, std::int32_t percent) override;
     void SetCounterText(scan::Counter counter, const std::string& text) override;
     Answer ShowMessage(const std::string& text, MessageIcon icon, MessageButtons buttons) override;
+    void ShowListMessage(const std::string& text, const std::vector<std::string>& lines,
+                         MessageIcon icon) override;
     std::optional<std::string> InputBox(const std::string& prompt,
                                         const std::string& initial) override;
     std::string BrowseForFolder(const std::string& title) override;
@@ -96,12 +98,25 @@ class MainFrame final : public View {
     void OnCommand(int id, int code, HWND control);
     LRESULT OnNotify(const NMHDR& header);
     LRESULT OnCopyData(HWND reply, const COPYDATASTRUCT& data);
+    // Enter presses the focused push button, else Next (see Handle's DM_GETDEFID).
+    LRESULT DefaultButton() const;
+    // Explorer started again: the icon it forgot is added again.
+    void AddTrayIconAgain();
     std::string Answer(const std::string& question);
 
     void CreateFonts();
     void CreateControls();
     void CreateSummaryCounters();
-    void LoadPictures();
+    // --- DPI, theme and accessibility (frame_dpi.cpp, frame_layout_check.cpp) ---
+    // The pictures and icon lists at the window's DPI (again after a DPI change).
+    void LoadImages();
+    // WM_DPICHANGED: fonts, controls, grids and pictures at `dpi`; `suggested`, when given, is
+    // where the system puts the window.
+    void OnDpiChanged(int dpi, const RECT* suggested);
+    void ThemeChanged();
+    void NameControls();
+    // "ok N controls", or what is clipped, outside the client area or overlapping.
+    std::string LayoutProblems() const;
     void SetUpGrids();
     void SetUpLists();
     void DrawAnimation(const DRAWITEMSTRUCT& item);
@@ -135,6 +150,7 @@ class MainFrame final : public View {
     HWND separator_ = nullptr;
     DWORD lastPump_ = 0;
     bool trayIconAdded_ = false;
+    UINT taskbarCreated_ = 0;  // the registered "TaskbarCreated" message
 };
 
 }  // namespace hivewarden::ui::win32

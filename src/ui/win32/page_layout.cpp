@@ -235,8 +235,51 @@ constexpr auto kControls = std::to_array<ControlSpec>({
      FrameStart, Label},
 });
 
+// Names of controls that no label before them describes.
+struct NamedControl {
+    int Id;
+    const char* Name;
+};
+constexpr NamedControl kOwnNames[] = {
+    {Plain(0), "Kestovar Hivewarden"},
+    {Plain(5), "Kestovar Hivewarden"},
+    {Id(Control::pgrFixing), "Repair progress"},
+    {Id(Control::lstCustomsStrs), "Texts to search for"},
+    {Id(Control::picCustomAnim), "Searching"},
+    {Id(Control::cmbAction), "Correction"},
+    {Id(Control::cmbCustomRplAction), "Action"},
+};
+
+bool HasCaption(const ControlSpec& spec) {
+    const bool labelOrButton =
+        lstrcmpiW(spec.Class, L"STATIC") == 0 || lstrcmpiW(spec.Class, L"BUTTON") == 0;
+    const DWORD kind = spec.Style & SS_TYPEMASK;
+    const bool picture =
+        lstrcmpiW(spec.Class, L"STATIC") == 0 && (kind == SS_BITMAP || kind == SS_OWNERDRAW);
+    return labelOrButton && !picture;
+}
+
 }  // namespace
 
 std::span<const ControlSpec> MainWindowControls() { return kControls; }
+
+const char* AccessibleNameFor(int id) {
+    for (const NamedControl& named : kOwnNames) {
+        if (named.Id == id) return named.Name;
+    }
+    const ControlSpec* label = nullptr;
+    for (const ControlSpec& spec : kControls) {
+        if (spec.Id == id) {
+            if (HasCaption(spec)) return nullptr;
+            const bool samePage = label != nullptr && label->Where == OnPage &&
+                                  spec.Where == OnPage && label->OnPage == spec.OnPage;
+            return samePage ? label->Text : nullptr;
+        }
+        const bool isLabel = lstrcmpiW(spec.Class, L"STATIC") == 0 && HasCaption(spec) &&
+                             spec.Text != nullptr && spec.Text[0] != '\0';
+        if (isLabel) label = &spec;
+    }
+    return nullptr;
+}
 
 }  // namespace hivewarden::ui::win32

@@ -28,6 +28,12 @@ struct ControlSpec {
 
 std::span<const ControlSpec> MainWindowControls();
 
+// The accessible name of a control that has no caption of its own (edit boxes, lists, grids,
+// progress bars, drop-downs, pictures): its own name where it has one, else the text of the
+// nearest label before it on its page. nullptr for labels and buttons (their caption is their
+// name) and for ids not in the table.
+const char* AccessibleNameFor(int id);
+
 // The client width, and the two layouts' heights (the window's outer height) and the tops of
 // the separator line and the button row.
 inline constexpr int kClientWidth = 600;

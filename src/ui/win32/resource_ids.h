@@ -16,12 +16,9 @@
 #define IDB_OS_NT 107
 #define IDB_OS_MODERN 108
 
-// Program version, written into the version resource and shown by the about box.
-#define HW_VERSION_MAJOR 1
-#define HW_VERSION_MINOR 0
-#define HW_VERSION_PATCH 0
-#define HW_VERSION_BUILD 0
-#define HW_VERSION_TEXT "1.0.0.0"
+// Program version (HW_VERSION_*), written into the version resource and shown by the about
+// box; generated from the build's one version number.
+#include "hivewarden_version.h"
 
 #ifndef RC_INVOKED
 #include <cstdint>
