@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <sys/resource.h>
@@ -105,6 +106,8 @@ int main(int argc, char** argv) {
     using namespace hivewarden;
     bench::MachineShape shape;
     if (argc > 1) shape.Values = std::strtoull(argv[1], nullptr, 10);
+    // --keep leaves the generated machine in place, to run the command line on it.
+    const bool keep = argc > 2 && std::string_view(argv[2]) == "--keep";
     const auto folder = std::filesystem::temp_directory_path() / "hivewarden-machine-bench";
     std::filesystem::remove_all(folder);
     const auto regFile = folder / "machine.reg";
@@ -125,7 +128,8 @@ int main(int argc, char** argv) {
     const std::uint64_t peakBefore = bench::PeakResidentBytes();
     auto store = std::make_unique<registry::MemoryStore>();
     registry::RegFileStatus status;
-    const bench::Seconds load = bench::Time([&] { status = registry::LoadRegFile(regFile.string(), *store); });
+    const bench::Seconds load =
+        bench::Time([&] { status = registry::LoadRegFile(regFile.string(), *store); });
     const std::uint64_t heapAfter = bench::HeapInUse();
     const std::uint64_t peakAfter = bench::PeakResidentBytes();
     if (!status) {
@@ -165,6 +169,11 @@ int main(int argc, char** argv) {
                 scan.Seconds, scan.Findings, static_cast<unsigned long long>(scan.Probes));
     std::printf("ratio scan/bare:  %8.2f  (target: at most 2)\n", scan.Seconds / walk);
     store.reset();
-    std::filesystem::remove_all(folder);
+    if (keep) {
+        std::printf("kept:             %s (drive C: %s)\n", regFile.string().c_str(),
+                    drive.string().c_str());
+    } else {
+        std::filesystem::remove_all(folder);
+    }
     return 0;
 }

@@ -149,6 +149,14 @@ bool ListBackups(const std::string& programFolder, std::vector<std::string>& nam
     return true;
 }
 
+std::string UnusedBackupName(const std::vector<std::string>& backups, std::string_view proposed) {
+    std::string name(proposed);
+    for (int suffix = 2; !SameNamedBackups(backups, name).empty(); ++suffix) {
+        name = std::string(proposed) + "-" + std::to_string(suffix);
+    }
+    return name;
+}
+
 std::vector<std::string> SameNamedBackups(const std::vector<std::string>& backups,
                                           std::string_view name) {
     const std::string fileName = std::string(name) + ".Reg";

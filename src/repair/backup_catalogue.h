@@ -53,6 +53,11 @@ bool ListBackups(const std::string& programFolder, std::vector<std::string>& nam
 std::vector<std::string> SameNamedBackups(const std::vector<std::string>& backups,
                                           std::string_view name);
 
+// `proposed` when no listed backup has that name (without regard to case), else the first of
+// `proposed`-2, `proposed`-3, ... that is free. A repair that names its backup without asking
+// (the direct repair) never replaces an earlier backup made in the same second.
+std::string UnusedBackupName(const std::vector<std::string>& backups, std::string_view proposed);
+
 // The listed backup a name given with or without ".reg" stands for: the one spelled exactly
 // so, else the only one equal to it without regard to case. Nothing when there is none, or
 // several and none spelled exactly so.

@@ -1,5 +1,9 @@
 // The wizard's step machine: Next and Back driven by WizardStep, Exit and Finish, Advanced
 // Options, Help, About and Cancel Scan.
+#include <string>
+#include <vector>
+
+#include "repair/backup_catalogue.h"
 #include "scan/scan_controller.h"
 #include "ui/main_window.h"
 
@@ -144,7 +148,12 @@ void MainWindow::DirectRepair() {
     BeginRepair();
     view_.ShowPage(Page::FrameFixing, true);
     view_.Yield();
-    view_.SetText(Control::txtBackUpName, DefaultBackupName());
+    // No name box is shown here, so the default name must not replace a backup made earlier
+    // in the same second.
+    std::vector<std::string> backups;
+    std::string listError;
+    repair::ListBackups(ProgramFolder, backups, listError);
+    view_.SetText(Control::txtBackUpName, repair::UnusedBackupName(backups, DefaultBackupName()));
     directRepair_ = true;
     RunRepairStep();
     directRepair_ = false;

@@ -175,6 +175,15 @@ TEST(BackupCatalogue, EmptyAndMissingFolders) {
     EXPECT_THAT(error, HasSubstr(missing));
 }
 
+TEST(BackupCatalogue, AnUnusedNameNeverReplacesABackupOfAnyCase) {
+    const std::vector<std::string> backups = {"1-1-2026-1-1-1.REG", "1-1-2026-1-1-1-2.reg",
+                                              "other.reg"};
+    EXPECT_EQ(repair::UnusedBackupName(backups, "fresh"), "fresh");
+    EXPECT_EQ(repair::UnusedBackupName(backups, "1-1-2026-1-1-1"), "1-1-2026-1-1-1-3");
+    EXPECT_EQ(repair::UnusedBackupName(backups, "OTHER"), "OTHER-2");
+    EXPECT_EQ(repair::UnusedBackupName({}, "x"), "x");
+}
+
 TEST(BackupCatalogue, ANameThatAnExistingBackupHasInAnyCaseIsReported) {
     EXPECT_EQ(repair::kBackupNameExists, "The entered name already exist. Please select another");
     const std::vector<std::string> backups = {"1-1-2026-1-1-1.REG", "first.reg", "other.reg"};

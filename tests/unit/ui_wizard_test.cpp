@@ -131,11 +131,18 @@ TEST(UiWizard, DirectRepairFromTheResultsPageStaysThereOrEndsWhenNoRowIsLeft) {
     ASSERT_EQ(m.Window.Results.RowCount(), 2);
 
     // Repair again with one of the two rows: straight to the repair, back on the results.
+    // The clock still shows the first repair's second, so the direct repair's backup gets a
+    // name of its own instead of replacing the first backup.
+    const std::string firstBackup = m.Program.File("4-12-2026-21-5-9.reg");
+    ASSERT_TRUE(std::filesystem::exists(firstBackup));
+    const std::uintmax_t firstSize = std::filesystem::file_size(firstBackup);
     m.Window.Results.Row(1).Correction = "Delete";
     m.Window.Next();
     EXPECT_EQ(m.Window.WizardStep, 4);
     EXPECT_EQ(m.View.OnlyPage(), Page::FrameScan);
-    EXPECT_EQ(m.View.Text(Control::txtBackUpName), "4-12-2026-21-5-9");
+    EXPECT_EQ(m.View.Text(Control::txtBackUpName), "4-12-2026-21-5-9-2");
+    EXPECT_TRUE(std::filesystem::exists(m.Program.File("4-12-2026-21-5-9-2.reg")));
+    EXPECT_EQ(std::filesystem::file_size(firstBackup), firstSize);
     EXPECT_EQ(m.Window.Results.RowCount(), 1);
     EXPECT_TRUE(m.View.Enabled(Control::cmdNext));
 
