@@ -116,7 +116,9 @@ HeldPresses PressDuringTheRepair(AppSession& app) {
     return held;
 }
 
-void CheckFailureMessage(AppSession& app, const std::string& deniedKey) {
+// `rows`: the changes the repair tried, one per row (every App Paths row is marked Delete, also
+// rows other scenarios left behind).
+void CheckFailureMessage(AppSession& app, const std::string& deniedKey, int rows) {
     const HWND message = WaitForDialog(app.Process().Pid(), "Kestovar Hivewarden",
                                        "could not be made", kRepairTimeoutMs);
     if (!app.Check(message != nullptr, "failure: a message tells that changes were not made")) {
@@ -124,7 +126,7 @@ void CheckFailureMessage(AppSession& app, const std::string& deniedKey) {
     }
     const std::string text = DialogText(message);
     const std::string expected =
-        "1 of the " + std::to_string(kStaleEntries + 1) + " registry changes could not be made.";
+        "1 of the " + std::to_string(rows) + " registry changes could not be made.";
     app.Check(text.find(expected) != std::string::npos, "failure: \"" + expected + "\"",
               "got \"" + text + "\"");
     app.Check(ContainsNoCase(text, "the value could not be deleted: access") &&
@@ -175,7 +177,7 @@ void RunRepairGuard(DriverContext& context) {
         app.Check(held.NextDisabled && held.BackDisabled && held.ExitDisabled,
                   "guard: Next, Back and Exit are disabled while the repair runs");
     }
-    CheckFailureMessage(app, deniedKey);
+    CheckFailureMessage(app, deniedKey, rows);
     const bool ended =
         WaitUntil([&] { return app.Step() == 4 && app.Ask("repairing") == "0"; }, kRepairTimeoutMs);
     app.Check(ended && app.Process().Running(),
