@@ -10,6 +10,7 @@
 
 #include "registry/hive_store.h"
 #include "registry/host_path.h"
+#include "registry/key_path.h"
 #include "registry/mapped_files.h"
 #include "registry/text.h"
 #include "registry/unicode.h"
@@ -47,19 +48,6 @@ fs::path Descend(fs::path folder, const std::vector<std::string_view>& parts) {
         if (folder.empty()) return {};
     }
     return folder;
-}
-
-std::vector<std::string_view> WindowsParts(std::string_view path) {
-    std::vector<std::string_view> parts;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        const std::size_t slash = path.find('\\', start);
-        const std::string_view part = path.substr(start, slash - start);
-        if (!part.empty()) parts.push_back(part);
-        if (slash == std::string_view::npos) break;
-        start = slash + 1;
-    }
-    return parts;
 }
 
 bool IsFile(const fs::path& path) {
@@ -119,7 +107,7 @@ std::vector<Profile> FindProfiles(const fs::path& root, registry::RegistryStore*
             if (!StartsWithNoCase(sid, "S-1-5-21-")) continue;
             const std::string image =
                 ReadText(*software, std::string(kProfileList) + "\\" + sid, "ProfileImagePath");
-            const std::vector<std::string_view> parts = WindowsParts(image);
+            const std::vector<std::string_view> parts = registry::NonEmptyPathComponents(image);
             if (parts.size() >= 2 && parts[0].size() == 2 && parts[0][1] == ':') {
                 add(Descend(root, {parts.begin() + 1, parts.end()}));
             }
@@ -315,7 +303,7 @@ bool ReadInstallationEnvironment(const Installation& installation,
                               software.SubkeyName(list, i, sid); ++i) {
         const std::string image = Expand(
             ReadText(software, std::string(kProfileList) + "\\" + sid, "ProfileImagePath"), table);
-        const std::vector<std::string_view> parts = WindowsParts(image);
+        const std::vector<std::string_view> parts = registry::NonEmptyPathComponents(image);
         if (!parts.empty() && EqualsNoCase(parts.back(), installation.User)) {
             layout.UserProfile = image;
             break;

@@ -10,6 +10,7 @@
 
 #include "registry/durable_file.h"
 #include "registry/host_path.h"
+#include "registry/key_path.h"
 #include "registry/text.h"
 #include "registry/unicode.h"
 
@@ -55,18 +56,6 @@ constexpr std::string_view kLinkValue = "SymbolicLinkValue";
 constexpr const char* kFileNames[3] = {"system.reg", "user.reg", "userdef.reg"};
 constexpr const char* kRelativeRoots[3] = {
     "REGISTRY\\Machine", "REGISTRY\\User\\S-1-5-21-0-0-0-1000", "REGISTRY\\User\\.Default"};
-
-std::vector<std::string> SplitPath(std::string_view path) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t end = path.find('\\', start);
-        if (end == std::string_view::npos) end = path.size();
-        if (end > start) parts.emplace_back(path.substr(start, end - start));
-        start = end + 1;
-    }
-    return parts;
-}
 
 bool ReadHostFile(const std::string& path, std::string& bytes, bool& missing) {
     missing = false;
@@ -269,7 +258,9 @@ WinePrefixStore::Node* WinePrefixStore::Follow(Node* node, int depth) {
     if (depth > kMaxLinkDepth) return nullptr;
     const WineValue* link = FindValue(*node, kLinkValue);
     if (!link || link->Data.Type != kRegLink) return nullptr;
-    const std::vector<std::string> parts = SplitPath(Utf8FromUtf16Le(link->Data.Bytes));
+    const std::string target = Utf8FromUtf16Le(link->Data.Bytes);
+    const std::vector<std::string_view> components = NonEmptyPathComponents(target);
+    const std::vector<std::string> parts(components.begin(), components.end());
     if (parts.size() < 2 || !EqualsNoCase(parts[0], "Registry")) return nullptr;
     Node* at = nullptr;
     std::size_t next = 2;
@@ -288,7 +279,7 @@ WinePrefixStore::Node* WinePrefixStore::Walk(RootKey root, std::string_view path
     bool ok = false;
     Node* node = Start(root, parts, ok);
     if (!ok) return nullptr;
-    for (std::string& part : SplitPath(path)) parts.push_back(std::move(part));
+    for (std::string_view part : NonEmptyPathComponents(path)) parts.emplace_back(part);
     for (const std::string& part : parts) {
         node = Follow(Child(node, part, create), 0);
         if (!node) return nullptr;

@@ -3,27 +3,16 @@
 
 #include <vector>
 
+#include "registry/key_path.h"
 #include "registry/regfile.h"
 #include "registry/text.h"
 
 namespace hivewarden::repair {
 namespace {
 
-std::vector<std::string_view> Components(std::string_view path) {
-    std::vector<std::string_view> parts;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t end = path.find('\\', start);
-        if (end == std::string_view::npos) end = path.size();
-        if (end > start) parts.push_back(path.substr(start, end - start));
-        start = end + 1;
-    }
-    return parts;
-}
-
 // True when the last components of `parts` are those of `ending`.
 bool EndsWith(const std::vector<std::string_view>& parts, std::string_view ending) {
-    const std::vector<std::string_view> tail = Components(ending);
+    const std::vector<std::string_view> tail = registry::NonEmptyPathComponents(ending);
     if (tail.size() > parts.size()) return false;
     const std::size_t offset = parts.size() - tail.size();
     for (std::size_t i = 0; i < tail.size(); ++i) {
@@ -51,7 +40,7 @@ void Measure(registry::RegistryStore& store, registry::RootKey root, const std::
 }  // namespace
 
 std::string ProtectionReason(registry::RootKey root, std::string_view path) {
-    const std::vector<std::string_view> parts = Components(path);
+    const std::vector<std::string_view> parts = registry::NonEmptyPathComponents(path);
     const std::string name = registry::RootName(root);
     if (parts.empty()) return "a root key is never deleted";
     if (parts.size() <= 2) {
