@@ -12,12 +12,12 @@
 
 #include "bench_timing.h"
 #include "cli/app.h"
-#include "registry/durable_file.h"
-#include "registry/hive_store.h"
-#include "registry/memory_store.h"
-#include "registry/mounted_store.h"
-#include "registry/regfile.h"
-#include "registry/regfile_writer.h"
+#include "files/durable_file.h"
+#include "store/hive/hive_store.h"
+#include "store/memory_store.h"
+#include "store/mounted/mounted_store.h"
+#include "regfile/regfile.h"
+#include "regfile/regfile_writer.h"
 
 namespace {
 

@@ -21,10 +21,10 @@
 #include <malloc.h>
 #endif
 
-#include "registry/mapped_files.h"
-#include "registry/memory_store.h"
-#include "registry/regfile.h"
-#include "registry/unicode.h"
+#include "files/mapped_files.h"
+#include "store/memory_store.h"
+#include "regfile/regfile.h"
+#include "text/unicode.h"
 #include "scan_timing.h"
 #include "windows_machine.h"
 

@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "registry/mapped_files.h"
-#include "registry/memory_store.h"
+#include "files/mapped_files.h"
+#include "store/memory_store.h"
 #include "scan_timing.h"
 #include "synthetic_registry.h"
 

@@ -10,8 +10,8 @@
 
 #include "bench_timing.h"
 #include "engine/scan_state.h"
-#include "registry/access.h"
-#include "registry/files.h"
+#include "store/access.h"
+#include "files/files.h"
 #include "scan/probe_cache.h"
 #include "scan/scan_controller.h"
 #include "scan/scan_options.h"

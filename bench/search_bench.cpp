@@ -14,11 +14,11 @@
 
 #include "bench_timing.h"
 #include "custom/custom_search.h"
-#include "registry/unicode.h"
+#include "text/unicode.h"
 #include "engine/scan_state.h"
-#include "registry/access.h"
-#include "registry/mapped_files.h"
-#include "registry/memory_store.h"
+#include "store/access.h"
+#include "files/mapped_files.h"
+#include "store/memory_store.h"
 
 namespace hivewarden::bench {
 namespace {

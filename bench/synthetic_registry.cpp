@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "registry/unicode.h"
+#include "text/unicode.h"
 
 namespace hivewarden::bench {
 namespace {

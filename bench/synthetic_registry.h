@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "registry/store.h"
+#include "store/store.h"
 
 namespace hivewarden::bench {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "registry/unicode.h"
+#include "text/unicode.h"
 
 namespace hivewarden::bench {
 namespace {

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "engine/error_entry.h"
-#include "registry/files.h"
-#include "registry/signals.h"
-#include "registry/text.h"
+#include "files/files.h"
+#include "store/signals.h"
+#include "text/text.h"
 #include "scan/path_extract.h"
 
 namespace {

@@ -13,9 +13,9 @@
 #include <string_view>
 #include <vector>
 
-#include "registry/memory_store.h"
-#include "registry/regfile.h"
-#include "registry/regfile_writer.h"
+#include "store/memory_store.h"
+#include "regfile/regfile.h"
+#include "regfile/regfile_writer.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "cli/registry_options.h"
 #include "cli/repair_output.h"
 #include "cli/scan_runner.h"
-#include "registry/shell_open.h"
+#include "files/shell_open.h"
 #include "repair/backup_catalogue.h"
 #include "repair/backup_restore.h"
 

@@ -5,8 +5,8 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 
-#include "registry/roots.h"
-#include "registry/text.h"
+#include "store/roots.h"
+#include "text/text.h"
 #include "scan/result_rows.h"
 
 namespace hivewarden::cli {

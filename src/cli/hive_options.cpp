@@ -5,9 +5,9 @@
 #include <optional>
 
 #include "cli/windows_root.h"
-#include "registry/hive_store.h"
-#include "registry/mounted_store.h"
-#include "registry/roots.h"
+#include "store/hive/hive_store.h"
+#include "store/mounted/mounted_store.h"
+#include "store/roots.h"
 
 namespace hivewarden::cli {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "registry/store.h"
+#include "store/store.h"
 
 namespace CLI {
 class App;

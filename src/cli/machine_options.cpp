@@ -12,11 +12,11 @@
 #include "cli/platform_probes.h"
 #include "cli/windows_root.h"
 #include "cli/wine_prefix_options.h"
-#include "registry/hive_store.h"
-#include "registry/host_path.h"
-#include "registry/mapped_files.h"
-#include "registry/text.h"
-#include "registry/windows_path.h"
+#include "store/hive/hive_store.h"
+#include "files/host_path.h"
+#include "files/mapped_files.h"
+#include "text/text.h"
+#include "files/windows_path.h"
 
 namespace hivewarden::cli {
 namespace {

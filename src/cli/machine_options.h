@@ -11,7 +11,7 @@
 
 #include "cli/standard_environment.h"
 #include "cli/standard_environment.h"
-#include "registry/files.h"
+#include "files/files.h"
 
 namespace CLI {
 class App;

@@ -16,7 +16,7 @@
 #include "cli/json_text.h"
 #include "cli/machine_options.h"
 #include "engine/error_entry.h"
-#include "registry/text.h"
+#include "text/text.h"
 #include "scan/path_extract.h"
 
 namespace hivewarden::cli {

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "registry/files.h"
+#include "files/files.h"
 
 namespace hivewarden::cli {
 

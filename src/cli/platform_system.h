@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "registry/store.h"
+#include "store/store.h"
 
 namespace hivewarden::cli {
 

@@ -6,9 +6,9 @@
 
 #include "cli/platform_system.h"
 #include "cli/wine_prefix_options.h"
-#include "registry/classes_root_view.h"
-#include "registry/memory_store.h"
-#include "registry/regfile.h"
+#include "store/classes_root_view.h"
+#include "store/memory_store.h"
+#include "regfile/regfile.h"
 
 namespace hivewarden::cli {
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "cli/hive_options.h"
-#include "registry/code_page.h"
-#include "registry/store.h"
+#include "text/code_page.h"
+#include "store/store.h"
 
 namespace CLI {
 class App;

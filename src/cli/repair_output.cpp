@@ -8,9 +8,9 @@
 #include <utility>
 
 #include "cli/wine_prefix_options.h"
-#include "registry/durable_file.h"
-#include "registry/host_path.h"
-#include "registry/regfile_writer.h"
+#include "files/durable_file.h"
+#include "files/host_path.h"
+#include "regfile/regfile_writer.h"
 #include "repair/backup_catalogue.h"
 
 namespace hivewarden::cli {

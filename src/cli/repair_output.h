@@ -10,7 +10,7 @@
 
 #include "cli/registry_options.h"
 #include "engine/error_entry.h"
-#include "registry/store.h"
+#include "store/store.h"
 #include "repair/repair_executor.h"
 #include "scan/shortcut_removal.h"
 #include "scan/shortcut_scan.h"

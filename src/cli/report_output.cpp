@@ -7,9 +7,9 @@
 #include <memory>
 #include <sstream>
 
-#include "registry/code_page.h"
-#include "registry/host_path.h"
-#include "registry/text_file.h"
+#include "text/code_page.h"
+#include "files/host_path.h"
+#include "text/text_file.h"
 
 namespace hivewarden::cli {
 namespace {

@@ -13,7 +13,7 @@
 #include "cli/machine_options.h"
 #include "cli/registry_options.h"
 #include "engine/scan_state.h"
-#include "registry/access.h"
+#include "store/access.h"
 #include "scan/probe_cache.h"
 #include "scan/result_rows.h"
 #include "scan/scan_controller.h"

@@ -15,7 +15,7 @@
 
 #include "cli/app.h"
 #include "cli/console.h"
-#include "registry/win32_system.h"
+#include "files/win32_system.h"
 
 namespace hivewarden::cli {
 namespace {

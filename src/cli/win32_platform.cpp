@@ -7,9 +7,9 @@
 
 #include "cli/platform_probes.h"
 #include "cli/platform_system.h"
-#include "registry/win32_files.h"
-#include "registry/win32_store.h"
-#include "registry/win32_system.h"
+#include "files/win32_files.h"
+#include "store/win32/win32_store.h"
+#include "files/win32_system.h"
 
 namespace hivewarden::cli {
 namespace {

@@ -8,12 +8,12 @@
 #include <memory>
 #include <system_error>
 
-#include "registry/hive_store.h"
-#include "registry/host_path.h"
-#include "registry/key_path.h"
-#include "registry/mapped_files.h"
-#include "registry/text.h"
-#include "registry/unicode.h"
+#include "store/hive/hive_store.h"
+#include "files/host_path.h"
+#include "store/key_path.h"
+#include "files/mapped_files.h"
+#include "text/text.h"
+#include "text/unicode.h"
 
 namespace hivewarden::cli {
 namespace {

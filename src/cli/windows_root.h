@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli/standard_environment.h"
-#include "registry/roots.h"
+#include "store/roots.h"
 
 namespace CLI {
 class App;

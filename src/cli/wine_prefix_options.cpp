@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "cli/standard_environment.h"
-#include "registry/host_path.h"
-#include "registry/text.h"
-#include "registry/unicode.h"
-#include "registry/wine_prefix_store.h"
-#include "registry/wine_server.h"
+#include "files/host_path.h"
+#include "text/text.h"
+#include "text/unicode.h"
+#include "store/wine/wine_prefix_store.h"
+#include "store/wine/wine_server.h"
 
 namespace hivewarden::cli {
 namespace {

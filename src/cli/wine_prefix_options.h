@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "registry/mapped_files.h"
-#include "registry/store.h"
+#include "files/mapped_files.h"
+#include "store/store.h"
 
 namespace hivewarden::cli {
 

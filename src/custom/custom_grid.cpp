@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "registry/text.h"
+#include "text/text.h"
 
 namespace hivewarden::custom {
 

@@ -10,7 +10,7 @@
 
 #include "custom/custom_grid.h"
 #include "engine/scan_state.h"
-#include "registry/access.h"
+#include "store/access.h"
 #include "repair/repair_executor.h"
 
 namespace hivewarden::custom {

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "registry/roots.h"
+#include "store/roots.h"
 
 namespace hivewarden::custom {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "custom/search_terms.h"
 #include "engine/scan_state.h"
-#include "registry/access.h"
+#include "store/access.h"
 
 namespace hivewarden::custom {
 

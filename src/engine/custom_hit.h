@@ -6,7 +6,7 @@
 #include <string>
 
 #include "engine/error_entry.h"
-#include "registry/roots.h"
+#include "store/roots.h"
 
 namespace hivewarden::engine {
 

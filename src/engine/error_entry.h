@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "registry/roots.h"
+#include "store/roots.h"
 
 namespace hivewarden::engine {
 

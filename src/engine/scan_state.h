@@ -8,7 +8,7 @@
 
 #include "engine/custom_hit.h"
 #include "engine/error_entry.h"
-#include "registry/signals.h"
+#include "store/signals.h"
 
 namespace hivewarden::engine {
 

@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <system_error>
 
-#include "registry/host_path.h"
-#include "registry/regfile_syntax.h"
-#include "registry/text.h"
-#include "registry/unicode.h"
+#include "files/host_path.h"
+#include "regfile/regfile_syntax.h"
+#include "text/text.h"
+#include "text/unicode.h"
 
 namespace hivewarden::repair {
 namespace {

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "registry/durable_file.h"
+#include "files/durable_file.h"
 
 namespace hivewarden::repair {
 

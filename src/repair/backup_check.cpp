@@ -7,9 +7,9 @@
 #include <set>
 #include <tuple>
 
-#include "registry/regfile.h"
-#include "registry/regfile_writer.h"
-#include "registry/text.h"
+#include "regfile/regfile.h"
+#include "regfile/regfile_writer.h"
+#include "text/text.h"
 
 namespace hivewarden::repair {
 namespace {

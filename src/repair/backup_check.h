@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "registry/access.h"
-#include "registry/code_page.h"
+#include "store/access.h"
+#include "text/code_page.h"
 #include "repair/repair_plan.h"
 
 namespace hivewarden::repair {

@@ -1,8 +1,8 @@
 // The importers and the hand-over of chosen backups.
 #include "repair/backup_restore.h"
 
-#include "registry/regfile.h"
-#include "registry/shell_open.h"
+#include "regfile/regfile.h"
+#include "files/shell_open.h"
 #include "repair/backup_writer.h"
 
 namespace hivewarden::repair {

@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "registry/code_page.h"
-#include "registry/durable_file.h"
-#include "registry/store.h"
+#include "text/code_page.h"
+#include "files/durable_file.h"
+#include "store/store.h"
 
 namespace hivewarden::repair {
 

@@ -5,10 +5,10 @@
 #include <limits>
 #include <utility>
 
-#include "registry/regfile.h"
-#include "registry/regfile_syntax.h"
-#include "registry/text.h"
-#include "registry/unicode.h"
+#include "regfile/regfile.h"
+#include "regfile/regfile_syntax.h"
+#include "text/text.h"
+#include "text/unicode.h"
 
 namespace hivewarden::repair {
 namespace {

@@ -12,12 +12,12 @@
 #include <unordered_set>
 #include <vector>
 
-#include "registry/access.h"
-#include "registry/code_page.h"
-#include "registry/durable_file.h"
-#include "registry/regfile_writer.h"
-#include "registry/roots.h"
-#include "registry/store.h"
+#include "store/access.h"
+#include "text/code_page.h"
+#include "files/durable_file.h"
+#include "regfile/regfile_writer.h"
+#include "store/roots.h"
+#include "store/store.h"
 
 namespace hivewarden::repair {
 

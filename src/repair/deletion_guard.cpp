@@ -3,9 +3,9 @@
 
 #include <vector>
 
-#include "registry/key_path.h"
-#include "registry/regfile.h"
-#include "registry/text.h"
+#include "store/key_path.h"
+#include "regfile/regfile.h"
+#include "text/text.h"
 
 namespace hivewarden::repair {
 namespace {

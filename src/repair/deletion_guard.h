@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "registry/roots.h"
-#include "registry/store.h"
+#include "store/roots.h"
+#include "store/store.h"
 
 namespace hivewarden::repair {
 

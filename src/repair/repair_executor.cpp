@@ -6,7 +6,7 @@
 #include <optional>
 #include <utility>
 
-#include "registry/regfile_writer.h"
+#include "regfile/regfile_writer.h"
 #include "repair/backup_check.h"
 #include "repair/backup_writer.h"
 #include "repair/deletion_guard.h"

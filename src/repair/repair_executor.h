@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "engine/scan_state.h"
-#include "registry/access.h"
-#include "registry/code_page.h"
-#include "registry/durable_file.h"
+#include "store/access.h"
+#include "text/code_page.h"
+#include "files/durable_file.h"
 #include "repair/repair_plan.h"
 
 namespace hivewarden::repair {

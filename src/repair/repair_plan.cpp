@@ -1,8 +1,8 @@
 // Entries and hits to repair actions.
 #include "repair/repair_plan.h"
 
-#include "registry/access.h"
-#include "registry/regfile_writer.h"
+#include "store/access.h"
+#include "regfile/regfile_writer.h"
 
 namespace hivewarden::repair {
 namespace {

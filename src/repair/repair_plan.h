@@ -10,7 +10,7 @@
 
 #include "engine/custom_hit.h"
 #include "engine/error_entry.h"
-#include "registry/roots.h"
+#include "store/roots.h"
 
 namespace hivewarden::repair {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/scan_state.h"
-#include "registry/access.h"
+#include "store/access.h"
 #include "repair/repair_executor.h"
 #include "scan/result_rows.h"
 #include "scan/shortcut_removal.h"

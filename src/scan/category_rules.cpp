@@ -1,7 +1,7 @@
 // The category rules: substring and suffix tests on upper-case copies of key path and data.
 #include "scan/category_rules.h"
 
-#include "registry/text.h"
+#include "text/text.h"
 #include "scan/utf8_positions.h"
 
 namespace hivewarden::scan {

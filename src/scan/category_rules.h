@@ -7,7 +7,7 @@
 #include <optional>
 #include <string_view>
 
-#include "registry/signals.h"
+#include "store/signals.h"
 #include "scan/path_extract.h"
 
 namespace hivewarden::scan {

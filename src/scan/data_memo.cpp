@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "registry/text.h"
+#include "text/text.h"
 #include "scan/key_walker.h"
 
 namespace hivewarden::scan {

@@ -5,9 +5,9 @@
 #include <fstream>
 #include <system_error>
 
-#include "registry/host_path.h"
-#include "registry/text.h"
-#include "registry/text_file.h"
+#include "files/host_path.h"
+#include "text/text.h"
+#include "text/text_file.h"
 #include "scan/text_lines.h"
 
 namespace hivewarden::scan {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/error_entry.h"
-#include "registry/code_page.h"
+#include "text/code_page.h"
 
 namespace hivewarden::scan {
 

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "registry/text.h"
+#include "text/text.h"
 #include "scan/category_rules.h"
 #include "scan/scan_options.h"
 

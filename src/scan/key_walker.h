@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "registry/access.h"
+#include "store/access.h"
 #include "scan/data_memo.h"
 #include "scan/scan_session.h"
 

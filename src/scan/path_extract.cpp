@@ -13,9 +13,9 @@
 #include <utility>
 
 #include "engine/error_entry.h"
-#include "registry/text.h"
-#include "registry/unicode.h"
-#include "registry/windows_path.h"
+#include "text/text.h"
+#include "text/unicode.h"
+#include "files/windows_path.h"
 #include "scan/utf8_positions.h"
 
 namespace hivewarden::scan {

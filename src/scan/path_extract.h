@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "registry/files.h"
-#include "registry/signals.h"
+#include "files/files.h"
+#include "store/signals.h"
 
 namespace hivewarden::scan {
 

@@ -4,8 +4,8 @@
 #include <array>
 #include <utility>
 
-#include "registry/text.h"
-#include "registry/windows_path.h"
+#include "text/text.h"
+#include "files/windows_path.h"
 
 namespace hivewarden::scan {
 namespace {

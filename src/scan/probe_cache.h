@@ -14,7 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "registry/files.h"
+#include "files/files.h"
 
 namespace hivewarden::scan {
 

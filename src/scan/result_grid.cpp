@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
-#include "registry/text.h"
+#include "text/text.h"
 #include "scan/result_rows.h"
 
 namespace hivewarden::scan {

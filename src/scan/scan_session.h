@@ -8,8 +8,8 @@
 #include <string>
 
 #include "engine/scan_state.h"
-#include "registry/access.h"
-#include "registry/code_page.h"
+#include "store/access.h"
+#include "text/code_page.h"
 #include "scan/exclusion_list.h"
 #include "scan/path_extract.h"
 #include "scan/shortcut_scan.h"

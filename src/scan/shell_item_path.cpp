@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-#include "registry/unicode.h"
+#include "text/unicode.h"
 
 namespace hivewarden::scan {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "registry/code_page.h"
+#include "text/code_page.h"
 #include "scan/byte_span.h"
 
 namespace hivewarden::scan {

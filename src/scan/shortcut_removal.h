@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "registry/files.h"
+#include "files/files.h"
 #include "scan/shortcut_scan.h"
 
 namespace hivewarden::scan {

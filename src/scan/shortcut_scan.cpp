@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "registry/text.h"
-#include "registry/windows_path.h"
+#include "text/text.h"
+#include "files/windows_path.h"
 #include "scan/shortcut_target.h"
 
 namespace hivewarden::scan {

@@ -10,9 +10,9 @@
 #include <string_view>
 
 #include "engine/error_entry.h"
-#include "registry/code_page.h"
-#include "registry/files.h"
-#include "registry/signals.h"
+#include "text/code_page.h"
+#include "files/files.h"
+#include "store/signals.h"
 
 namespace hivewarden::scan {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "registry/unicode.h"
+#include "text/unicode.h"
 #include "scan/byte_span.h"
 #include "scan/shell_item_path.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "registry/code_page.h"
-#include "registry/files.h"
+#include "text/code_page.h"
+#include "files/files.h"
 
 namespace hivewarden::scan {
 

@@ -7,8 +7,8 @@
 #include <iterator>
 #include <system_error>
 
-#include "registry/host_path.h"
-#include "registry/text_file.h"
+#include "files/host_path.h"
+#include "text/text_file.h"
 
 namespace hivewarden::scan {
 namespace {

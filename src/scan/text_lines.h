@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "registry/code_page.h"
+#include "text/code_page.h"
 
 namespace hivewarden::scan {
 

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <utility>
 
-#include "registry/text.h"
+#include "text/text.h"
 #include "scan/text_lines.h"
 
 namespace hivewarden::scan {

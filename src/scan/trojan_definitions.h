@@ -11,9 +11,9 @@
 
 #include "engine/error_entry.h"
 #include "engine/scan_state.h"
-#include "registry/access.h"
-#include "registry/code_page.h"
-#include "registry/roots.h"
+#include "store/access.h"
+#include "text/code_page.h"
+#include "store/roots.h"
 
 namespace hivewarden::scan {
 

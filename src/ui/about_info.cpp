@@ -2,8 +2,8 @@
 // over the access layer. Portable; no window system.
 #include "ui/about_info.h"
 
-#include "registry/text.h"
-#include "registry/unicode.h"
+#include "text/text.h"
+#include "text/unicode.h"
 
 namespace hivewarden::ui {
 namespace {

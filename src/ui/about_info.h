@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "hivewarden_version.h"
-#include "registry/access.h"
-#include "registry/roots.h"
+#include "store/access.h"
+#include "store/roots.h"
 
 namespace hivewarden::ui {
 

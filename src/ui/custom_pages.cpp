@@ -3,7 +3,7 @@
 // page with its backup-name box.
 #include "custom/custom_repair_page.h"
 #include "custom/custom_search.h"
-#include "registry/text.h"
+#include "text/text.h"
 #include "repair/backup_catalogue.h"
 #include "ui/main_window.h"
 

@@ -13,7 +13,7 @@
 
 #include "custom/custom_grid.h"
 #include "custom/custom_search.h"
-#include "registry/access.h"
+#include "store/access.h"
 #include "repair/backup_restore.h"
 #include "repair/repair_executor.h"
 #include "scan/result_rows.h"

@@ -6,8 +6,8 @@
 #include <fstream>
 
 #include "custom/custom_report.h"
-#include "registry/host_path.h"
-#include "registry/text_file.h"
+#include "files/host_path.h"
+#include "text/text_file.h"
 #include "scan/results_report.h"
 #include "ui/main_window.h"
 

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "registry/host_path.h"
+#include "files/host_path.h"
 #include "repair/backup_catalogue.h"
 #include "repair/backup_restore.h"
 #include "scan/exclusion_list.h"

@@ -3,7 +3,7 @@
 // step that runs from the repair page.
 #include <stdexcept>
 
-#include "registry/text.h"
+#include "text/text.h"
 #include "repair/backup_catalogue.h"
 #include "repair/repair_step.h"
 #include "ui/main_window.h"

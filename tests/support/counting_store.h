@@ -12,9 +12,9 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "registry/roots.h"
-#include "registry/store.h"
-#include "registry/text.h"
+#include "store/roots.h"
+#include "store/store.h"
+#include "text/text.h"
 
 namespace hivewarden::testing {
 

@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "engine/scan_state.h"
-#include "registry/access.h"
-#include "registry/memory_store.h"
+#include "store/access.h"
+#include "store/memory_store.h"
 #include "scan/path_extract.h"
 #include "support/fake_probes.h"
 

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "registry/files.h"
-#include "registry/text.h"
+#include "files/files.h"
+#include "text/text.h"
 
 namespace hivewarden::testing {
 

@@ -14,8 +14,8 @@
 #include <memory>
 #include <string>
 
-#include "registry/hive_store.h"
-#include "registry/store.h"
+#include "store/hive/hive_store.h"
+#include "store/store.h"
 #include "support/temp_folder.h"
 
 namespace hivewarden::testing {

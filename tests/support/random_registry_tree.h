@@ -14,9 +14,9 @@
 #include <string_view>
 #include <vector>
 
-#include "registry/store.h"
-#include "registry/text.h"
-#include "registry/unicode.h"
+#include "store/store.h"
+#include "text/text.h"
+#include "text/unicode.h"
 
 namespace hivewarden::testing {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "registry/store.h"
-#include "registry/unicode.h"
+#include "store/store.h"
+#include "text/unicode.h"
 
 namespace hivewarden::testing {
 

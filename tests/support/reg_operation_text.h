@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "registry/regfile.h"
-#include "registry/roots.h"
+#include "regfile/regfile.h"
+#include "store/roots.h"
 
 namespace hivewarden::testing {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "registry/roots.h"
-#include "registry/store.h"
+#include "store/roots.h"
+#include "store/store.h"
 
 namespace hivewarden::testing {
 

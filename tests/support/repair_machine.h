@@ -8,9 +8,9 @@
 #include <string_view>
 
 #include "engine/scan_state.h"
-#include "registry/access.h"
-#include "registry/memory_store.h"
-#include "registry/text.h"
+#include "store/access.h"
+#include "store/memory_store.h"
+#include "text/text.h"
 #include "support/fake_probes.h"
 #include "support/raw_values.h"
 #include "support/temp_folder.h"

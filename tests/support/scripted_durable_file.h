@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "registry/durable_file.h"
+#include "files/durable_file.h"
 
 namespace hivewarden::testing {
 

@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "registry/store.h"
+#include "store/store.h"
 
 namespace hivewarden::testing {
 

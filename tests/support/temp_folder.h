@@ -11,7 +11,7 @@
 #include <string>
 #include <system_error>
 
-#include "registry/host_path.h"
+#include "files/host_path.h"
 
 namespace hivewarden::testing {
 

@@ -9,8 +9,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "registry/access.h"
-#include "registry/memory_store.h"
+#include "store/access.h"
+#include "store/memory_store.h"
 #include "support/fake_probes.h"
 #include "support/raw_values.h"
 #include "support/store_contract.h"

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "registry/memory_store.h"
-#include "registry/shell_open.h"
+#include "store/memory_store.h"
+#include "files/shell_open.h"
 #include "repair/backup_restore.h"
 #include "support/local_time.h"
 #include "support/raw_values.h"

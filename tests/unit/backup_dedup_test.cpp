@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "cli/app.h"
-#include "registry/durable_file.h"
-#include "registry/memory_store.h"
-#include "registry/regfile.h"
+#include "files/durable_file.h"
+#include "store/memory_store.h"
+#include "regfile/regfile.h"
 #include "repair/backup_writer.h"
 #include "support/cli_runner.h"
 #include "support/fake_machine.h"

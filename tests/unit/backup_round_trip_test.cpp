@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "registry/text.h"
+#include "text/text.h"
 #include "repair/backup_restore.h"
 #include "repair/repair_executor.h"
 #include "support/random_registry_tree.h"

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "registry/code_page.h"
-#include "registry/durable_file.h"
-#include "registry/regfile_writer.h"
+#include "text/code_page.h"
+#include "files/durable_file.h"
+#include "regfile/regfile_writer.h"
 #include "support/fake_machine.h"
 #include "support/raw_values.h"
 #include "support/temp_folder.h"

@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "cli/app.h"
-#include "registry/classes_root_view.h"
-#include "registry/memory_store.h"
-#include "registry/regfile.h"
-#include "registry/regfile_writer.h"
-#include "registry/unicode.h"
+#include "store/classes_root_view.h"
+#include "store/memory_store.h"
+#include "regfile/regfile.h"
+#include "regfile/regfile_writer.h"
+#include "text/unicode.h"
 #include "support/cli_runner.h"
 #include "support/raw_values.h"
 #include "support/store_contract.h"

@@ -21,9 +21,9 @@
 #include <vector>
 
 #include "cli/app.h"
-#include "registry/host_path.h"
-#include "registry/memory_store.h"
-#include "registry/regfile.h"
+#include "files/host_path.h"
+#include "store/memory_store.h"
+#include "regfile/regfile.h"
 #include "repair/backup_catalogue.h"
 #include "support/cli_runner.h"
 #include "support/lnk_builder.h"

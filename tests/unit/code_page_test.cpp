@@ -1,12 +1,12 @@
 // ANSI code pages: the built-in Windows-1252 table, exactness, the platform's other pages, and
 // the text-file encoding of reports and Ignore.ini.
-#include "registry/code_page.h"
+#include "text/code_page.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "registry/text_file.h"
+#include "text/text_file.h"
 
 namespace hivewarden::testing {
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "custom/custom_grid.h"
-#include "registry/code_page.h"
-#include "registry/text_file.h"
+#include "text/code_page.h"
+#include "text/text_file.h"
 
 namespace hivewarden::testing {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "registry/code_page.h"
-#include "registry/unicode.h"
+#include "text/code_page.h"
+#include "text/unicode.h"
 #include "support/temp_folder.h"
 
 namespace hivewarden::testing {

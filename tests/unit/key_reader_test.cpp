@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "registry/access.h"
-#include "registry/memory_store.h"
+#include "store/access.h"
+#include "store/memory_store.h"
 #include "support/counting_store.h"
 #include "support/fake_probes.h"
 #include "support/raw_values.h"

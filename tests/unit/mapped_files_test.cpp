@@ -2,7 +2,7 @@
 // listing, reading and deleting, including the ways a path could try to leave the drive.
 // Host features some hosts lack (symbolic links, names that differ only in case, names
 // Windows forbids) are set up where the host has them and their tests skip elsewhere.
-#include "registry/mapped_files.h"
+#include "files/mapped_files.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -13,7 +13,7 @@
 #include <system_error>
 #include <vector>
 
-#include "registry/windows_path.h"
+#include "files/windows_path.h"
 #include "support/temp_folder.h"
 
 namespace hivewarden::testing {

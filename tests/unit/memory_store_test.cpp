@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "registry/memory_store.h"
+#include "store/memory_store.h"
 
 namespace hivewarden::testing {
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "engine/error_entry.h"
-#include "registry/signals.h"
-#include "registry/windows_path.h"
+#include "store/signals.h"
+#include "files/windows_path.h"
 #include "support/fake_probes.h"
 
 namespace hivewarden::testing {

@@ -12,10 +12,10 @@
 #include <memory>
 #include <string>
 
-#include "registry/hive_file_checks.h"
-#include "registry/hive_store.h"
-#include "registry/mounted_store.h"
-#include "registry/text.h"
+#include "store/hive/hive_file_checks.h"
+#include "store/hive/hive_store.h"
+#include "store/mounted/mounted_store.h"
+#include "text/text.h"
 #include "support/hive_fixtures.h"
 #include "support/raw_values.h"
 #include "support/store_contract.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "registry/hive_store.h"
+#include "store/hive/hive_store.h"
 #include "support/cli_runner.h"
 #include "support/hive_fixtures.h"
 #include "support/raw_values.h"

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "registry/mapped_files.h"
+#include "files/mapped_files.h"
 #include "scan/probe_cache.h"
 #include "support/temp_folder.h"
 

@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "registry/code_page.h"
-#include "registry/memory_store.h"
-#include "registry/regfile.h"
+#include "text/code_page.h"
+#include "store/memory_store.h"
+#include "regfile/regfile.h"
 #include "support/reg_operation_text.h"
 #include "support/temp_folder.h"
 

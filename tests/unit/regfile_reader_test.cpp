@@ -10,12 +10,12 @@
 #include <string_view>
 #include <vector>
 
-#include "registry/access.h"
-#include "registry/code_page.h"
-#include "registry/memory_store.h"
-#include "registry/regfile.h"
-#include "registry/regfile_syntax.h"
-#include "registry/unicode.h"
+#include "store/access.h"
+#include "text/code_page.h"
+#include "store/memory_store.h"
+#include "regfile/regfile.h"
+#include "regfile/regfile_syntax.h"
+#include "text/unicode.h"
 #include "support/fake_probes.h"
 #include "support/raw_values.h"
 #include "support/reg_operation_text.h"

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "cli/app.h"
-#include "registry/code_page.h"
-#include "registry/memory_store.h"
-#include "registry/regfile.h"
+#include "text/code_page.h"
+#include "store/memory_store.h"
+#include "regfile/regfile.h"
 #include "repair/backup_restore.h"
 #include "support/cli_runner.h"
 #include "support/raw_values.h"

@@ -2,7 +2,7 @@
 // hex-list wrapping as regedit writes it, the choice between REGEDIT4 and version 5, round
 // trips through the reader, the whole-store export with its read-back check, and the durable
 // file behind it.
-#include "registry/regfile_writer.h"
+#include "regfile/regfile_writer.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -15,13 +15,13 @@
 #include <string>
 #include <vector>
 
-#include "registry/access.h"
-#include "registry/code_page.h"
-#include "registry/durable_file.h"
-#include "registry/memory_store.h"
-#include "registry/regfile.h"
-#include "registry/regfile_syntax.h"
-#include "registry/unicode.h"
+#include "store/access.h"
+#include "text/code_page.h"
+#include "files/durable_file.h"
+#include "store/memory_store.h"
+#include "regfile/regfile.h"
+#include "regfile/regfile_syntax.h"
+#include "text/unicode.h"
 #include "support/fake_machine.h"
 #include "support/raw_values.h"
 #include "support/registry_snapshot.h"

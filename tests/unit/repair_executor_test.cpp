@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "registry/code_page.h"
-#include "registry/regfile.h"
+#include "text/code_page.h"
+#include "regfile/regfile.h"
 #include "repair/backup_restore.h"
 #include "repair/deletion_guard.h"
 #include "support/registry_snapshot.h"

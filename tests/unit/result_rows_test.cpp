@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "registry/text.h"
+#include "text/text.h"
 
 namespace hivewarden::testing {
 namespace {

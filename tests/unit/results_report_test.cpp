@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "registry/code_page.h"
-#include "registry/text_file.h"
+#include "text/code_page.h"
+#include "text/text_file.h"
 
 namespace hivewarden::testing {
 namespace {

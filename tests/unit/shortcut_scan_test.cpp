@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "registry/text.h"
-#include "registry/windows_path.h"
+#include "text/text.h"
+#include "files/windows_path.h"
 #include "scan/shortcut_removal.h"
 #include "support/fake_probes.h"
 #include "support/lnk_builder.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "registry/code_page.h"
+#include "text/code_page.h"
 #include "support/fake_probes.h"
 #include "support/lnk_builder.h"
 

@@ -1,6 +1,6 @@
 // Case-insensitive comparison of UTF-8 text by the registry's rule, and the UTF-8 <-> UTF-16
 // conversions with lone surrogates carried through.
-#include "registry/text.h"
+#include "text/text.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "registry/unicode.h"
+#include "text/unicode.h"
 
 namespace hivewarden::testing {
 namespace {

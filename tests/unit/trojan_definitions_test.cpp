@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "registry/access.h"
-#include "registry/code_page.h"
-#include "registry/memory_store.h"
-#include "registry/unicode.h"
+#include "store/access.h"
+#include "text/code_page.h"
+#include "store/memory_store.h"
+#include "text/unicode.h"
 #include "support/fake_probes.h"
 #include "support/temp_folder.h"
 

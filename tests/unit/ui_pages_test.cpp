@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "registry/regfile.h"
+#include "regfile/regfile.h"
 #include "support/window_machine.h"
 
 namespace hivewarden::testing {

@@ -1,7 +1,7 @@
 // The Wine prefix store over small prefixes: which file answers which root, links followed as
 // Wine follows them, a commit that touches only the changed key's block (or nothing at all),
 // and a refused commit that writes nothing.
-#include "registry/wine_prefix_store.h"
+#include "store/wine/wine_prefix_store.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 // Wine's registry file format: every value form read to exact bytes, values written back as
 // Wine's server writes them (lines taken from a real prefix), escapes both ways, and the
 // document keeping each block's text.
-#include "registry/wine_registry_file.h"
+#include "store/wine/wine_registry_file.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "registry/wine_string.h"
+#include "store/wine/wine_string.h"
 #include "support/raw_values.h"
 
 namespace hivewarden::registry {

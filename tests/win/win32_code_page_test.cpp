@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "registry/code_page.h"
+#include "text/code_page.h"
 #include "win/win32_test_support.h"
 
 namespace hivewarden::testing {

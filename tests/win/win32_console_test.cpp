@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "registry/unicode.h"
+#include "text/unicode.h"
 #include "win/win32_test_support.h"
 
 namespace hivewarden::testing {

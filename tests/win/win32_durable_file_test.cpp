@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "registry/durable_file.h"
+#include "files/durable_file.h"
 #include "win/win32_test_support.h"
 
 namespace hivewarden::testing {

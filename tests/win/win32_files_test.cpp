@@ -2,7 +2,7 @@
 // folder for existence, listing, reading and deleting, with names in other scripts and paths
 // longer than MAX_PATH; the environment, the Windows folder, network paths and the system
 // folder seen without WOW64 redirection.
-#include "registry/win32_files.h"
+#include "files/win32_files.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "registry/text.h"
+#include "text/text.h"
 #include "win/win32_test_support.h"
 
 namespace hivewarden::testing {

@@ -12,7 +12,7 @@
 #include <system_error>
 #include <vector>
 
-#include "registry/host_path.h"
+#include "files/host_path.h"
 #include "win/win32_test_support.h"
 
 namespace hivewarden::testing {

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "registry/win32_store.h"
+#include "store/win32/win32_store.h"
 #include "repair/backup_restore.h"
 #include "repair/repair_executor.h"
 #include "support/random_registry_tree.h"

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "registry/shell_open.h"
+#include "files/shell_open.h"
 #include "repair/backup_restore.h"
 #include "support/temp_folder.h"
 

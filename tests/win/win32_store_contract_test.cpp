@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "registry/access.h"
-#include "registry/signals.h"
-#include "registry/text.h"
-#include "registry/win32_store.h"
+#include "store/access.h"
+#include "store/signals.h"
+#include "text/text.h"
+#include "store/win32/win32_store.h"
 #include "support/fake_probes.h"
 #include "support/raw_values.h"
 #include "support/store_contract.h"

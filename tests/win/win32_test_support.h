@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "registry/unicode.h"
+#include "text/unicode.h"
 
 namespace hivewarden::testing {
 

@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "registry/win32_system.h"
+#include "files/win32_system.h"
 #include "ui/main_window.h"
 #include "ui/win32/dialog_template.h"
 #include "ui/win32/resource_ids.h"

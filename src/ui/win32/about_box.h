@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "registry/access.h"
+#include "store/access.h"
 #include "ui/about_info.h"
 #include "ui/win32/win32_headers.h"
 

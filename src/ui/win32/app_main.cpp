@@ -3,9 +3,9 @@
 #include <ctime>
 #include <string>
 
-#include "registry/access.h"
-#include "registry/win32_files.h"
-#include "registry/win32_store.h"
+#include "store/access.h"
+#include "files/win32_files.h"
+#include "store/win32/win32_store.h"
 #include "repair/backup_restore.h"
 #include "scan/probe_cache.h"
 #include "scan/scan_session.h"

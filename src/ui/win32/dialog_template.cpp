@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "registry/unicode.h"
+#include "text/unicode.h"
 
 namespace hivewarden::ui::win32 {
 namespace {

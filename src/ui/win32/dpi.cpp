@@ -1,7 +1,7 @@
 // DPI queries through the per-monitor functions where the system has them.
 #include "ui/win32/dpi.h"
 
-#include "registry/win32_system.h"
+#include "files/win32_system.h"
 
 namespace hivewarden::ui::win32 {
 namespace {

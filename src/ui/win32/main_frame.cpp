@@ -2,7 +2,7 @@
 // pictures, the results grid, and every message turned into a handler of the logic.
 #include "ui/win32/main_frame.h"
 
-#include "registry/win32_system.h"
+#include "files/win32_system.h"
 #include "ui/win32/automation.h"
 #include "ui/win32/control_ids.h"
 #include "ui/win32/dpi.h"

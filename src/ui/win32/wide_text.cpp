@@ -2,7 +2,7 @@
 // registry/unicode.h), so lone surrogates in names travel both ways unchanged.
 #include "ui/win32/wide_text.h"
 
-#include "registry/win32_system.h"
+#include "files/win32_system.h"
 
 namespace hivewarden::ui::win32 {
 
