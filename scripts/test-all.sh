@@ -31,6 +31,7 @@ export HW_WINE_BASE="$WINE_BASE"      # the window's end-to-end test copies it t
 WINE_PREFIXES=("$WINE_BASE" "$BUILD/win64/wineprefix" "$BUILD/win32/wineprefix")
 XVFB_PID=""
 CHILD_PID=""
+NO_32BIT=""  # why 32-bit programs cannot run here (why_no_32bit), empty when they can
 START=$(date +%s)
 
 PASSED=0
@@ -191,7 +192,7 @@ base_has_wow64() { [ -f "$WINE_BASE/drive_c/windows/syswow64/kernel32.dll" ]; }
 # (wineboot: ~15-20 s), and again once the 32-bit loader has been installed.
 fresh_wine_prefix() {
     local run="$BUILD/$1/wineprefix"
-    if [ ! -f "$WINE_BASE/system.reg" ] || { [ -x /usr/lib/wine/wine ] && ! base_has_wow64; }; then
+    if [ ! -f "$WINE_BASE/system.reg" ] || { [ -z "$NO_32BIT" ] && ! base_has_wow64; }; then
         rm -rf "$WINE_BASE" "$WINE_BASE.lock"
         echo "creating the base Wine prefix $WINE_BASE"
         env -u DISPLAY WINEPREFIX="$WINE_BASE" "$ROOT/cmake/wine-emulator.sh" --init
@@ -253,19 +254,44 @@ run_wine_prefix_differential() {
     fi
 }
 
+# Empty when this machine can execute Wine's 32-bit loader; otherwise why not, on one line.
+# Some kernels refuse 32-bit programs altogether ("Exec format error") although wine32:i386
+# installs; the x86 build is then made but cannot be run.
+why_no_32bit() {
+    local rc=0
+    if [ ! -x /usr/lib/wine/wine ]; then
+        echo "no 32-bit Wine loader (wine32:i386)"
+        return
+    fi
+    /usr/lib/wine/wine --version >/dev/null 2>&1 || rc=$?
+    case $rc in
+        0) ;;
+        126) echo "this machine cannot execute 32-bit programs (/usr/lib/wine/wine: Exec format error)" ;;
+        *) echo "Wine's 32-bit loader does not start (/usr/lib/wine/wine --version: exit $rc)" ;;
+    esac
+}
+
 main() {
     mkdir -p "$BUILD"
     install_missing_packages
+    NO_32BIT=$(why_no_32bit)
     if build linux; then run_ctest linux native || true; fi
     if build win64 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake"; then
         run_wine_tests win64 "under Wine" || true
         run_wine_prefix_differential || true
     fi
     if build win32 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-i686.cmake"; then
-        if [ -x /usr/lib/wine/wine ]; then
+        local no32=$NO_32BIT
+        if [ -z "$no32" ]; then
             run_wine_tests win32 "under Wine's WoW64" || true
+        elif [ -x /usr/lib/wine/wine ]; then
+            # The loader is installed and refused by the kernel: a fact of this machine, not
+            # a fault of the build.
+            note "Tests win32 skipped"
+            echo "$no32"
+            record "tests win32" "SKIPPED: $no32"
         else
-            record "tests win32" "FAILED: no 32-bit Wine loader (wine32:i386)"
+            record "tests win32" "FAILED: $no32"
             FAILED=$((FAILED + 1))
         fi
     fi
