@@ -10,9 +10,9 @@
 
 #include "cli/app.h"
 #include "cli/commands.h"
-#include "cli/registry_options.h"
 #include "cli/repair_output.h"
 #include "cli/scan_runner.h"
+#include "cli/source_options.h"
 #include "files/shell_open.h"
 #include "repair/backup_catalogue.h"
 #include "repair/backup_restore.h"
@@ -24,7 +24,7 @@ struct BackupsCommandOptions {
     std::string ProgramFolder;
     std::vector<std::string> Names;  // restore: several; remove: one
     std::string Name;
-    RegistryOptions Registry;
+    machine::MachineSource Source;  // the registry restored into
     std::string Output;
 };
 
@@ -81,15 +81,16 @@ int RunRemove(const BackupsCommandOptions& options, CommandContext& context) {
 // Every backup through the program's importer into the registry of the --registry files,
 // then the registry written back; nothing is written unless every backup was applied.
 int RestoreIntoFiles(const BackupsCommandOptions& options, const std::string& folder,
-                     const std::vector<std::string>& files, const std::string& target,
-                     CommandContext& context) {
+                     const std::vector<std::string>& files, CommandContext& context) {
     std::string error;
-    RegistryLoad load{&context.Err, "backups"};
-    std::unique_ptr<registry::RegistryStore> store = OpenRegistry(options.Registry, error, &load);
-    if (!store || !CheckInPlaceWriteBack(target, load, "--output", error)) {
+    std::string target;
+    const std::unique_ptr<machine::Machine> opened =
+        machine::OpenMachine(options.Source, WarningsTo(context.Err, "backups"), error);
+    if (!opened || !opened->WriteBackTarget(options.Output, target, error) ||
+        !opened->CheckInPlaceWriteBack(target, "--output", error)) {
         return Fail(context, error, kExitUsage);
     }
-    repair::StoreImporter importer(*store);
+    repair::StoreImporter importer(opened->Store());
     bool allApplied = true;
     for (const repair::RestoreOutcome& outcome : repair::RestoreBackups(folder, files, importer)) {
         if (outcome.Status) {
@@ -100,7 +101,7 @@ int RestoreIntoFiles(const BackupsCommandOptions& options, const std::string& fo
         }
     }
     if (!allApplied) return Fail(context, "nothing was written", kExitFailed);
-    if (!WriteRegistryBack(*store, options.Registry, target, error))
+    if (!opened->WriteBack(target, error))
         return Fail(context, error, kExitFailed);
     context.Out << "Registry written to " << target << "\n";
     return kExitOk;
@@ -124,11 +125,10 @@ int RestoreIntoLiveRegistry(const std::string& folder, const std::vector<std::st
 
 int RunRestore(const BackupsCommandOptions& options, CommandContext& context) {
     std::string error;
-    std::string target;
-    if (!WriteBackTarget(options.Registry, options.Output, target, error)) {
+    if (!machine::CheckWriteBackOptions(options.Source, options.Output, error)) {
         return Fail(context, error, kExitUsage);
     }
-    if (!HasRegistryFiles(options.Registry) && !registry::HasShellOpen()) {
+    if (!machine::HasRegistryFiles(options.Source) && !registry::HasShellOpen()) {
         return Fail(context, "no registry to restore into: give one or more --registry FILE.reg",
                     kExitUsage);
     }
@@ -139,8 +139,10 @@ int RunRestore(const BackupsCommandOptions& options, CommandContext& context) {
         !Resolve(options.Names, backups, folder, files, context)) {
         return kExitUsage;
     }
-    if (!HasRegistryFiles(options.Registry)) return RestoreIntoLiveRegistry(folder, files, context);
-    return RestoreIntoFiles(options, folder, files, target, context);
+    if (!machine::HasRegistryFiles(options.Source)) {
+        return RestoreIntoLiveRegistry(folder, files, context);
+    }
+    return RestoreIntoFiles(options, folder, files, context);
 }
 
 }  // namespace
@@ -164,7 +166,7 @@ void AddBackupsCommand(CLI::App& app, CommandContext& context) {
     restore->fallthrough();
     restore->add_option("NAME", options->Names, "Backup names, with or without \".reg\"")
         ->required();
-    AddRegistryOptions(*restore, options->Registry);
+    AddRegistryOptions(*restore, options->Source);
     // One file per --registry, so that names after it stay backup names.
     restore->get_option("--registry")->allow_extra_args(false);
     restore->add_option("--output", options->Output,

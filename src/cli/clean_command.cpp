@@ -52,19 +52,21 @@ int RunCleanCommand(const CleanCommandOptions& options, CommandContext& context)
                                  !CheckBackupNameFree(ProgramFolderOf(options.Scan.ProgramFolder),
                                                       options.BackupName, error))) ||
         (!options.DryRun &&
-         !WriteBackTarget(options.Scan.Registry, options.Output, target, error))) {
+         !machine::CheckWriteBackOptions(options.Scan.Source, options.Output, error))) {
         return fail(error, kExitUsage);
     }
     CommandScan scan;
-    RegistryLoad load{&context.Err, "clean"};
-    if (!scan.Open(options.Scan, error, &load) ||
-        (!options.DryRun && !CheckInPlaceWriteBack(target, load, "--output", error))) {
+    if (!scan.Open(options.Scan, "clean", context.Err, error) ||
+        (!options.DryRun &&
+         (!scan.Machine().WriteBackTarget(options.Output, target, error) ||
+          !scan.Machine().CheckInPlaceWriteBack(target, "--output", error)))) {
         return fail(error, kExitUsage);
     }
+    const machine::RegistryLoad& load = scan.Machine().Load();
     scan.Run(options.Scan, "clean", context.Err);
     scan::ResultGrid& grid = scan.Grid();
     PrintScanGrid(grid, ScanCaption(grid), context.Out);
-    if (const std::string summary = RegistryLoadSummary(load); !summary.empty()) {
+    if (const std::string summary = machine::RegistryLoadSummary(load); !summary.empty()) {
         context.Out << summary << "\n";
     }
     if (scan.Interrupted()) {
@@ -113,7 +115,7 @@ int RunCleanCommand(const CleanCommandOptions& options, CommandContext& context)
     const bool shortcutsOk =
         PrintShortcutRemoval(result.Shortcuts, scan.Session().Shortcuts, context.Out);
     if (!target.empty()) {
-        if (!WriteRegistryBack(scan.Store(), options.Scan.Registry, target, error)) {
+        if (!scan.Machine().WriteBack(target, error)) {
             return fail("the repaired registry could not be written: " + error, kExitFailed);
         }
         context.Out << "Registry written to " << target << "\n";

@@ -14,7 +14,7 @@
 #include "cli/app.h"
 #include "cli/commands.h"
 #include "cli/json_text.h"
-#include "cli/machine_options.h"
+#include "cli/source_options.h"
 #include "engine/error_entry.h"
 #include "text/text.h"
 #include "scan/path_extract.h"
@@ -23,7 +23,7 @@ namespace hivewarden::cli {
 namespace {
 
 struct PathOptions {
-    MachineOptions Machine;
+    machine::MachineSource Source;  // the machine whose file system answers
     bool Json = false;
     std::string Text;
 };
@@ -39,9 +39,9 @@ std::string_view KindName(std::int32_t kind) {
 
 // The machine's environment, one NAME=VALUE line each (or one JSON object), as the scan
 // expands it: a name set twice shows its last value, in the place of its first.
-void PrintEnvironment(const MappedMachine& machine, bool json, std::ostream& out) {
-    std::vector<EnvironmentVariable> shown;
-    for (const EnvironmentVariable& variable : machine.Environment) {
+void PrintEnvironment(const machine::MappedMachine& machine, bool json, std::ostream& out) {
+    std::vector<machine::EnvironmentVariable> shown;
+    for (const machine::EnvironmentVariable& variable : machine.Environment) {
         const auto same = std::find_if(shown.begin(), shown.end(), [&](const auto& known) {
             return EqualsNoCase(known.first, variable.first);
         });
@@ -62,33 +62,38 @@ void PrintEnvironment(const MappedMachine& machine, bool json, std::ostream& out
 
 int RunPath(const PathOptions& options, CommandContext& context) {
     std::string error;
-    const bool showEnvironment =
-        std::find(options.Machine.Environment.begin(), options.Machine.Environment.end(), "") !=
-        options.Machine.Environment.end();
-    if (showEnvironment) {
-        MappedMachine machine;
-        if (!DescribeMachine(options.Machine, machine, error)) {
-            context.Err << "hivewarden path: " << error << "\n";
-            return kExitUsage;
-        }
-        PrintEnvironment(machine, options.Json, context.Out);
-        if (options.Text.empty()) return kExitOk;
-    } else if (options.Text.empty()) {
+    const std::vector<std::string>& variables = options.Source.Environment;
+    const bool showEnvironment = std::find(variables.begin(), variables.end(), "") != variables.end();
+    if (!showEnvironment && options.Text.empty()) {
         context.Err << "hivewarden path: the text is required (or --env alone, to show the "
                        "environment)\n";
         return kExitUsage;
     }
-    const std::unique_ptr<registry::FileProbes> probes = MakeProbes(options.Machine, error);
-    if (!probes) {
+    const std::unique_ptr<machine::Machine> opened =
+        machine::OpenMachine(options.Source, WarningsTo(context.Err, "path", false), error);
+    if (!opened) {
         context.Err << "hivewarden path: " << error << "\n";
         return kExitUsage;
     }
-    if (const std::string warning = MachineWarning(options.Machine); !warning.empty()) {
+    if (showEnvironment) {
+        // The live file system has no mapped machine: shown is the one its options describe.
+        machine::MappedMachine described = machine::DefaultMachine(options.Source);
+        const machine::MappedMachine* mapped = opened->Mapped();
+        if (mapped == nullptr &&
+            !machine::AddGivenDrivesAndVariables(options.Source, described, error)) {
+            context.Err << "hivewarden path: " << error << "\n";
+            return kExitUsage;
+        }
+        PrintEnvironment(mapped != nullptr ? *mapped : described, options.Json, context.Out);
+        if (options.Text.empty()) return kExitOk;
+    }
+    registry::FileProbes& probes = opened->Probes();
+    if (const std::string warning = opened->NoDriveWarning(); !warning.empty()) {
         context.Err << "hivewarden path: " << warning << "\n";
     }
 
     const std::string text = options.Text;
-    scan::PathContext paths{*probes, probes->WindowsDirectory()};
+    scan::PathContext paths{probes, probes.WindowsDirectory()};
     const std::string path = scan::ExtractPath(text, paths);
     const std::int32_t kind = scan::PathKindOf(text, paths);
     const bool missing = scan::IsMissing(text, kind, paths);
@@ -115,7 +120,7 @@ void AddPathCommand(CLI::App& app, CommandContext& context) {
     auto options = std::make_shared<PathOptions>();
     CLI::App* cmd = app.add_subcommand(
         "path", "Explain how the scan reads a text as a path: the path, its kind, missing or not");
-    AddMachineOptions(*cmd, options->Machine);
+    AddMachineOptions(*cmd, options->Source);
     // `--env` alone shows the machine's environment.
     cmd->get_option("--env")->type_size(0, 1)->description(
         "Set an environment variable of the mapped machine: NAME=VALUE; alone, print the "

@@ -1,5 +1,4 @@
-// The platform's facts on POSIX hosts: no live registry or file probes (a registry comes from
-// .reg files, drives are mapped to folders), the program's folder from /proc, the terminal
+// The platform's facts on POSIX hosts: the program's folder from /proc, the terminal
 // from isatty. Not built on Windows (win32_platform.cpp is).
 #include <unistd.h>
 
@@ -7,16 +6,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "cli/platform_probes.h"
 #include "cli/platform_system.h"
 
 namespace hivewarden::cli {
-
-bool HasLiveRegistry() { return false; }
-std::unique_ptr<registry::RegistryStore> MakeLiveStore() { return nullptr; }
-
-bool HasLiveProbes() { return false; }
-std::unique_ptr<registry::FileProbes> MakeLiveProbes() { return nullptr; }
 
 std::string ExecutableFolder() {
     std::error_code error;

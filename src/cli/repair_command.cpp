@@ -13,11 +13,10 @@
 #include "cli/app.h"
 #include "cli/commands.h"
 #include "cli/findings_json.h"
-#include "cli/machine_options.h"
 #include "cli/platform_system.h"
-#include "cli/registry_options.h"
 #include "cli/repair_output.h"
 #include "cli/scan_runner.h"
+#include "cli/source_options.h"
 #include "engine/scan_state.h"
 #include "store/access.h"
 #include "files/host_path.h"
@@ -31,8 +30,7 @@ namespace {
 struct RepairCommandOptions {
     std::string From;
     std::string BackupName;
-    RegistryOptions Registry;
-    MachineOptions Machine;
+    machine::MachineSource Source;
     std::string ProgramFolder;
     std::string Output;
     bool DryRun = false;
@@ -65,21 +63,25 @@ int RunRepairCommand(const RepairCommandOptions& options, CommandContext& contex
     std::string error;
     std::string target;
     if (!CheckBackupName(options.BackupName, error) ||
-        (!options.DryRun && !WriteBackTarget(options.Registry, options.Output, target, error))) {
+        (!options.DryRun &&
+         !machine::CheckWriteBackOptions(options.Source, options.Output, error))) {
         return fail(error, kExitUsage);
     }
     EditedFindings findings;
     if (!ReadFindingsFile(options.From, findings, error)) return fail(error, kExitUsage);
-    RegistryLoad load{&context.Err, "repair"};
-    std::unique_ptr<registry::RegistryStore> store = OpenRegistry(options.Registry, error, &load);
-    if (!store || !CheckInPlaceWriteBack(target, load, "--output", error)) {
+    const std::unique_ptr<machine::Machine> opened =
+        machine::OpenMachine(options.Source, WarningsTo(context.Err, "repair"), error);
+    if (!opened || (!options.DryRun &&
+                    (!opened->WriteBackTarget(options.Output, target, error) ||
+                     !opened->CheckInPlaceWriteBack(target, "--output", error)))) {
         return fail(error, kExitUsage);
     }
-    if (const std::string summary = RegistryLoadSummary(load); !summary.empty()) {
+    if (const std::string summary = machine::RegistryLoadSummary(opened->Load());
+        !summary.empty()) {
         context.Out << summary << "\n";
     }
-    std::unique_ptr<registry::FileProbes> probes = MakeProbes(options.Machine, error);
-    if (!probes) return fail(error, kExitUsage);
+    registry::RegistryStore& store = opened->Store();
+    registry::FileProbes& probes = opened->Probes();
 
     if (findings.ToRepair == 0) {
         context.Out << "No errors to fix!\n";
@@ -90,7 +92,7 @@ int RunRepairCommand(const RepairCommandOptions& options, CommandContext& contex
 
     engine::ScanState state;
     state.ScanResults = std::move(findings.Entries);
-    registry::RegistryAccess access(*store, *probes, state);
+    registry::RegistryAccess access(store, probes, state);
     const std::string backupPath = repair::BackupFilePath(folder, options.BackupName);
     context.Out << "Kestovar Hivewarden will repair " << findings.ToRepair << " errors.\n";
     if (options.DryRun) {
@@ -113,10 +115,10 @@ int RunRepairCommand(const RepairCommandOptions& options, CommandContext& contex
     }
     PrintRepairResult(result, backupPath, context.Out);
     const scan::ShortcutRemoval removal = scan::RemoveMarkedShortcuts(
-        findings.Shortcuts, AnswerShortcutQuestion(options.DeleteShortcuts), *probes);
+        findings.Shortcuts, AnswerShortcutQuestion(options.DeleteShortcuts), probes);
     const bool shortcutsOk = PrintShortcutRemoval(removal, findings.Shortcuts, context.Out);
     if (!target.empty()) {
-        if (!WriteRegistryBack(*store, options.Registry, target, error)) {
+        if (!opened->WriteBack(target, error)) {
             return fail("the repaired registry could not be written: " + error, kExitFailed);
         }
         context.Out << "Registry written to " << target << "\n";
@@ -137,8 +139,8 @@ void AddRepairCommand(CLI::App& app, CommandContext& context) {
     cmd->add_option("--backup", options->BackupName,
                     "Name of the backup file written before the repair, without \".reg\"")
         ->required();
-    AddRegistryOptions(*cmd, options->Registry);
-    AddMachineOptions(*cmd, options->Machine);
+    AddRegistryOptions(*cmd, options->Source);
+    AddMachineOptions(*cmd, options->Source);
     cmd->add_option("--program-folder", options->ProgramFolder,
                     "Folder that receives the backup (default: the folder of this program)");
     cmd->add_option("--output", options->Output,

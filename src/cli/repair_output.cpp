@@ -1,16 +1,9 @@
 // Backup-name checks, writing a registry back, and the listings of a repair.
 #include "cli/repair_output.h"
 
-#include <filesystem>
 #include <memory>
 #include <ostream>
-#include <system_error>
-#include <utility>
 
-#include "cli/wine_prefix_options.h"
-#include "files/durable_file.h"
-#include "files/host_path.h"
-#include "regfile/regfile_writer.h"
 #include "repair/backup_catalogue.h"
 
 namespace hivewarden::cli {
@@ -53,13 +46,6 @@ void PrintNotes(const char* heading, const std::vector<repair::RepairNote>& note
     }
 }
 
-// Both paths name the same file: spelt the same, or found to be one file.
-bool SameFile(const std::string& a, const std::string& b) {
-    if (a == b) return true;
-    std::error_code error;
-    return std::filesystem::equivalent(registry::ToHostPath(a), registry::ToHostPath(b), error);
-}
-
 std::string LinkFile(const scan::ShortcutEntry& entry) {
     return entry.LinkPath + ".lnk";
 }
@@ -91,74 +77,6 @@ bool CheckBackupNameFree(const std::string& programFolder, std::string_view name
     if (same.empty()) return true;
     error = std::string(repair::kBackupNameExists) + " (" + programFolder + same.front() + ")";
     return false;
-}
-
-bool WriteBackTarget(const RegistryOptions& registry, const std::string& output,
-                     std::string& target, std::string& error) {
-    target.clear();
-    // Hive files: changed in place, and only when each can be written safely.
-    if (UsesHives(registry.Hives)) {
-        return HiveWriteBackTarget(registry.Hives, output, target, error);
-    }
-    // Wine prefix: written in place, and only while no wineserver serves it.
-    if (!registry.WinePrefix.empty()) {
-        if (!output.empty()) {
-            error = "--output goes with --registry: a Wine prefix's files are rewritten in place";
-            return false;
-        }
-        error = WinePrefixWriteRefusal(registry.WinePrefix);
-        target = registry.WinePrefix;
-        return error.empty();
-    }
-    if (registry.Files.empty()) {
-        if (output.empty()) return true;
-        error = "--output goes with --registry: the live registry is changed in place";
-        return false;
-    }
-    if (!output.empty()) {
-        target = output;
-    } else if (registry.Files.size() == 1) {
-        target = registry.Files.front();
-    } else {
-        error =
-            "several --registry files were loaded; give --output FILE.reg for the "
-            "registry they make up together";
-        return false;
-    }
-    return true;
-}
-
-bool CheckInPlaceWriteBack(const std::string& target, const RegistryLoad& load,
-                           std::string_view option, std::string& error) {
-    if (target.empty()) return true;
-    for (const RegistryFileLoad& file : load.Files) {
-        const std::size_t lines = file.SkippedLines + file.ChangedLines;
-        if (lines == 0 || !SameFile(file.File, target)) continue;
-        const std::string count = Plural(static_cast<std::int64_t>(lines), "line", "lines");
-        error = file.File + " is not rewritten in place: " + count +
-                " of it could not be taken as written (see the warnings) and would be lost; "
-                "give " + std::string(option) + " FILE.reg to write the registry elsewhere";
-        return false;
-    }
-    return true;
-}
-
-bool WriteRegistryBack(registry::RegistryStore& store, const RegistryOptions& registry,
-                       const std::string& target, std::string& error) {
-    // Wine prefix: the store rewrites its own files.
-    if (!registry.WinePrefix.empty()) return store.Commit(error);
-    // Hive files: each changed hive is committed to a new file renamed over it.
-    if (UsesHives(registry.Hives)) return store.Commit(error);
-    const std::unique_ptr<CodePage> codePage = OpenRegistryCodePage(registry, error);
-    if (!codePage) return false;
-    const std::unique_ptr<registry::DurableFile> file = registry::MakeDurableFile();
-    const registry::FileStatus status =
-        registry::ExportStoreToFile(store, target, *file, *codePage);
-    if (!status) {
-        error = status.Message;
-        return false;
-    }
-    return true;
 }
 
 void PrintRepairPreview(const std::vector<repair::RepairPreviewItem>& items,

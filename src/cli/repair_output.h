@@ -1,6 +1,6 @@
-// What the commands that change a registry (repair, clean, backups restore) share: the
-// checks of a backup name before anything is written, the file a registry loaded from .reg
-// files is written back to, and the listing of a repair's plan and outcome. Glue only.
+// What the commands that change a registry (repair, clean, search) share: the checks of a
+// backup name before anything is written, and the listing of a repair's plan and outcome.
+// Glue only; where the registry is written back is the machine's (machine/machine.h).
 #pragma once
 
 #include <iosfwd>
@@ -8,7 +8,6 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/registry_options.h"
 #include "engine/error_entry.h"
 #include "store/store.h"
 #include "repair/repair_executor.h"
@@ -29,26 +28,6 @@ bool CheckBackupName(std::string_view name, std::string& error);
 // holds none: writing the backup then fails with the system's reason.
 bool CheckBackupNameFree(const std::string& programFolder, std::string_view name,
                          std::string& error);
-
-// Where the registry is written back once it has been changed: `output` when given, else the
-// one --registry file. Empty `target` for the live registry, which needs no writing. False,
-// with the reason, for --output without --registry, or several --registry files and no
-// --output.
-bool WriteBackTarget(const RegistryOptions& registry, const std::string& output,
-                     std::string& target, std::string& error);
-
-// False, with the reason, when `target` is (the same file as) a --registry file in which
-// reading skipped or changed lines: rewritten in place, what those lines say would be lost
-// without notice. `option` names the option that picks another file ("--output"). Checked
-// after the load and before anything is changed.
-bool CheckInPlaceWriteBack(const std::string& target, const RegistryLoad& load,
-                           std::string_view option, std::string& error);
-
-// The whole store, durably, as a .reg file at `target`: REGEDIT4 in the --codepage of
-// `registry` when that holds every entry, otherwise version 5. False, with the reason, when it
-// cannot be written (nothing is then written), also when two keys or values would become one.
-bool WriteRegistryBack(registry::RegistryStore& store, const RegistryOptions& registry,
-                       const std::string& target, std::string& error);
 
 // A dry run: the backup that would be written, what each marked entry would change (keys and
 // values a deletion removes, the new value of a change) and the guarded entries left alone.

@@ -36,12 +36,12 @@ int RunScanCommand(const ScanCommandOptions& options, CommandContext& context) {
     }
     std::string error;
     CommandScan scan;
-    RegistryLoad load{&context.Err, "scan"};
-    if (!scan.Open(options.Scan, error, &load)) {
+    if (!scan.Open(options.Scan, "scan", context.Err, error)) {
         context.Err << "hivewarden scan: " << error << "\n";
         return kExitUsage;
     }
     scan.Run(options.Scan, "scan", context.Err);
+    const machine::RegistryLoad& load = scan.Machine().Load();
 
     const scan::ResultGrid& grid = scan.Grid();
     const std::string caption = ScanCaption(grid);
@@ -52,7 +52,7 @@ int RunScanCommand(const ScanCommandOptions& options, CommandContext& context) {
         context.Out << JsonText(json, 2) << "\n";
     } else if (options.Report != "-") {
         PrintScanGrid(grid, caption, context.Out);
-        if (const std::string summary = RegistryLoadSummary(load); !summary.empty()) {
+        if (const std::string summary = machine::RegistryLoadSummary(load); !summary.empty()) {
             context.Out << summary << "\n";
         }
     }

@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "cli/platform_system.h"
+#include "cli/source_options.h"
 #include "scan/scan_options.h"
 
 namespace hivewarden::cli {
@@ -41,8 +42,8 @@ constexpr std::size_t kActionWidth = 13;
 }  // namespace
 
 void AddScanOptions(CLI::App& command, ScanOptions& options, const std::string& programFolderHelp) {
-    AddRegistryOptions(command, options.Registry);
-    AddMachineOptions(command, options.Machine);
+    AddRegistryOptions(command, options.Source);
+    AddMachineOptions(command, options.Source);
     command.add_option("--program-folder", options.ProgramFolder, programFolderHelp);
     for (const CategoryFlag& flag : kCategoryFlags) {
         const std::int32_t bit = flag.Bit;
@@ -103,14 +104,13 @@ void PrintScanGrid(const scan::ResultGrid& grid, const std::string& caption, std
     out << "\n" << caption << "\n";
 }
 
-bool CommandScan::Open(const ScanOptions& options, std::string& error, RegistryLoad* load) {
-    store_ = OpenRegistry(options.Registry, error, load);
-    if (!store_) return false;
-    probes_ = MakeProbes(options.Machine, error);
-    if (!probes_) return false;
+bool CommandScan::Open(const ScanOptions& options, std::string_view command, std::ostream& err,
+                       std::string& error) {
+    machine_ = machine::OpenMachine(options.Source, WarningsTo(err, command), error);
+    if (!machine_) return false;
     programFolder_ = ProgramFolderOf(options.ProgramFolder);
-    cached_ = std::make_unique<scan::CachingProbes>(*probes_);
-    access_ = std::make_unique<registry::RegistryAccess>(*store_, *cached_, state_);
+    cached_ = std::make_unique<scan::CachingProbes>(machine_->Probes());
+    access_ = std::make_unique<registry::RegistryAccess>(machine_->Store(), *cached_, state_);
     paths_ = std::make_unique<scan::PathContext>(
         scan::PathContext{*cached_, cached_->WindowsDirectory(), &state_});
     session_ = std::make_unique<scan::ScanSession>(state_, *access_, *paths_);
@@ -120,7 +120,7 @@ bool CommandScan::Open(const ScanOptions& options, std::string& error, RegistryL
 }
 
 void CommandScan::Run(const ScanOptions& options, std::string_view command, std::ostream& err) {
-    if (const std::string warning = MachineWarning(options.Machine); !warning.empty()) {
+    if (const std::string warning = machine_->NoDriveWarning(); !warning.empty()) {
         err << "hivewarden " << command << ": " << warning << "\n";
     }
     frontEnd_ =

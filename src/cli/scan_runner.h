@@ -10,9 +10,8 @@
 #include <string_view>
 
 #include "cli/console_front_end.h"
-#include "cli/machine_options.h"
-#include "cli/registry_options.h"
 #include "engine/scan_state.h"
+#include "machine/machine.h"
 #include "store/access.h"
 #include "scan/probe_cache.h"
 #include "scan/result_rows.h"
@@ -26,8 +25,7 @@ class App;
 namespace hivewarden::cli {
 
 struct ScanOptions {
-    RegistryOptions Registry;
-    MachineOptions Machine;
+    machine::MachineSource Source;  // the registry and the file system scanned
     std::string ProgramFolder;
     std::int32_t Flags = 0;  // category flags given
     std::int32_t Mask = -1;  // --options; -1 when not given
@@ -58,15 +56,17 @@ class CommandScan {
     CommandScan(const CommandScan&) = delete;
     CommandScan& operator=(const CommandScan&) = delete;
 
-    // Opens the registry and the machine's probes. False with `error` when the input cannot
-    // be used (an unreadable .reg file, contradicting machine options). `load` receives the
-    // warnings and counts of the --registry files.
-    bool Open(const ScanOptions& options, std::string& error, RegistryLoad* load = nullptr);
+    // Opens the machine: its registry and its probes. False with `error` when the input cannot
+    // be used (an unreadable .reg file, contradicting machine options). Warnings met while
+    // reading (skipped .reg lines, read-only hives) go to `err` under the name of `command`.
+    bool Open(const ScanOptions& options, std::string_view command, std::ostream& err,
+              std::string& error);
     // Scans as the scan-settings page asks: a progress line on a terminal, Ctrl+C as Cancel,
     // warnings to `err` under the name of `command`.
     void Run(const ScanOptions& options, std::string_view command, std::ostream& err);
 
-    registry::RegistryStore& Store() { return *store_; }
+    machine::Machine& Machine() { return *machine_; }
+    registry::RegistryStore& Store() { return machine_->Store(); }
     registry::RegistryAccess& Access() { return *access_; }
     engine::ScanState& State() { return state_; }
     scan::ScanSession& Session() { return *session_; }
@@ -76,8 +76,7 @@ class CommandScan {
     bool Interrupted() const { return frontEnd_ && frontEnd_->Interrupted(); }
 
   private:
-    std::unique_ptr<registry::RegistryStore> store_;
-    std::unique_ptr<registry::FileProbes> probes_;
+    std::unique_ptr<machine::Machine> machine_;
     std::unique_ptr<scan::CachingProbes> cached_;
     engine::ScanState state_;
     std::unique_ptr<registry::RegistryAccess> access_;

@@ -14,13 +14,12 @@
 #include "cli/commands.h"
 #include "cli/console_search_front_end.h"
 #include "cli/json_text.h"
-#include "cli/machine_options.h"
 #include "cli/platform_system.h"
-#include "cli/registry_options.h"
 #include "cli/repair_output.h"
 #include "cli/report_output.h"
 #include "cli/scan_runner.h"
 #include "cli/search_json.h"
+#include "cli/source_options.h"
 #include "custom/custom_repair_page.h"
 #include "custom/custom_report.h"
 #include "custom/custom_search.h"
@@ -32,8 +31,7 @@ namespace {
 constexpr std::size_t kActionWidth = 13;
 
 struct SearchCommandOptions {
-    RegistryOptions Registry;
-    MachineOptions Machine;
+    machine::MachineSource Source;
     std::vector<std::string> Texts;
     std::string Report;
     bool Json = false;
@@ -235,7 +233,7 @@ int RunSearchCommand(const SearchCommandOptions& options, CommandContext& contex
         return kExitUsage;
     }
     if (!options.SaveRegistry.empty() &&
-        (!options.Repairs() || options.DryRun || options.Registry.Files.empty())) {
+        (!options.Repairs() || options.DryRun || options.Source.RegistryFiles.empty())) {
         context.Err << "hivewarden search: --save-registry goes with --registry and --delete or "
                        "--replace, without --dry-run\n";
         return kExitUsage;
@@ -251,21 +249,17 @@ int RunSearchCommand(const SearchCommandOptions& options, CommandContext& contex
         context.Err << "hivewarden search: " << error << "\n";
         return kExitUsage;
     }
-    RegistryLoad load{&context.Err, "search"};
-    std::unique_ptr<registry::RegistryStore> store = OpenRegistry(options.Registry, error, &load);
-    if (!store ||
-        !CheckInPlaceWriteBack(options.SaveRegistry, load, "another --save-registry", error)) {
+    const std::unique_ptr<machine::Machine> opened =
+        machine::OpenMachine(options.Source, WarningsTo(context.Err, "search"), error);
+    if (!opened ||
+        !opened->CheckInPlaceWriteBack(options.SaveRegistry, "another --save-registry", error)) {
         context.Err << "hivewarden search: " << error << "\n";
         return kExitUsage;
     }
-    std::unique_ptr<registry::FileProbes> probes = MakeProbes(options.Machine, error);
-    if (!probes) {
-        context.Err << "hivewarden search: " << error << "\n";
-        return kExitUsage;
-    }
+    const machine::RegistryLoad& load = opened->Load();
 
     engine::ScanState state;
-    registry::RegistryAccess access(*store, *probes, state);
+    registry::RegistryAccess access(opened->Store(), opened->Probes(), state);
     custom::CustomSearch search(state, access);
     custom::CustomGrid grid;
     const std::string replaceText = options.ReplaceGiven ? options.Replace : "";
@@ -296,7 +290,7 @@ int RunSearchCommand(const SearchCommandOptions& options, CommandContext& contex
     } else if (options.Report != "-") {
         PrintGrid(grid, caption, context.Out);
         if (repairs) PrintRepair(repairOutcome, options.DryRun, state.CustomHits, context.Out);
-        if (const std::string summary = RegistryLoadSummary(load); !summary.empty()) {
+        if (const std::string summary = machine::RegistryLoadSummary(load); !summary.empty()) {
             context.Out << summary << "\n";
         }
     }
@@ -313,14 +307,14 @@ int RunSearchCommand(const SearchCommandOptions& options, CommandContext& contex
         return kExitFailed;
     }
     if (repairs && !options.SaveRegistry.empty() &&
-        !WriteRegistryBack(*store, options.Registry, options.SaveRegistry, error)) {
+        !opened->WriteBack(options.SaveRegistry, error)) {
         context.Err << "hivewarden search: " << error << "\n";
         return kExitFailed;
     }
     // Wine prefix: the repaired registry goes back into the prefix's files.
     if (repairs && !options.DryRun &&
-        (!options.Registry.WinePrefix.empty() || UsesHives(options.Registry.Hives)) &&
-        !WriteRegistryBack(*store, options.Registry, options.Registry.WinePrefix, error)) {
+        (!options.Source.WinePrefix.empty() || machine::UsesHives(options.Source)) &&
+        !opened->WriteBack(options.Source.WinePrefix, error)) {
         context.Err << "hivewarden search: the repaired registry could not be written: " << error
                     << "\n";
         return kExitFailed;
@@ -340,8 +334,8 @@ void AddSearchCommand(CLI::App& app, CommandContext& context) {
         "search",
         "Find every key name, value name and value data below HKEY_CURRENT_USER and "
         "HKEY_LOCAL_MACHINE that contains one of the texts (case-insensitive)");
-    AddRegistryOptions(*cmd, options->Registry);
-    AddMachineOptions(*cmd, options->Machine);
+    AddRegistryOptions(*cmd, options->Source);
+    AddMachineOptions(*cmd, options->Source);
     // Repeatable options take one value per occurrence here, so that the texts after them
     // stay texts: "--registry a.reg run" searches a.reg for "run".
     for (const char* name : {"--registry", "--drive", "--env"}) {

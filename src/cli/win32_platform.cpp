@@ -1,14 +1,11 @@
-// The platform's facts on Windows: the live registry and file probes, the program's folder
-// from GetModuleFileNameW (as UTF-8), the console from GetConsoleMode. Windows builds only.
+// The platform's facts on Windows: the program's folder from GetModuleFileNameW (as UTF-8),
+// the console from GetConsoleMode. Windows builds only.
 #include <windows.h>
 
 #include <ctime>
 #include <vector>
 
-#include "cli/platform_probes.h"
 #include "cli/platform_system.h"
-#include "files/win32_files.h"
-#include "store/win32/win32_store.h"
 #include "files/win32_system.h"
 
 namespace hivewarden::cli {
@@ -18,16 +15,6 @@ namespace {
 constexpr DWORD kMaxModulePath = 32768;
 
 }  // namespace
-
-bool HasLiveRegistry() { return true; }
-std::unique_ptr<registry::RegistryStore> MakeLiveStore() {
-    return std::make_unique<registry::Win32Store>();
-}
-
-bool HasLiveProbes() { return true; }
-std::unique_ptr<registry::FileProbes> MakeLiveProbes() {
-    return std::make_unique<registry::Win32Files>();
-}
 
 std::string ExecutableFolder() {
     std::vector<wchar_t> buffer(MAX_PATH + 1, L'\0');

@@ -1,46 +1,48 @@
-// --hive ROOT\PATH=FILE, --windows-root DIR and --user NAME on the commands that read a
-// registry: the registry of an offline Windows machine made of its hive files, and the checks
-// made before such a registry is written back. Glue over registry/hive_store and
-// registry/mounted_store.
+// The hive files of an offline machine: where each is mounted, and each file opened once, for
+// reading the machine's layout and then as part of its registry. Linux builds only read hives
+// (store/hive); elsewhere opening one answers with the reason.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "store/store.h"
+#include "store/hive/hive_store.h"
+#include "store/roots.h"
 
-namespace CLI {
-class App;
-}
+namespace hivewarden::machine {
 
-namespace hivewarden::cli {
-
-struct HiveOptions {
-    std::vector<std::string> Mounts;  // "ROOT\PATH=FILE", checked when parsed
-    std::string WindowsRoot;          // --windows-root DIR
-    std::string User;                 // --user NAME
+// One hive file and the key it is mounted at.
+struct HiveMount {
+    registry::RootKey Root = 0;
+    std::string Path;  // below the root; empty for the root itself
+    std::string File;  // UTF-8 host path
 };
 
-// Registers --hive, --windows-root and --user.
-void AddHiveOptions(CLI::App& command, HiveOptions& options);
+// A hive as mounted in a machine's registry (which owns it), kept for the write policy.
+struct MountedHive {
+    registry::HiveStore* Hive = nullptr;
+    std::string File;
+};
 
-// True when the registry is made of hive files.
-bool UsesHives(const HiveOptions& options);
+// "ROOT\PATH=FILE" as a mount. False, with the reason naming the text, when it is not one.
+bool ParseHiveMount(const std::string& text, HiveMount& mount, std::string& error);
 
-// The hives mounted where the options say, as one registry. `warnings` gets what the user
-// should know before the work starts (a hive read only, and why). Null, with the reason, when
-// a hive cannot be read, the installation or its user cannot be found, or this build reads
-// no hives.
-std::unique_ptr<registry::RegistryStore> OpenHiveRegistry(const HiveOptions& options,
-                                                          std::vector<std::string>& warnings,
-                                                          std::string& error);
+// The mount's key as the messages name it ("HKLM\SOFTWARE").
+std::string MountKeyName(const HiveMount& mount);
 
-// Checked before a command that changes the registry starts: every hive it would write can
-// be written (not dirty, damaged or locked). `target` names the hives for the messages. False,
-// with the reason naming the file, otherwise; also for --output, since hives are changed in
-// place.
-bool HiveWriteBackTarget(const HiveOptions& options, const std::string& output,
-                         std::string& target, std::string& error);
+// The hive files of one machine, each opened (for writing, where that is safe) the first time
+// it is asked for and kept until it is taken into the machine's registry.
+class HiveFiles {
+  public:
+    // The hive of `file`, opened now or before; null, with the reason, when it cannot be read.
+    registry::HiveStore* Open(const std::string& file, std::string& error);
+    // The hive of `file` as opened before, handed over; null when it was never opened.
+    std::unique_ptr<registry::HiveStore> Take(const std::string& file);
 
-}  // namespace hivewarden::cli
+  private:
+    std::map<std::string, std::unique_ptr<registry::HiveStore>> opened_;
+};
+
+}  // namespace hivewarden::machine

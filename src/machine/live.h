@@ -1,17 +1,23 @@
-// Where the live file probes come from: the Windows shell and kernel functions on Windows
-// builds, nowhere on other hosts (they map drive letters to folders instead). Implemented with
-// the rest of the platform's facts in win32_platform.cpp and posix_platform.cpp.
+// The machine the program runs on: the live registry and the file probes of the Windows shell
+// and kernel functions on Windows builds (win32_live.cpp); nothing live on other hosts
+// (posix_live.cpp), where a registry comes from files and drives are mapped to folders.
 #pragma once
 
 #include <memory>
 
 #include "files/files.h"
+#include "store/store.h"
 
-namespace hivewarden::cli {
+namespace hivewarden::machine {
+
+// True when this build can open the registry of the machine it runs on.
+bool HasLiveRegistry();
+// The live registry; null where HasLiveRegistry() is false.
+std::unique_ptr<registry::RegistryStore> MakeLiveStore();
 
 // True when this build can ask the file system of the machine it runs on about Windows paths.
 bool HasLiveProbes();
 // The live probes; null where HasLiveProbes() is false.
 std::unique_ptr<registry::FileProbes> MakeLiveProbes();
 
-}  // namespace hivewarden::cli
+}  // namespace hivewarden::machine

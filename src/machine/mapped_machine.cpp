@@ -1,39 +1,19 @@
-// --drive, --windows-dir, --env, --user and --windows-root, the machine they describe and its
-// file probes.
-#include "cli/machine_options.h"
+// The mapped machine made from its source, and its file probes.
+#include "machine/mapped_machine.h"
 
-#include <CLI/CLI.hpp>
-#include <filesystem>
-#include <optional>
 #include <set>
-#include <string_view>
-#include <utility>
 
-#include "cli/platform_probes.h"
-#include "cli/windows_root.h"
-#include "cli/wine_prefix_options.h"
-#include "store/hive/hive_store.h"
 #include "files/host_path.h"
-#include "files/mapped_files.h"
 #include "text/text.h"
-#include "files/windows_path.h"
 
-namespace hivewarden::cli {
-namespace {
+namespace hivewarden::machine {
 
-struct Split {
-    std::string_view Name;
-    std::string_view Value;
-};
-
-// "NAME=VALUE" at its first "="; nothing when there is no "=" or no name.
-std::optional<Split> SplitAssignment(std::string_view text) {
+std::optional<Assignment> SplitAssignment(std::string_view text) {
     const std::size_t equals = text.find('=');
     if (equals == std::string_view::npos || equals == 0) return std::nullopt;
-    return Split{text.substr(0, equals), text.substr(equals + 1)};
+    return Assignment{text.substr(0, equals), text.substr(equals + 1)};
 }
 
-// "C" or "C:" -> 'C'; 0 for anything else.
 char DriveLetter(std::string_view text) {
     if (text.size() == 2 && text[1] == ':') text.remove_suffix(1);
     if (text.size() != 1) return 0;
@@ -42,113 +22,49 @@ char DriveLetter(std::string_view text) {
     return 0;
 }
 
-std::string CheckDrive(const std::string& value) {
-    const std::optional<Split> split = SplitAssignment(value);
-    if (!split) return "'" + value + "' is not LETTER=FOLDER (as in C=/srv/drive_c)";
-    if (DriveLetter(split->Name) == 0) {
-        return "'" + std::string(split->Name) + "' is not a drive letter";
-    }
-    std::error_code ec;
-    if (split->Value.empty() ||
-        !std::filesystem::is_directory(registry::ToHostPath(split->Value), ec)) {
-        return "'" + std::string(split->Value) + "' is not a folder";
-    }
-    return {};
+MappedMachine DefaultMachine(const MachineSource& source) {
+    MachineLayout layout;
+    if (!source.WindowsDir.empty()) layout.WindowsDir = source.WindowsDir;
+    if (!source.User.empty()) layout.UserName = source.User;
+    MappedMachine machine;
+    machine.WindowsDir = layout.WindowsDir;
+    machine.Environment = StandardEnvironment(layout);
+    return machine;
 }
 
-std::string CheckEnvironment(const std::string& value) {
-    if (!value.empty() && !SplitAssignment(value)) return "'" + value + "' is not NAME=VALUE";
-    return {};
+MappedMachine PrefixMachine(const registry::MappedFilesConfig& prefix) {
+    MappedMachine machine;
+    for (const auto& [letter, folder] : prefix.Drives) {
+        machine.Drives.emplace_back(AsciiUpper(letter), registry::FromHostPath(folder));
+    }
+    machine.WindowsDir = prefix.WindowsDir;
+    const auto user = prefix.Environment.find("USERNAME");
+    machine.Environment = StandardEnvironment(
+        prefix.WindowsDir, user != prefix.Environment.end() ? user->second : "User", "DESKTOP");
+    machine.Environment.insert(machine.Environment.end(), prefix.Environment.begin(),
+                               prefix.Environment.end());
+    return machine;
 }
 
-std::string CheckWindowsDir(const std::string& value) {
-    if (registry::IsUncPath(value) || !registry::ParseLocalPath(value)) {
-        return "'" + value + "' is not a full Windows path (as in C:\\Windows)";
-    }
-    return {};
+MappedMachine InstallationMachine(const MachineSource& source,
+                                  const InstallationEnvironment& found) {
+    MachineLayout layout = found.Layout;
+    if (!source.WindowsDir.empty()) layout.WindowsDir = source.WindowsDir;
+    MappedMachine machine;
+    machine.Drives.emplace_back(AsciiUpper(layout.WindowsDir[0]), source.WindowsRoot);
+    machine.WindowsDir = layout.WindowsDir;
+    machine.Environment = found.System;
+    const std::vector<EnvironmentVariable> standard = StandardEnvironment(layout);
+    machine.Environment.insert(machine.Environment.end(), standard.begin(), standard.end());
+    machine.Environment.insert(machine.Environment.end(), found.User.begin(), found.User.end());
+    return machine;
 }
 
-}  // namespace
-
-void AddMachineOptions(CLI::App& command, MachineOptions& options) {
-    CLI::Option* drive =
-        command.add_option("--drive", options.Drives, "Map a drive letter to a folder: C=FOLDER")
-            ->type_name("LETTER=FOLDER")
-            ->allow_extra_args(false)  // one mapping per --drive: the text may follow it
-            ->check(CLI::Validator(CheckDrive, ""));
-    CLI::Option* windowsDir = command
-                                  .add_option("--windows-dir", options.WindowsDir,
-                                              "The Windows directory of the mapped machine")
-                                  ->type_name("PATH")
-                                  ->default_str("C:\\Windows")
-                                  ->check(CLI::Validator(CheckWindowsDir, ""));
-    CLI::Option* environment =
-        command
-            .add_option("--env", options.Environment,
-                        "Set an environment variable of the mapped machine: NAME=VALUE")
-            ->type_name("NAME=VALUE")
-            ->allow_extra_args(false)
-            ->check(CLI::Validator(CheckEnvironment, ""));
-    // Wine prefix: --wine-prefix, added with the registry options, describes the machine too.
-    if (CLI::Option* prefix = command.get_option_no_throw("--wine-prefix")) {
-        prefix->each([&options](const std::string& dir) { options.WinePrefix = dir; });
-    }
-    // A mounted installation: shared with the hive options when the command has both.
-    AddWindowsRootOptions(command, options.WindowsRoot, options.User);
-    if (HasLiveProbes()) {
-        // The live machine has its own Windows directory and environment.
-        windowsDir->needs(drive);
-        environment->needs(drive);
-    }
-}
-
-bool DescribeMachine(const MachineOptions& options, MappedMachine& machine, std::string& error) {
-    machine = {};
-    if (!options.WinePrefix.empty()) {
-        // Wine prefix: its machine first; --drive and --env below override it.
-        registry::MappedFilesConfig config;
-        if (!WinePrefixMachine(options.WinePrefix, config, error)) return false;
-        for (const auto& [letter, folder] : config.Drives) {
-            machine.Drives.emplace_back(AsciiUpper(letter), registry::FromHostPath(folder));
-        }
-        machine.WindowsDir = config.WindowsDir;
-        // What the prefix does not set is as on a default installation.
-        const auto user = config.Environment.find("USERNAME");
-        machine.Environment = StandardEnvironment(
-            config.WindowsDir, user != config.Environment.end() ? user->second : "User",
-            "DESKTOP");
-        machine.Environment.insert(machine.Environment.end(), config.Environment.begin(),
-                                   config.Environment.end());
-    } else if (!options.WindowsRoot.empty()) {
-        if (!registry::HiveFilesSupported()) {
-            error = "--windows-root is not available on Windows: this build reads no hive files";
-            return false;
-        }
-        Installation installation;
-        InstallationEnvironment found;
-        if (!FindInstallation(options.WindowsRoot, options.User, installation, error) ||
-            !ReadInstallationEnvironment(installation, found, error)) {
-            return false;
-        }
-        if (!options.WindowsDir.empty()) found.Layout.WindowsDir = options.WindowsDir;
-        machine.Drives.emplace_back(AsciiUpper(found.Layout.WindowsDir[0]), options.WindowsRoot);
-        machine.WindowsDir = found.Layout.WindowsDir;
-        // As a session has it: the system's variables, the logon's, the user's.
-        machine.Environment = found.System;
-        const std::vector<EnvironmentVariable> standard = StandardEnvironment(found.Layout);
-        machine.Environment.insert(machine.Environment.end(), standard.begin(), standard.end());
-        machine.Environment.insert(machine.Environment.end(), found.User.begin(),
-                                   found.User.end());
-    } else {
-        MachineLayout layout;
-        if (!options.WindowsDir.empty()) layout.WindowsDir = options.WindowsDir;
-        if (!options.User.empty()) layout.UserName = options.User;
-        machine.WindowsDir = layout.WindowsDir;
-        machine.Environment = StandardEnvironment(layout);
-    }
+bool AddGivenDrivesAndVariables(const MachineSource& source, MappedMachine& machine,
+                                std::string& error) {
     std::set<char> given;
-    for (const std::string& mapping : options.Drives) {
-        const std::optional<Split> split = SplitAssignment(mapping);
+    for (const std::string& mapping : source.Drives) {
+        const std::optional<Assignment> split = SplitAssignment(mapping);
         const char letter = split ? DriveLetter(split->Name) : 0;
         if (letter == 0) {
             error = "'" + mapping + "' is not LETTER=FOLDER";
@@ -161,9 +77,9 @@ bool DescribeMachine(const MachineOptions& options, MappedMachine& machine, std:
         std::erase_if(machine.Drives, [letter](const auto& d) { return d.first == letter; });
         machine.Drives.emplace_back(letter, std::string(split->Value));
     }
-    for (const std::string& assignment : options.Environment) {
+    for (const std::string& assignment : source.Environment) {
         if (assignment.empty()) continue;  // `path --env`: a request to show them
-        const std::optional<Split> split = SplitAssignment(assignment);
+        const std::optional<Assignment> split = SplitAssignment(assignment);
         if (!split) {
             error = "'" + assignment + "' is not NAME=VALUE";
             return false;
@@ -173,14 +89,7 @@ bool DescribeMachine(const MachineOptions& options, MappedMachine& machine, std:
     return true;
 }
 
-std::unique_ptr<registry::FileProbes> MakeProbes(const MachineOptions& options,
-                                                 std::string& error) {
-    if (options.Drives.empty() && options.WinePrefix.empty() && options.WindowsRoot.empty() &&
-        HasLiveProbes()) {
-        return MakeLiveProbes();
-    }
-    MappedMachine machine;
-    if (!DescribeMachine(options, machine, error)) return nullptr;
+std::unique_ptr<registry::FileProbes> MakeMappedProbes(const MappedMachine& machine) {
     registry::MappedFilesConfig config;
     for (const auto& [letter, folder] : machine.Drives) {
         config.Drives[letter] = registry::ToHostPath(folder);
@@ -190,12 +99,4 @@ std::unique_ptr<registry::FileProbes> MakeProbes(const MachineOptions& options,
     return std::make_unique<registry::MappedFiles>(std::move(config));
 }
 
-std::string MachineWarning(const MachineOptions& options) {
-    if (!options.Drives.empty() || !options.WinePrefix.empty() || !options.WindowsRoot.empty() ||
-        HasLiveProbes()) {
-        return {};
-    }
-    return "no drive is mapped (--drive C=FOLDER), so every local path reads as missing";
-}
-
-}  // namespace hivewarden::cli
+}  // namespace hivewarden::machine

@@ -1,61 +1,60 @@
-// The options that say which machine a command looks at (drive letters mapped to folders,
-// the Windows directory, the user, the environment, or a mounted Windows installation) and the
-// file probes built from them. Shared by every command that asks about files; glue only, the
-// probes themselves live in registry/.
+// A machine whose file system the program answers for itself: drive letters mapped to host
+// folders, its Windows directory and its environment, made from a machine's source (a default
+// Windows layout, a mounted installation, a Wine prefix), then the user's own drives and
+// variables on top.
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
-#include "cli/standard_environment.h"
-#include "cli/standard_environment.h"
 #include "files/files.h"
+#include "files/mapped_files.h"
+#include "machine/machine_source.h"
+#include "machine/standard_environment.h"
+#include "machine/windows_root.h"
 
-namespace CLI {
-class App;
-}
+namespace hivewarden::machine {
 
-namespace hivewarden::cli {
-
-struct MachineOptions {
-    std::vector<std::string> Drives;  // "C=FOLDER", checked when parsed
-    std::string WindowsDir;           // empty: C:\\Windows, or the installation's own
-    // "NAME=VALUE", checked when parsed; an empty entry (`path --env` alone) asks to see them.
-    std::vector<std::string> Environment;
-    // --wine-prefix (registered with the registry options): the prefix's drives, Windows
-    // folder and environment, under --drive and --env.
-    std::string WinePrefix;
-    std::string User;  // --user; empty: User, or a mounted installation's only user
-    // --windows-root (registered with the registry options too): a mounted Windows
-    // installation, drive C: with the folders and environment its hives record.
-    std::string WindowsRoot;
-};
-
-// Registers --drive, --windows-dir, --env, --user and --windows-root on a command. Malformed
-// values fail the parse with a message naming the option.
-void AddMachineOptions(CLI::App& command, MachineOptions& options);
-
-// The mapped machine the options describe: its drives, its Windows directory, and its
-// environment in the order it is made: StandardEnvironment of the machine's layout (the
-// Windows directory and --user), or a mounted installation's own folders and Environment keys,
-// or a Wine prefix's; then --env. A later entry of a name wins.
+// The mapped machine: its drives, its Windows directory, and its environment in the order it
+// is made. A later entry of a name wins.
 struct MappedMachine {
     std::vector<std::pair<char, std::string>> Drives;  // upper-case letter, UTF-8 host folder
     std::string WindowsDir;
     std::vector<EnvironmentVariable> Environment;
 };
-bool DescribeMachine(const MachineOptions& options, MappedMachine& machine, std::string& error);
 
-// The probes of the machine. Without --drive, --windows-root or --wine-prefix on a build with
-// live probes (Windows): the real file system. Otherwise the mapped machine of
-// DescribeMachine. Null with `error` set when the options contradict each other or the
-// installation cannot be read.
-std::unique_ptr<registry::FileProbes> MakeProbes(const MachineOptions& options, std::string& error);
+// "NAME=VALUE" at its first "="; nothing when there is no "=" or no name.
+struct Assignment {
+    std::string_view Name;
+    std::string_view Value;
+};
+std::optional<Assignment> SplitAssignment(std::string_view text);
 
-// A warning worth showing before the work starts, or empty text: with no drive mapped and no
-// live file system, every local path reads as missing.
-std::string MachineWarning(const MachineOptions& options);
+// "C" or "C:" -> 'C'; 0 for anything else.
+char DriveLetter(std::string_view text);
 
-}  // namespace hivewarden::cli
+// A machine laid out as Windows installs itself, with the source's Windows directory and user.
+MappedMachine DefaultMachine(const MachineSource& source);
+// A Wine prefix's machine (its drives, Windows folder and environment); what the prefix does
+// not set is as on a default installation.
+MappedMachine PrefixMachine(const registry::MappedFilesConfig& prefix);
+// A mounted installation's machine: the folder as the drive of its Windows directory (the
+// source's, when given), the environment as a session has it: the system's variables, the
+// logon's, the user's.
+MappedMachine InstallationMachine(const MachineSource& source,
+                                  const InstallationEnvironment& found);
+
+// The source's drives and variables on top of `machine`: a drive given replaces the one made,
+// a variable given comes last. False, with the reason, for a malformed or twice-mapped drive
+// or a malformed variable. An empty variable entry (a request to show them) is passed over.
+bool AddGivenDrivesAndVariables(const MachineSource& source, MappedMachine& machine,
+                                std::string& error);
+
+// The file probes that answer for the mapped machine.
+std::unique_ptr<registry::FileProbes> MakeMappedProbes(const MappedMachine& machine);
+
+}  // namespace hivewarden::machine

@@ -1,7 +1,7 @@
 // The standard environment of a Windows machine, from its folder layout.
-#include "cli/standard_environment.h"
+#include "machine/standard_environment.h"
 
-namespace hivewarden::cli {
+namespace hivewarden::machine {
 namespace {
 
 // "C:\Windows\" -> "C:\Windows"; "C:\" stays.
@@ -68,4 +68,4 @@ std::vector<EnvironmentVariable> StandardEnvironment(std::string_view windowsDir
     return StandardEnvironment(layout);
 }
 
-}  // namespace hivewarden::cli
+}  // namespace hivewarden::machine

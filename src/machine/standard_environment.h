@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-namespace hivewarden::cli {
+namespace hivewarden::machine {
 
 // Where a machine keeps its standard folders, as full Windows paths. An empty field takes the
 // default of a Windows 10/11 installation on the drive of the Windows folder.
@@ -42,4 +42,4 @@ std::vector<EnvironmentVariable> StandardEnvironment(std::string_view windowsDir
                                                      std::string_view userName,
                                                      std::string_view computerName);
 
-}  // namespace hivewarden::cli
+}  // namespace hivewarden::machine

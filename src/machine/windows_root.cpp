@@ -1,21 +1,19 @@
 // Finding a mounted installation's hives and user, and reading its layout from its hives.
-#include "cli/windows_root.h"
+#include "machine/windows_root.h"
 
-#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <system_error>
 
-#include "store/hive/hive_store.h"
 #include "files/host_path.h"
-#include "store/key_path.h"
 #include "files/mapped_files.h"
+#include "machine/registry_text.h"
+#include "store/key_path.h"
 #include "text/text.h"
-#include "text/unicode.h"
 
-namespace hivewarden::cli {
+namespace hivewarden::machine {
 namespace {
 
 namespace fs = std::filesystem;
@@ -55,20 +53,9 @@ bool IsFile(const fs::path& path) {
     return !path.empty() && fs::is_regular_file(path, ec);
 }
 
-// A string value of the hive as text (without its terminating NUL); empty when it is missing
-// or holds no text.
+// A string value of the hive as text; empty when it is missing or holds no text.
 std::string ReadText(registry::RegistryStore& hive, std::string_view key, std::string_view name) {
-    const registry::StoreHandle handle = hive.Open(0, key);
-    if (handle == 0) return {};
-    registry::RawValue value;
-    const bool read = hive.Read(handle, name, value);
-    hive.Close(handle);
-    if (!read || (value.Type != registry::kRegSz && value.Type != registry::kRegExpandSz)) {
-        return {};
-    }
-    std::string text = Utf8FromUtf16Le(value.Bytes);
-    if (const std::size_t nul = text.find('\0'); nul != std::string::npos) text.resize(nul);
-    return text;
+    return ReadString(hive, 0, key, name).value_or(std::string());
 }
 
 using Table = std::map<std::string, std::string, LessNoCase>;
@@ -149,51 +136,16 @@ std::string Joined(const std::vector<Profile>& profiles) {
 // The variables of an Environment key, expanded against `table` and added to it in order.
 void AddEnvironmentKey(registry::RegistryStore& hive, std::string_view key, Table& table,
                        std::vector<EnvironmentVariable>& extra) {
-    const registry::StoreHandle handle = hive.Open(0, key);
-    if (handle == 0) return;
-    std::string name;
-    std::optional<registry::RawValue> value;
-    for (std::uint32_t i = 0; hive.ValueAt(handle, i, name, value); ++i) {
-        if (!value || (value->Type != registry::kRegSz && value->Type != registry::kRegExpandSz)) {
-            continue;
-        }
-        std::string text = Utf8FromUtf16Le(value->Bytes);
-        if (const std::size_t nul = text.find('\0'); nul != std::string::npos) text.resize(nul);
-        if (value->Type == registry::kRegExpandSz) text = Expand(text, table);
-        table[name] = text;
-        extra.emplace_back(name, text);
+    for (StringValue& value : ReadStrings(hive, 0, key)) {
+        if (value.Expandable) value.Text = Expand(value.Text, table);
+        table[value.Name] = value.Text;
+        extra.emplace_back(value.Name, value.Text);
     }
-    hive.Close(handle);
 }
 
 }  // namespace
 
-void AddWindowsRootOptions(CLI::App& command, std::string& windowsRoot, std::string& user) {
-    struct Shared {
-        const char* Name;
-        std::string* Target;
-        const char* Type;
-        const char* Help;
-    };
-    const Shared shared[] = {
-        {"--windows-root", &windowsRoot, "DIR",
-         "A mounted Windows installation: its hives are the registry, DIR is drive C:, and its "
-         "folders and environment come from its hives"},
-        {"--user", &user, "NAME",
-         "The user whose profile is meant (default: User; with --windows-root the only user "
-         "profile there is)"},
-    };
-    for (const Shared& option : shared) {
-        if (CLI::Option* existing = command.get_option_no_throw(option.Name)) {
-            std::string* target = option.Target;
-            existing->each([target](const std::string& value) { *target = value; });
-        } else {
-            command.add_option(option.Name, *option.Target, option.Help)->type_name(option.Type);
-        }
-    }
-}
-
-bool FindInstallation(const std::string& root, const std::string& user,
+bool FindInstallation(const std::string& root, const std::string& user, HiveFiles& hives,
                       Installation& installation, std::string& error) {
     installation = {};
     installation.Root = root;
@@ -215,10 +167,11 @@ bool FindInstallation(const std::string& root, const std::string& user,
                                         " holds no SYSTEM hive: HKLM\\SYSTEM is empty");
     }
 
+    // An unreadable SOFTWARE hive leaves the profile folders to be found by their files; the
+    // registry made of the hives then fails to open with the reason.
     std::string reason;
-    const std::unique_ptr<registry::HiveStore> softwareHive =
-        registry::OpenHiveFile(registry::FromHostPath(software), reason, false);
-    const std::vector<Profile> profiles = FindProfiles(host, softwareHive.get());
+    registry::HiveStore* softwareHive = hives.Open(registry::FromHostPath(software), reason);
+    const std::vector<Profile> profiles = FindProfiles(host, softwareHive);
     const Profile* chosen = nullptr;
     if (!user.empty()) {
         for (const Profile& profile : profiles) {
@@ -253,19 +206,19 @@ bool FindInstallation(const std::string& root, const std::string& user,
     return true;
 }
 
-bool ReadInstallationEnvironment(const Installation& installation,
+bool ReadInstallationEnvironment(const Installation& installation, HiveFiles& files,
                                  InstallationEnvironment& environment, std::string& error) {
     environment = {};
-    std::map<std::string, std::unique_ptr<registry::HiveStore>, LessNoCase> hives;
+    std::map<std::string, registry::HiveStore*, LessNoCase> hives;
     for (const HiveMount& mount : installation.Hives) {
         std::string reason;
-        auto hive = registry::OpenHiveFile(mount.File, reason, false);
+        registry::HiveStore* hive = files.Open(mount.File, reason);
         if (!hive && mount.Path == "SOFTWARE") {
             error = reason;
             return false;
         }
         if (hive) hives[mount.Root == registry::kCurrentUser ? "HKCU" + mount.Path : mount.Path] =
-            std::move(hive);
+            hive;
     }
     registry::RegistryStore& software = *hives.at("SOFTWARE");
     MachineLayout& layout = environment.Layout;
@@ -340,4 +293,4 @@ bool ReadInstallationEnvironment(const Installation& installation,
     return true;
 }
 
-}  // namespace hivewarden::cli
+}  // namespace hivewarden::machine

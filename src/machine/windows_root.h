@@ -6,25 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/standard_environment.h"
-#include "store/roots.h"
+#include "machine/hive_mounts.h"
+#include "machine/standard_environment.h"
 
-namespace CLI {
-class App;
-}
-
-namespace hivewarden::cli {
-
-// Registers --windows-root and --user on a command, or, when another option set registered
-// them already, has them fill `windowsRoot` and `user` as well.
-void AddWindowsRootOptions(CLI::App& command, std::string& windowsRoot, std::string& user);
-
-// One hive file and the key it is mounted at.
-struct HiveMount {
-    registry::RootKey Root = 0;
-    std::string Path;  // below the root; empty for the root itself
-    std::string File;  // UTF-8 host path
-};
+namespace hivewarden::machine {
 
 // What a mounted installation is made of.
 struct Installation {
@@ -37,23 +22,23 @@ struct Installation {
 };
 
 // Finds the installation's hives and the user: `user` by name (without regard to case), or the
-// only user profile there is. False, with the reason, when DIR holds no installation, the user
+// only user profile there is. The SOFTWARE hive is opened through `hives` for its profile list. False, with the reason, when DIR holds no installation, the user
 // is unknown, or there are several users and none was chosen (the reason lists them).
-bool FindInstallation(const std::string& root, const std::string& user,
+bool FindInstallation(const std::string& root, const std::string& user, HiveFiles& hives,
                       Installation& installation, std::string& error);
 
 // The folder layout and the extra environment the installation's hives record: the Windows
 // folder, program folders, profile folders, the computer's name, and the variables of the
 // system's and the user's Environment keys (expanded). A session's environment is the
 // system's variables, then the standard ones of the layout (the logon sets USERNAME,
-// USERPROFILE, ...), then the user's. False, with the reason, when the SOFTWARE hive cannot
-// be read.
+// USERPROFILE, ...), then the user's. The hives are read through `hives`, which keeps them for
+// the machine's registry. False, with the reason, when the SOFTWARE hive cannot be read.
 struct InstallationEnvironment {
     MachineLayout Layout;
     std::vector<EnvironmentVariable> System;  // Session Manager\Environment
     std::vector<EnvironmentVariable> User;    // HKCU\Environment
 };
-bool ReadInstallationEnvironment(const Installation& installation,
+bool ReadInstallationEnvironment(const Installation& installation, HiveFiles& hives,
                                  InstallationEnvironment& environment, std::string& error);
 
-}  // namespace hivewarden::cli
+}  // namespace hivewarden::machine

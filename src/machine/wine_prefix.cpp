@@ -1,5 +1,5 @@
 // Opening a Wine prefix's registry and describing its machine.
-#include "cli/wine_prefix_options.h"
+#include "machine/wine_prefix.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -8,14 +8,13 @@
 #include <system_error>
 #include <vector>
 
-#include "cli/standard_environment.h"
 #include "files/host_path.h"
-#include "text/text.h"
-#include "text/unicode.h"
-#include "store/wine/wine_prefix_store.h"
+#include "machine/registry_text.h"
+#include "machine/standard_environment.h"
 #include "store/wine/wine_server.h"
+#include "text/text.h"
 
-namespace hivewarden::cli {
+namespace hivewarden::machine {
 namespace {
 
 namespace fs = std::filesystem;
@@ -28,42 +27,6 @@ constexpr const char* kSystemEnvironment =
     "System\\CurrentControlSet\\Control\\Session Manager\\Environment";
 constexpr const char* kComputerName =
     "System\\CurrentControlSet\\Control\\ComputerName\\ComputerName";
-
-bool IsStringType(std::uint32_t type) {
-    return type == registry::kRegSz || type == registry::kRegExpandSz;
-}
-
-// A string value's text without its terminator; nothing when it is missing or no string.
-std::optional<std::string> ReadText(registry::RegistryStore& store, registry::RootKey root,
-                                    const std::string& path, std::string_view name) {
-    const registry::StoreHandle key = store.Open(root, path);
-    if (key == 0) return std::nullopt;
-    registry::RawValue raw;
-    const bool found = store.Read(key, name, raw) && IsStringType(raw.Type);
-    store.Close(key);
-    if (!found) return std::nullopt;
-    std::string text = Utf8FromUtf16Le(raw.Bytes);
-    const std::size_t nul = text.find('\0');
-    if (nul != std::string::npos) text.resize(nul);
-    return text;
-}
-
-// Every string value of a key, in the key's order.
-std::vector<std::pair<std::string, std::string>> ReadAllText(registry::RegistryStore& store,
-                                                             registry::RootKey root,
-                                                             const std::string& path) {
-    std::vector<std::pair<std::string, std::string>> values;
-    const registry::StoreHandle key = store.Open(root, path);
-    if (key == 0) return values;
-    std::string name;
-    for (std::uint32_t i = 0; store.ValueName(key, i, name); ++i) {
-        if (std::optional<std::string> text = ReadText(store, root, path, name)) {
-            values.emplace_back(name, std::move(*text));
-        }
-    }
-    store.Close(key);
-    return values;
-}
 
 // %NAME% references replaced by the variables known so far; unknown ones stay.
 std::string Expand(std::string_view text, const Environment& env) {
@@ -123,8 +86,8 @@ void AddDrives(const std::string& prefixDir, registry::MappedFilesConfig& config
 
 }  // namespace
 
-std::unique_ptr<registry::RegistryStore> OpenWinePrefixRegistry(const std::string& prefixDir,
-                                                                std::string& error) {
+std::unique_ptr<registry::WinePrefixStore> OpenWinePrefixRegistry(const std::string& prefixDir,
+                                                                  std::string& error) {
     registry::WinePrefixStoreOptions options;
     options.WriteRefusal = [prefixDir] { return WinePrefixWriteRefusal(prefixDir); };
     return registry::WinePrefixStore::Load(prefixDir, std::move(options), error);
@@ -147,17 +110,14 @@ std::string WinePrefixWriteRefusal(const std::string& prefixDir) {
            ", so its registry files are not written. Nothing was written";
 }
 
-bool WinePrefixMachine(const std::string& prefixDir, registry::MappedFilesConfig& config,
-                       std::string& error) {
-    const std::unique_ptr<registry::WinePrefixStore> store =
-        registry::WinePrefixStore::Load(prefixDir, {}, error);
-    if (!store) return false;
+void WinePrefixMachine(const std::string& prefixDir, registry::WinePrefixStore& store,
+                       registry::MappedFilesConfig& config) {
     using registry::kCurrentUser;
     using registry::kLocalMachine;
     auto machineText = [&store](const std::string& path, std::string_view name) {
-        return ReadText(*store, kLocalMachine, path, name).value_or(std::string());
+        return ReadString(store, kLocalMachine, path, name).value_or(std::string());
     };
-    const std::string sid = store->UserSid();
+    const std::string sid = store.UserSid();
 
     AddDrives(prefixDir, config);
     MachineLayout layout;
@@ -185,14 +145,13 @@ bool WinePrefixMachine(const std::string& prefixDir, registry::MappedFilesConfig
     config.WindowsDir = layout.WindowsDir;
     for (const auto& [name, value] : StandardEnvironment(layout)) env[name] = value;
     // Wine's own variables: the machine's, then the user's, each expanded as Wine does.
-    for (const auto& [name, value] : ReadAllText(*store, kLocalMachine, kSystemEnvironment)) {
-        env[name] = expanded(value);
+    for (const StringValue& value : ReadStrings(store, kLocalMachine, kSystemEnvironment)) {
+        env[value.Name] = expanded(value.Text);
     }
-    for (const auto& [name, value] : ReadAllText(*store, kCurrentUser, "Environment")) {
-        env[name] = expanded(value);
+    for (const StringValue& value : ReadStrings(store, kCurrentUser, "Environment")) {
+        env[value.Name] = expanded(value.Text);
     }
     for (auto& [name, value] : env) config.Environment[name] = value;
-    return true;
 }
 
-}  // namespace hivewarden::cli
+}  // namespace hivewarden::machine

@@ -13,7 +13,7 @@
 
 #include "cli/app.h"
 #include "support/cli_runner.h"
-#include "cli/platform_probes.h"
+#include "machine/live.h"
 #include "support/temp_folder.h"
 
 namespace hivewarden::testing {
@@ -203,7 +203,7 @@ TEST_F(PathCommandTest, PlainOutputShowsNamesInAnyScriptAsTheyAre) {
 }
 
 TEST_F(PathCommandTest, WithoutADriveMappingEveryLocalPathIsMissing) {
-    if (cli::HasLiveProbes()) GTEST_SKIP() << "this build asks the live file system instead";
+    if (machine::HasLiveProbes()) GTEST_SKIP() << "this build asks the live file system instead";
     const CliResult r = RunCli({"path", "--json", "C:\\Program Files\\App\\app.exe"});
     ASSERT_EQ(r.Code, cli::kExitOk);
     const nlohmann::json json = nlohmann::json::parse(r.Out);

@@ -3,10 +3,11 @@
 #include <ctime>
 #include <string>
 
-#include "store/access.h"
-#include "files/win32_files.h"
-#include "store/win32/win32_store.h"
+#include <memory>
+
+#include "machine/machine.h"
 #include "repair/backup_restore.h"
+#include "store/access.h"
 #include "scan/probe_cache.h"
 #include "scan/scan_session.h"
 #include "ui/win32/main_frame.h"
@@ -70,11 +71,17 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR arguments, int show) {
     InitCommonControlsEx(&controls);
     OleInitialize(nullptr);
 
-    registry::Win32Store store;
-    registry::Win32Files files;
-    scan::CachingProbes probes(files);
+    // The live machine: the registry through advapi32, the files through the shell.
+    std::string error;
+    const std::unique_ptr<machine::Machine> live = machine::OpenMachine({}, {}, error);
+    if (!live) {
+        MessageBoxW(nullptr, ui::win32::Wide(error).c_str(), L"Kestovar Hivewarden",
+                    MB_OK | MB_ICONERROR);
+        return 1;
+    }
+    scan::CachingProbes probes(live->Probes());
     engine::ScanState state;
-    registry::RegistryAccess access(store, probes, state);
+    registry::RegistryAccess access(live->Store(), probes, state);
     scan::PathContext paths{probes, probes.WindowsDirectory(), &state};
     scan::ScanSession session(state, access, paths);
     ui::ProgramInfo program = ProgramOf(arguments);

@@ -1,0 +1,130 @@
+// The machine-source options and their checks.
+#include "cli/source_options.h"
+
+#include <CLI/CLI.hpp>
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <system_error>
+
+#include "files/host_path.h"
+#include "files/windows_path.h"
+#include "machine/hive_mounts.h"
+#include "machine/live.h"
+#include "machine/mapped_machine.h"
+
+namespace hivewarden::cli {
+namespace {
+
+std::string CheckMount(const std::string& text) {
+    machine::HiveMount mount;
+    std::string error;
+    machine::ParseHiveMount(text, mount, error);
+    return error;
+}
+
+std::string CheckDrive(const std::string& value) {
+    const std::optional<machine::Assignment> split = machine::SplitAssignment(value);
+    if (!split) return "'" + value + "' is not LETTER=FOLDER (as in C=/srv/drive_c)";
+    if (machine::DriveLetter(split->Name) == 0) {
+        return "'" + std::string(split->Name) + "' is not a drive letter";
+    }
+    std::error_code ec;
+    if (split->Value.empty() ||
+        !std::filesystem::is_directory(registry::ToHostPath(split->Value), ec)) {
+        return "'" + std::string(split->Value) + "' is not a folder";
+    }
+    return {};
+}
+
+std::string CheckEnvironment(const std::string& value) {
+    if (!value.empty() && !machine::SplitAssignment(value)) {
+        return "'" + value + "' is not NAME=VALUE";
+    }
+    return {};
+}
+
+std::string CheckWindowsDir(const std::string& value) {
+    if (registry::IsUncPath(value) || !registry::ParseLocalPath(value)) {
+        return "'" + value + "' is not a full Windows path (as in C:\\Windows)";
+    }
+    return {};
+}
+
+// --windows-root and --user, once per command.
+void AddWindowsRootOptions(CLI::App& command, machine::MachineSource& source) {
+    if (command.get_option_no_throw("--windows-root") != nullptr) return;
+    command
+        .add_option("--windows-root", source.WindowsRoot,
+                    "A mounted Windows installation: its hives are the registry, DIR is drive "
+                    "C:, and its folders and environment come from its hives")
+        ->type_name("DIR");
+    command
+        .add_option("--user", source.User,
+                    "The user whose profile is meant (default: User; with --windows-root the "
+                    "only user profile there is)")
+        ->type_name("NAME");
+}
+
+}  // namespace
+
+void AddRegistryOptions(CLI::App& command, machine::MachineSource& source) {
+    command.add_option("--registry", source.RegistryFiles,
+                       "A .reg file to load into an in-memory registry (repeatable); without it "
+                       "the live registry is used on Windows");
+    command.add_option("--codepage", source.AnsiCodePage,
+                       "The ANSI code page of REGEDIT4 --registry files (default 1252); a "
+                       "write-back uses it too, or version 5 when it cannot hold every entry");
+    command.add_option("--wine-prefix", source.WinePrefix,
+                       "A Wine prefix whose registry (system.reg, user.reg, userdef.reg) is "
+                       "the registry, and whose drives and environment are the machine's; "
+                       "changes are written back while no wineserver serves it")
+        ->type_name("DIR")
+        ->excludes("--registry");
+    command
+        .add_option("--hive", source.HiveMounts,
+                    "Mount a registry hive file at a key (repeatable): "
+                    "HKLM\\SOFTWARE=FILE, HKCU=NTUSER.DAT")
+        ->type_name("ROOT\\PATH=FILE")
+        ->allow_extra_args(false)
+        ->check(CLI::Validator(CheckMount, ""));
+    AddWindowsRootOptions(command, source);
+}
+
+void AddMachineOptions(CLI::App& command, machine::MachineSource& source) {
+    CLI::Option* drive =
+        command.add_option("--drive", source.Drives, "Map a drive letter to a folder: C=FOLDER")
+            ->type_name("LETTER=FOLDER")
+            ->allow_extra_args(false)  // one mapping per --drive: the text may follow it
+            ->check(CLI::Validator(CheckDrive, ""));
+    CLI::Option* windowsDir = command
+                                  .add_option("--windows-dir", source.WindowsDir,
+                                              "The Windows directory of the mapped machine")
+                                  ->type_name("PATH")
+                                  ->default_str("C:\\Windows")
+                                  ->check(CLI::Validator(CheckWindowsDir, ""));
+    CLI::Option* environment =
+        command
+            .add_option("--env", source.Environment,
+                        "Set an environment variable of the mapped machine: NAME=VALUE")
+            ->type_name("NAME=VALUE")
+            ->allow_extra_args(false)
+            ->check(CLI::Validator(CheckEnvironment, ""));
+    AddWindowsRootOptions(command, source);
+    if (machine::HasLiveProbes()) {
+        // The live machine has its own Windows directory and environment.
+        windowsDir->needs(drive);
+        environment->needs(drive);
+    }
+}
+
+machine::OpenOptions WarningsTo(std::ostream& err, std::string_view command, bool registry) {
+    machine::OpenOptions options;
+    options.Registry = registry;
+    options.Warn = [&err, name = std::string(command)](const std::string& warning) {
+        err << "hivewarden " << name << ": " << warning << "\n";
+    };
+    return options;
+}
+
+}  // namespace hivewarden::cli

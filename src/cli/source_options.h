@@ -1,0 +1,32 @@
+// The options that describe the machine a command looks at, registered on a command and
+// filling one machine::MachineSource: --registry, --codepage, --wine-prefix, --hive,
+// --windows-root and --user for its registry; --drive, --windows-dir and --env for its file
+// system. Malformed values fail the parse with a message naming the option. Glue only: the
+// machine is opened by machine/machine.h.
+#pragma once
+
+#include <iosfwd>
+#include <string_view>
+
+#include "machine/machine.h"
+#include "machine/machine_source.h"
+
+namespace CLI {
+class App;
+}
+
+namespace hivewarden::cli {
+
+// --registry, --codepage, --wine-prefix, --hive, --windows-root and --user.
+void AddRegistryOptions(CLI::App& command, machine::MachineSource& source);
+
+// --drive, --windows-dir, --env, and --windows-root and --user where the command does not
+// have them yet.
+void AddMachineOptions(CLI::App& command, machine::MachineSource& source);
+
+// Opening options whose warnings go to `err` as lines "hivewarden COMMAND: warning".
+// `registry` false: the command looks at the file system only.
+machine::OpenOptions WarningsTo(std::ostream& err, std::string_view command,
+                                bool registry = true);
+
+}  // namespace hivewarden::cli
