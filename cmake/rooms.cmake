@@ -7,8 +7,15 @@
 #   FOLDER is the room's folder below src/ ("store", "store/wine"). Its *.cpp files are the
 #   library's sources: win32_*.cpp only on Windows builds, posix_*.cpp only elsewhere. Only the
 #   headers directly in FOLDER are exposed; a subfolder is a room of its own.
+# hw_room_headers(TARGET FOLDER [NAME]): exposes the headers directly in src/FOLDER to TARGET
+# and what links it; NAME (default TARGET) names the folder of links when a target exposes
+# several folders.
 function(hw_room_headers target folder)
-  set(linkRoot "${CMAKE_BINARY_DIR}/rooms/${target}")
+  set(name "${target}")
+  if(ARGC GREATER 2)
+    set(name "${ARGV2}")
+  endif()
+  set(linkRoot "${CMAKE_BINARY_DIR}/rooms/${name}")
   file(GLOB headers CONFIGURE_DEPENDS
        "${CMAKE_SOURCE_DIR}/src/${folder}/*.h" "${CMAKE_SOURCE_DIR}/src/${folder}/*.inc")
   file(REMOVE_RECURSE "${linkRoot}")

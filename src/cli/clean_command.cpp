@@ -9,7 +9,7 @@
 
 #include "cli/app.h"
 #include "cli/commands.h"
-#include "cli/platform_system.h"
+#include "cli/console/platform_system.h"
 #include "cli/repair_output.h"
 #include "cli/scan_runner.h"
 #include "repair/backup_catalogue.h"

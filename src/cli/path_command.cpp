@@ -13,7 +13,7 @@
 
 #include "cli/app.h"
 #include "cli/commands.h"
-#include "cli/json_text.h"
+#include "cli/json/json_text.h"
 #include "cli/source_options.h"
 #include "engine/error_entry.h"
 #include "text/text.h"

@@ -12,8 +12,8 @@
 
 #include "cli/app.h"
 #include "cli/commands.h"
-#include "cli/findings_json.h"
-#include "cli/platform_system.h"
+#include "cli/json/findings_json.h"
+#include "cli/console/platform_system.h"
 #include "cli/repair_output.h"
 #include "cli/scan_runner.h"
 #include "cli/source_options.h"
@@ -22,7 +22,7 @@
 #include "files/host_path.h"
 #include "repair/backup_catalogue.h"
 #include "repair/repair_executor.h"
-#include "scan/shortcut_removal.h"
+#include "scan/shortcuts/shortcut_removal.h"
 
 namespace hivewarden::cli {
 namespace {

@@ -11,8 +11,8 @@
 #include "engine/error_entry.h"
 #include "store/store.h"
 #include "repair/repair_executor.h"
-#include "scan/shortcut_removal.h"
-#include "scan/shortcut_scan.h"
+#include "scan/shortcuts/shortcut_removal.h"
+#include "scan/shortcuts/shortcut_scan.h"
 
 namespace hivewarden::cli {
 

@@ -7,11 +7,11 @@
 
 #include "cli/app.h"
 #include "cli/commands.h"
-#include "cli/json_text.h"
+#include "cli/json/json_text.h"
 #include "cli/report_output.h"
-#include "cli/scan_json.h"
+#include "cli/json/scan_json.h"
 #include "cli/scan_runner.h"
-#include "scan/results_report.h"
+#include "scan/results/results_report.h"
 
 namespace hivewarden::cli {
 namespace {

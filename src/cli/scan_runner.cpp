@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <ostream>
 
-#include "cli/platform_system.h"
+#include "cli/console/platform_system.h"
 #include "cli/source_options.h"
 #include "scan/scan_options.h"
 

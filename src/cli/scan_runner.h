@@ -9,12 +9,12 @@
 #include <string>
 #include <string_view>
 
-#include "cli/console_front_end.h"
+#include "cli/console/console_front_end.h"
 #include "engine/scan_state.h"
 #include "machine/machine.h"
 #include "store/access.h"
 #include "scan/probe_cache.h"
-#include "scan/result_rows.h"
+#include "scan/results/result_rows.h"
 #include "scan/scan_controller.h"
 #include "scan/scan_session.h"
 

@@ -11,9 +11,9 @@
 #include "engine/scan_state.h"
 #include "store/access.h"
 #include "repair/repair_executor.h"
-#include "scan/result_rows.h"
-#include "scan/shortcut_removal.h"
-#include "scan/shortcut_scan.h"
+#include "scan/results/result_rows.h"
+#include "scan/shortcuts/shortcut_removal.h"
+#include "scan/shortcuts/shortcut_scan.h"
 
 namespace hivewarden::repair {
 

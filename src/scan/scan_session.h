@@ -12,7 +12,7 @@
 #include "text/code_page.h"
 #include "scan/exclusion_list.h"
 #include "scan/path_extract.h"
-#include "scan/shortcut_scan.h"
+#include "scan/shortcuts/shortcut_scan.h"
 #include "scan/trojan_definitions.h"
 
 namespace hivewarden::scan {

@@ -16,7 +16,7 @@
 #include "store/access.h"
 #include "repair/backup_restore.h"
 #include "repair/repair_executor.h"
-#include "scan/result_rows.h"
+#include "scan/results/result_rows.h"
 #include "scan/scan_session.h"
 #include "ui/view.h"
 

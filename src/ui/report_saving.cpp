@@ -8,7 +8,7 @@
 #include "custom/custom_report.h"
 #include "files/host_path.h"
 #include "text/text_file.h"
-#include "scan/results_report.h"
+#include "scan/results/results_report.h"
 #include "ui/main_window.h"
 
 namespace hivewarden::ui {

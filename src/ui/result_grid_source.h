@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "custom/custom_grid.h"
-#include "scan/result_rows.h"
+#include "scan/results/result_rows.h"
 #include "ui/grid_source.h"
 
 namespace hivewarden::ui {

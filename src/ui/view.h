@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "scan/summary_counters.h"
+#include "scan/results/summary_counters.h"
 
 namespace hivewarden::ui {
 

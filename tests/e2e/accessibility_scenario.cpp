@@ -17,7 +17,7 @@
 #include "e2e/scope_exit.h"
 #include "e2e/stale_entries.h"
 #include "e2e/utf8_text.h"
-#include "ui/win32/accessible_interface.h"
+#include "ui/win32/accessibility/accessible_interface.h"
 #include "ui/win32/control_ids.h"
 
 namespace hivewarden::e2e {

@@ -10,7 +10,7 @@
 #include "e2e/automation_client.h"
 #include "e2e/driver_support.h"
 #include "e2e/e2e_headers.h"
-#include "scan/summary_counters.h"
+#include "scan/results/summary_counters.h"
 #include "ui/view.h"
 
 namespace hivewarden::e2e {

@@ -8,7 +8,7 @@
 #include <map>
 #include <utility>
 
-#include "scan/result_rows.h"
+#include "scan/results/result_rows.h"
 #include "ui/grid_accessible_name.h"
 #include "ui/grid_palette.h"
 #include "ui/result_grid_source.h"

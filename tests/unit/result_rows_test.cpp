@@ -1,5 +1,5 @@
 // The results grid model: row kinds, counters, sorting, bulk actions and the timer's tick.
-#include "scan/result_rows.h"
+#include "scan/results/result_rows.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The results report: exact bytes of the semicolon-separated text.
-#include "scan/results_report.h"
+#include "scan/results/results_report.h"
 
 #include <gtest/gtest.h>
 

@@ -15,8 +15,8 @@
 
 #include "cli/app.h"
 #include "support/cli_runner.h"
-#include "cli/console_search_front_end.h"
-#include "cli/platform_system.h"
+#include "cli/console/console_search_front_end.h"
+#include "cli/console/platform_system.h"
 #include "custom/custom_repair_page.h"
 #include "custom/custom_search.h"
 #include "files/host_path.h"

@@ -1,7 +1,7 @@
 // The shortcut walk over an in-memory drive: which shortcuts are reported, in what order, how
 // Cancel stops it, what damaged files, folder links and endless folder chains do to it; and
 // the removal of marked shortcuts.
-#include "scan/shortcut_scan.h"
+#include "scan/shortcuts/shortcut_scan.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -13,7 +13,7 @@
 
 #include "text/text.h"
 #include "files/windows_path.h"
-#include "scan/shortcut_removal.h"
+#include "scan/shortcuts/shortcut_removal.h"
 #include "support/fake_probes.h"
 #include "support/lnk_builder.h"
 

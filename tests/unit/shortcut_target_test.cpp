@@ -2,7 +2,7 @@
 // environment form, the item-id list, and every kind of link whose target cannot be read or
 // checked (network, removable, shell object, advertised, damaged, truncated). Targets are
 // UTF-8: Unicode fields kept exactly, ANSI fields read in the given code page.
-#include "scan/shortcut_target.h"
+#include "scan/shortcuts/shortcut_target.h"
 
 #include <gtest/gtest.h>
 

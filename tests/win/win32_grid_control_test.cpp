@@ -11,11 +11,11 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/win32/grid_control.h"
-#include "ui/win32/grid_layout.h"
-#include "ui/win32/grid_metrics.h"
-#include "ui/win32/grid_paint.h"
-#include "ui/win32/grid_text_heights.h"
+#include "ui/win32/grid/grid_control.h"
+#include "ui/win32/grid/grid_layout.h"
+#include "ui/win32/grid/grid_metrics.h"
+#include "ui/win32/grid/grid_paint.h"
+#include "ui/win32/grid/grid_text_heights.h"
 #include "win/win32_test_support.h"
 
 namespace hivewarden::testing {

@@ -3,7 +3,7 @@
 // by id; the end-to-end driver uses the same ids. No <windows.h> here.
 #pragma once
 
-#include "scan/summary_counters.h"
+#include "scan/results/summary_counters.h"
 #include "ui/view.h"
 
 namespace hivewarden::ui::win32 {

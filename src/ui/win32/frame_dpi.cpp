@@ -7,7 +7,7 @@
 #include "ui/win32/control_ids.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/dpi_images.h"
-#include "ui/win32/grid_accessible.h"
+#include "ui/win32/accessibility/grid_accessible.h"
 #include "ui/win32/main_frame.h"
 #include "ui/win32/resource_ids.h"
 

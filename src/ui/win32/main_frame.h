@@ -12,7 +12,7 @@
 #include "ui/main_window.h"
 #include "ui/result_grid_source.h"
 #include "ui/view.h"
-#include "ui/win32/grid_control.h"
+#include "ui/win32/grid/grid_control.h"
 #include "ui/win32/page_layout.h"
 #include "ui/win32/win32_headers.h"
 

@@ -5,7 +5,7 @@
 #include <array>
 
 #include "ui/win32/control_ids.h"
-#include "ui/win32/grid_control.h"
+#include "ui/win32/grid/grid_control.h"
 
 namespace hivewarden::ui::win32 {
 namespace {

@@ -1,0 +1,82 @@
+// JSON form of a finished scan.
+#include "cli/json/scan_json.h"
+
+#include <map>
+
+namespace hivewarden::cli {
+
+nlohmann::ordered_json ErrorEntryToJson(const engine::ErrorEntry& e) {
+    nlohmann::ordered_json j;
+    j["PathKind"] = e.PathKind;
+    j["EntryKind"] = e.EntryKind;
+    j["ItemName"] = e.ItemName;
+    j["ItemData"] = e.ItemData;
+    j["KeyPath"] = e.KeyPath;
+    j["TargetPath"] = e.TargetPath;
+    j["DeleteMark"] = e.DeleteMark;
+    j["ValueType"] = e.ValueType;
+    j["RootKey"] = e.RootKey;
+    j["IsShell32"] = e.IsShell32;
+    j["FixedValue"] = e.FixedValue;
+    j["Index"] = e.Index;
+    j["TrojanName"] = e.TrojanName;
+    j["IsTrojan"] = e.IsTrojan;
+    j["IsLockedTrojan"] = e.IsLockedTrojan;
+    j["IsAppPath"] = e.IsAppPath;
+    j["IsSound"] = e.IsSound;
+    j["IsDriver"] = e.IsDriver;
+    j["IsSharedDll"] = e.IsSharedDll;
+    j["IsUninstall"] = e.IsUninstall;
+    j["IsHelp"] = e.IsHelp;
+    j["IsEmptyKey"] = e.IsEmptyKey;
+    j["IsFont"] = e.IsFont;
+    j["IsAutoRun"] = e.IsAutoRun;
+    j["IsComServer"] = e.IsComServer;
+    return j;
+}
+
+nlohmann::ordered_json ScanToJson(const scan::ScanSession& session, const scan::ResultGrid& grid,
+                                  const std::string& caption, bool canceled) {
+    std::map<std::int32_t, const scan::ResultRow*> findingRows;
+    std::map<std::int32_t, const scan::ResultRow*> shortcutRows;
+    for (const scan::ResultRow& row : grid.Rows) {
+        (row.IsShortcut ? shortcutRows : findingRows)[row.Index] = &row;
+    }
+    auto withRow = [](nlohmann::ordered_json j, const scan::ResultRow* row) {
+        if (row) {
+            j["Action"] = row->Correction;
+            j["Description"] = row->ErrorKind;
+            j["CanChange"] = row->CanChange;
+        }
+        return j;
+    };
+
+    nlohmann::ordered_json result;
+    result["caption"] = caption;
+    result["canceled"] = canceled;
+    result["findings"] = nlohmann::ordered_json::array();
+    for (const engine::ErrorEntry& entry : session.State.ScanResults) {
+        const auto it = findingRows.find(entry.Index);
+        result["findings"].push_back(
+            withRow(ErrorEntryToJson(entry), it == findingRows.end() ? nullptr : it->second));
+    }
+    result["shortcuts"] = nlohmann::ordered_json::array();
+    for (const scan::ShortcutEntry& entry : session.Shortcuts) {
+        nlohmann::ordered_json j;
+        j["LinkPath"] = entry.LinkPath;
+        j["LinkTarget"] = entry.LinkTarget;
+        j["LinkIndex"] = entry.LinkIndex;
+        j["RemoveMark"] = entry.RemoveMark;
+        const auto it = shortcutRows.find(entry.LinkIndex);
+        result["shortcuts"].push_back(withRow(j, it == shortcutRows.end() ? nullptr : it->second));
+    }
+    nlohmann::ordered_json counters = nlohmann::ordered_json::object();
+    for (const scan::CounterInfo& info : scan::kCounterTable) {
+        counters[std::string(info.Name)] = {{"caption", info.Caption},
+                                            {"value", grid.Counters.Value(info.Id)}};
+    }
+    result["counters"] = counters;
+    return result;
+}
+
+}  // namespace hivewarden::cli

@@ -1,0 +1,24 @@
+// Removal of marked shortcut files.
+#include "scan/shortcuts/shortcut_removal.h"
+
+#include <string>
+
+namespace hivewarden::scan {
+
+ShortcutRemoval RemoveMarkedShortcuts(const ShortcutResults& results, const ConfirmRemoval& confirm,
+                                      registry::FileProbes& probes) {
+    ShortcutRemoval removal;
+    for (const ShortcutEntry& entry : results) {
+        if (entry.RemoveMark) ++removal.Marked;
+    }
+    if (removal.Marked == 0 || !confirm || !confirm(kRemoveShortcutsQuestion)) return removal;
+    removal.Confirmed = true;
+    for (const ShortcutEntry& entry : results) {
+        if (!entry.RemoveMark) continue;
+        const bool deleted = probes.DeleteFile(entry.LinkPath + ".lnk");
+        (deleted ? removal.Deleted : removal.Failed).push_back(entry.LinkIndex);
+    }
+    return removal;
+}
+
+}  // namespace hivewarden::scan
