@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
-"""Generates src/registry/upcase_table.inc from Unicode's UnicodeData.txt.
+"""Generates src/text/upcase_table.inc from Unicode's UnicodeData.txt.
 
 The registry and NTFS compare names by upper-casing each UTF-16 unit on its own (simple
 upper-case mappings of the Basic Multilingual Plane; surrogates stay as they are). This script
 turns the simple upper-case column of UnicodeData.txt into a two-level table: a page index by
 the unit's high byte, and the pages that hold at least one change.
 
-    tools/gen_upcase_table.py [/usr/share/unicode/UnicodeData.txt] > src/registry/upcase_table.inc
+    tools/gen_upcase_table.py [/usr/share/unicode/UnicodeData.txt] > src/text/upcase_table.inc
 
 UnicodeData.txt comes from Debian's unicode-data package.
 """
