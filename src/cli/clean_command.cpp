@@ -15,6 +15,7 @@
 #include "repair/backup_catalogue.h"
 #include "repair/repair_executor.h"
 #include "repair/repair_step.h"
+#include "scan/scanned_value.h"
 
 namespace hivewarden::cli {
 namespace {
@@ -100,6 +101,7 @@ int RunCleanCommand(const CleanCommandOptions& options, CommandContext& context)
                                    {},
                                    AnswerShortcutQuestion(options.DeleteShortcuts),
                                    {}};
+    step.Options.TargetStillMissing = scan::TargetRecheck(*scan.Session().RecheckPaths);
     // Ctrl+C while the backup is written stops the repair before any change.
     InstallInterruptHandler();
     state.YieldHook = [&state] {
@@ -114,13 +116,15 @@ int RunCleanCommand(const CleanCommandOptions& options, CommandContext& context)
     PrintRepairResult(result.Repair, backupPath, context.Out);
     const bool shortcutsOk =
         PrintShortcutRemoval(result.Shortcuts, scan.Session().Shortcuts, context.Out);
+    // Stopped between two changes: what was changed is written back, so that the file and the
+    // message agree; the backup undoes it.
     if (!target.empty()) {
         if (!scan.Machine().WriteBack(target, error)) {
             return fail("the repaired registry could not be written: " + error, kExitFailed);
         }
         context.Out << "Registry written to " << target << "\n";
     }
-    return result.Repair.Failed.empty() && shortcutsOk ? kExitOk : kExitFailed;
+    return RepairExitCode(result.Repair, shortcutsOk);
 }
 
 }  // namespace

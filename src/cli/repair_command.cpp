@@ -15,6 +15,7 @@
 #include "cli/json/findings_json.h"
 #include "cli/console/platform_system.h"
 #include "cli/repair_output.h"
+#include "cli/scan_record.h"
 #include "cli/scan_runner.h"
 #include "cli/source_options.h"
 #include "engine/scan_state.h"
@@ -22,6 +23,7 @@
 #include "files/host_path.h"
 #include "repair/backup_catalogue.h"
 #include "repair/repair_executor.h"
+#include "scan/scanned_value.h"
 #include "scan/shortcuts/shortcut_removal.h"
 
 namespace hivewarden::cli {
@@ -80,6 +82,10 @@ int RunRepairCommand(const RepairCommandOptions& options, CommandContext& contex
         !summary.empty()) {
         context.Out << summary << "\n";
     }
+    if (const std::string differ = SourcesDiffer(findings.RecordedSources, options.Source);
+        !differ.empty()) {
+        context.Err << "hivewarden repair: warning: " << differ << "\n";
+    }
     registry::RegistryStore& store = opened->Store();
     registry::FileProbes& probes = opened->Probes();
 
@@ -108,14 +114,22 @@ int RunRepairCommand(const RepairCommandOptions& options, CommandContext& contex
     state.YieldHook = [&state] {
         if (InterruptRequested()) state.StopRequested = true;
     };
-    const repair::RepairResult result = repair::RunRepair(state, access, {});
+    // Each entry found missing is asked again, of the file system as it is now.
+    scan::PathContext paths{probes, probes.WindowsDirectory(), nullptr};
+    repair::RepairOptions repairOptions;
+    repairOptions.TargetStillMissing = scan::TargetRecheck(paths);
+    const repair::RepairResult result = repair::RunRepair(state, access, {}, repairOptions);
     state.YieldHook = nullptr;
     if (!result.Ok()) {
         return fail(result.Error->Message, InterruptRequested() ? kExitStopped : kExitFailed);
     }
     PrintRepairResult(result, backupPath, context.Out);
-    const scan::ShortcutRemoval removal = scan::RemoveMarkedShortcuts(
-        findings.Shortcuts, AnswerShortcutQuestion(options.DeleteShortcuts), probes);
+    // Stopped by Ctrl+C: no shortcut file is deleted either.
+    const scan::ShortcutRemoval removal =
+        result.Stopped ? scan::ShortcutRemoval{}
+                       : scan::RemoveMarkedShortcuts(
+                             findings.Shortcuts, AnswerShortcutQuestion(options.DeleteShortcuts),
+                             probes);
     const bool shortcutsOk = PrintShortcutRemoval(removal, findings.Shortcuts, context.Out);
     if (!target.empty()) {
         if (!opened->WriteBack(target, error)) {
@@ -123,7 +137,7 @@ int RunRepairCommand(const RepairCommandOptions& options, CommandContext& contex
         }
         context.Out << "Registry written to " << target << "\n";
     }
-    return result.Failed.empty() && shortcutsOk ? kExitOk : kExitFailed;
+    return RepairExitCode(result, shortcutsOk);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <memory>
 #include <ostream>
 
+#include "cli/app.h"
 #include "repair/backup_catalogue.h"
 
 namespace hivewarden::cli {
@@ -114,6 +115,17 @@ void PrintRepairResult(const repair::RepairResult& result, const std::string& ba
     PrintNotes("Stored as text: ", result.StoredAsText, out);
     out << "Repaired: " << result.Changed << " changed, " << result.Unchanged << " already gone, "
         << result.Skipped.size() << " skipped, " << result.Failed.size() << " failed\n";
+    if (result.Stopped) {
+        out << "Stopped by Ctrl+C: " << Plural(static_cast<std::int64_t>(result.NotApplied.size()), "entry was",
+                                        "entries were")
+            << " not repaired; the backup " << backupPath << " restores the "
+            << Plural(result.Changed, "change", "changes") << " made\n";
+    }
+}
+
+int RepairExitCode(const repair::RepairResult& result, bool shortcutsOk) {
+    if (result.Stopped) return kExitStopped;
+    return result.Failed.empty() && shortcutsOk ? kExitOk : kExitFailed;
 }
 
 scan::ConfirmRemoval AnswerShortcutQuestion(bool deleteShortcuts) {

@@ -40,6 +40,10 @@ void PrintRepairPreview(const std::vector<repair::RepairPreviewItem>& items,
 void PrintRepairResult(const repair::RepairResult& result, const std::string& backupPath,
                        std::ostream& out);
 
+// The exit code of a repair whose backup was written: stopped by Ctrl+C, a change or a
+// shortcut that did not take, or all done.
+int RepairExitCode(const repair::RepairResult& result, bool shortcutsOk);
+
 // The question the window asks before it deletes the shortcut files marked Delete, answered
 // Yes only when the user gave --delete-shortcuts: files are never deleted unasked.
 scan::ConfirmRemoval AnswerShortcutQuestion(bool deleteShortcuts);

@@ -10,6 +10,7 @@
 #include "cli/json/json_text.h"
 #include "cli/report_output.h"
 #include "cli/json/scan_json.h"
+#include "cli/scan_record.h"
 #include "cli/scan_runner.h"
 #include "scan/results/results_report.h"
 
@@ -47,6 +48,7 @@ int RunScanCommand(const ScanCommandOptions& options, CommandContext& context) {
     const std::string caption = ScanCaption(grid);
     if (options.Json) {
         nlohmann::ordered_json json = ScanToJson(scan.Session(), grid, caption, scan.Canceled());
+        RecordScan(json, options.Scan.Source);
         json["registrySkippedLines"] = load.SkippedLines();
         json["registryChangedLines"] = load.ChangedLines();
         context.Out << JsonText(json, 2) << "\n";

@@ -114,6 +114,9 @@ bool CommandScan::Open(const ScanOptions& options, std::string_view command, std
     paths_ = std::make_unique<scan::PathContext>(
         scan::PathContext{*cached_, cached_->WindowsDirectory(), &state_});
     session_ = std::make_unique<scan::ScanSession>(state_, *access_, *paths_);
+    recheckPaths_ = std::make_unique<scan::PathContext>(
+        scan::PathContext{machine_->Probes(), paths_->WindowsDir, nullptr});
+    session_->RecheckPaths = recheckPaths_.get();
     session_->ProgramFolder = programFolder_;
     scan::InitScanEngine(*session_);
     return true;

@@ -81,6 +81,7 @@ class CommandScan {
     engine::ScanState state_;
     std::unique_ptr<registry::RegistryAccess> access_;
     std::unique_ptr<scan::PathContext> paths_;
+    std::unique_ptr<scan::PathContext> recheckPaths_;  // uncached: a repair's second look
     std::unique_ptr<scan::ScanSession> session_;
     scan::ResultGrid grid_;
     std::unique_ptr<ConsoleScanFrontEnd> frontEnd_;

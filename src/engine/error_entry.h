@@ -46,6 +46,18 @@ struct ErrorEntry {
     bool IsFont = false;
     bool IsAutoRun = false;
     bool IsComServer = false;
+    // What the scan read, so that a repair can tell whether the registry still holds it: the
+    // value the finding was made from (for a COM class, the server value below the class key)
+    // with its type and data bytes exactly as stored. HasScannedValue is false where nothing
+    // was recorded (an empty key, a value that could not be read again).
+    bool HasScannedValue = false;
+    std::string ScannedValueKey;  // root name + "\" + path of the key holding the value
+    std::string ScannedValueName;
+    std::uint32_t ScannedType = 0;
+    std::string ScannedBytes;
+    // The scan found the thing the data names missing (not set for drivers kept for a look,
+    // trojans found by name, empty keys).
+    bool TargetWasMissing = false;
 
     bool operator==(const ErrorEntry&) const = default;
 };

@@ -51,6 +51,7 @@ public:
             own = registry::MakeDurableFile();
             file = own.get();
         }
+        targetStillMissing_ = options.TargetStillMissing;
         if (BackupPass(backupPath, *file, BackupCodePage(options))) ApplyPass();
         return std::move(result_);
     }
@@ -145,6 +146,11 @@ private:
         const std::int64_t marked = result_.Marked;
         for (std::size_t i = 0; i < actions_.size(); ++i) {
             const RepairAction& action = actions_[i];
+            if (action.Marked && Stopped()) {
+                result_.Stopped = true;
+                result_.NotApplied.push_back(action.Index);
+                continue;
+            }
             if (action.Marked) Apply(action);
             Progress(marked + static_cast<std::int64_t>(i) + 1);
         }
@@ -154,6 +160,12 @@ private:
         if (!action.SkipReason.empty()) {
             result_.Skipped.push_back({action.Index, DescribeAction(action), action.SkipReason});
             return;
+        }
+        if (action.Change != ChangeKind::None) {
+            if (const std::string change = ChangeSinceScan(action); !change.empty()) {
+                Failed(action, std::string(kChangedSinceScan) + ": " + change);
+                return;
+            }
         }
         switch (action.Change) {
             case ChangeKind::DeleteKey:
@@ -168,6 +180,37 @@ private:
             case ChangeKind::None:
                 break;
         }
+    }
+
+    // What is no longer as the scan saw it, or empty text. A value that is gone altogether is
+    // left to the change itself, which finds nothing left to do.
+    std::string ChangeSinceScan(const RepairAction& action) {
+        const Expectation& expect = action.Expect;
+        if (expect.KeyEmpty && access_.KeyExists(action.Root, action.Path)) {
+            registry::KeyReader key = access_.ReadKey(action.Root, action.Path);
+            if (!key.IsEmpty()) return "the key is no longer empty";
+        }
+        if (expect.Value) {
+            const ScannedValue& scanned = *expect.Value;
+            registry::RawValue live;
+            if (access_.ReadRaw(scanned.Root, scanned.Path, scanned.Name, live)) {
+                if (!SameValue(scanned, live)) return "the value's data is not what the scan read";
+            } else if (action.Change == ChangeKind::SetValue &&
+                       access_.KeyExists(scanned.Root, scanned.Path)) {
+                return "the value is gone";
+            }
+        }
+        if (!expect.MissingData.empty() && targetStillMissing_ &&
+            !targetStillMissing_(expect.MissingKeyPath, expect.MissingData)) {
+            return "what the value names exists again";
+        }
+        return {};
+    }
+
+    bool SameValue(const ScannedValue& scanned, const registry::RawValue& live) {
+        if (scanned.Raw) return *scanned.Raw == live;
+        const registry::ValueText text = registry::ConvertValueToText(live, access_.Probes());
+        return text.Data == scanned.Text && (scanned.TextType == 0 || text.Type == scanned.TextType);
     }
 
     void Failed(const RepairAction& action, std::string reason) {
@@ -243,6 +286,7 @@ private:
     std::vector<RepairAction> actions_;
     RepairResult result_;
     std::unique_ptr<CodePage> systemCodePage_;
+    std::function<bool(std::string_view, std::string_view)> targetStillMissing_;
 };
 
 RepairResult RunWith(engine::ScanState& state, registry::RegistryAccess& access,

@@ -28,7 +28,14 @@ struct RepairOptions {
     // The code page a REGEDIT4 backup is written (and read back) in; null: the system's ANSI
     // code page (SystemBackupCodePage).
     const CodePage* BackupCodePage = nullptr;
+    // True while the thing `data` (a value's data, read at the full key path `keyPath`) names
+    // is still missing; asked again just before an entry found missing by the scan is changed.
+    // Null: targets are not asked again (callers without a file system).
+    std::function<bool(std::string_view keyPath, std::string_view data)> TargetStillMissing;
 };
+
+// The reason given for an entry that is no longer what the scan saw.
+inline constexpr std::string_view kChangedSinceScan = "changed since the scan";
 
 // Why a repair made no registry change at all: the backup could not be created, written,
 // flushed, closed or checked, or the repair was stopped while the backup was written. The
@@ -52,10 +59,16 @@ struct RepairResult {
     // Marked entries left alone on purpose: protected keys, a new value or replace text on a
     // key, entries whose backup cannot be written (a NUL or line break in a name).
     std::vector<RepairNote> Skipped;
-    // Changes that did not take: the key could not be opened, the store refused.
+    // Changes that did not take: the key could not be opened, the store refused, the entry
+    // changed since the scan (kChangedSinceScan) and was left alone.
     std::vector<RepairNote> Failed;
     // Number values whose new text is not a number: stored as text values instead.
     std::vector<RepairNote> StoredAsText;
+
+    // The repair was stopped after the backup, between two entries: the entries listed in
+    // NotApplied (their positions) were not touched; the backup restores the changes made.
+    bool Stopped = false;
+    std::vector<std::int32_t> NotApplied;
 
     bool Ok() const { return !Error.has_value(); }
 };
@@ -72,7 +85,11 @@ void SetBackupPath(engine::ScanState& state, std::string_view path);
 //    hold every key and value that step 3 will change, byte for byte. Protected keys are not
 //    backed up and not deleted.
 // 3. Apply pass, in entry order: key deletions with their subtree, value deletions, changes.
-//    A change that fails is listed and the next entry goes on.
+//    Immediately before each change the entry is read again; unless it is still what the scan
+//    saw (the same value type and bytes, an empty key still empty, a missing target still
+//    missing) it is left alone and listed with the failures as changed since the scan.
+//    A change that fails is listed and the next entry goes on. A stop request ends the pass
+//    between two entries.
 // Progress: after backup entry i, ProgressPercent = i*100/(2C); after apply entry i,
 // (C+i)*100/(2C); rounded half to even, at most 100; untouched when C is 0. The state's yield
 // hook runs after every entry of both passes.

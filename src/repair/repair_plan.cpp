@@ -11,6 +11,27 @@ constexpr std::string_view kNewValueOnKey = "a new value has no meaning for a ke
 constexpr std::string_view kReplaceOnKey =
     "a replace text has no meaning for a key; the key is not deleted";
 
+// What the scan saw of an entry, to be found again before the entry is changed.
+Expectation ExpectationOf(const engine::ErrorEntry& entry) {
+    Expectation expect;
+    if (entry.IsEmptyKey) {
+        expect.KeyEmpty = true;
+        return expect;
+    }
+    const std::string& valueKey =
+        entry.ScannedValueKey.empty() ? entry.KeyPath : entry.ScannedValueKey;
+    if (entry.HasScannedValue) {
+        expect.Value = ScannedValue{entry.RootKey, PathBelowRoot(valueKey), entry.ScannedValueName,
+                                    registry::RawValue{entry.ScannedType, entry.ScannedBytes},
+                                    entry.ItemData, entry.ValueType};
+    }
+    if (entry.TargetWasMissing) {
+        expect.MissingData = entry.ItemData;
+        expect.MissingKeyPath = valueKey;
+    }
+    return expect;
+}
+
 }  // namespace
 
 std::string PathBelowRoot(std::string_view fullPath) {
@@ -56,6 +77,7 @@ std::vector<RepairAction> PlanScanRepair(const engine::ScanResultList& entries) 
         action.Name = entry.ItemName;
         action.ScannedData = entry.ItemData;
         action.ScannedType = entry.ValueType;
+        action.Expect = ExpectationOf(entry);
         if (action.Marked) {
             if (entry.EntryKind == engine::kKeyEntry) {
                 action.Change = ChangeKind::DeleteKey;
@@ -114,6 +136,8 @@ std::vector<RepairAction> PlanCustomRepair(const engine::CustomHitList& hits) {
             action.ClosingEmptyLine = hit.DeleteMark;
             action.Change =
                 hit.ReplaceText.empty() ? ChangeKind::DeleteValue : ChangeKind::SetValue;
+            action.Expect.Value =
+                ScannedValue{action.Root, action.Path, action.Name, std::nullopt, hit.ItemData, 0};
             action.NewData = hit.ReplaceText;
             action.NewKind = registry::kTextKind;
         } else if (hit.DeleteMark) {

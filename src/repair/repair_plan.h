@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "engine/custom_hit.h"
 #include "engine/error_entry.h"
 #include "store/roots.h"
+#include "store/store.h"
 
 namespace hivewarden::repair {
 
@@ -28,6 +30,28 @@ enum class BackupForm {
     Value,      // the key line and the value's line
 };
 
+// The value a change was planned from, as it was read then.
+struct ScannedValue {
+    registry::RootKey Root = 0;
+    std::string Path;  // below the root
+    std::string Name;
+    // The exact type and bytes; without them the value's text form (and its reduced type,
+    // when not 0) is compared instead.
+    std::optional<registry::RawValue> Raw;
+    std::string Text;
+    std::int32_t TextType = 0;
+};
+
+// What must still hold immediately before a change is made; otherwise the registry changed
+// since the scan and the change is skipped.
+struct Expectation {
+    std::optional<ScannedValue> Value;  // the value still holds exactly this
+    bool KeyEmpty = false;              // the key still has neither values nor subkeys
+    // Not empty: the thing this data names (read at MissingKeyPath) must still be missing.
+    std::string MissingData;
+    std::string MissingKeyPath;
+};
+
 struct RepairAction {
     std::int32_t Index = 0;  // the entry's position, from 1
     bool Marked = false;     // takes part in the repair (counted for progress)
@@ -43,6 +67,7 @@ struct RepairAction {
     std::int32_t NewKind = 1;      // SetValue: 1 text; any other: a 32-bit number
     bool ClosingEmptyLine = true;  // a value block ends with an empty line
     std::string SkipReason;        // set: the entry is reported and nothing is changed
+    Expectation Expect;
 };
 
 // The path below the root of a full key path: everything after the first "\" (a trailing "\"

@@ -121,11 +121,14 @@ RepairStepResult RunRepairStep(RepairStepContext& context) {
         const RepairResult& repair = result.Repair;
         PutBackRows(result.Marks, context.Grid, [&repair](const scan::ResultRow& row) {
             return row.IconKey != kShortcutIcon &&
-                   (Lists(repair.Failed, row.Index) || Lists(repair.Skipped, row.Index));
+                   (Lists(repair.Failed, row.Index) || Lists(repair.Skipped, row.Index) ||
+                    std::find(repair.NotApplied.begin(), repair.NotApplied.end(), row.Index) !=
+                        repair.NotApplied.end());
         });
     }
     if (context.Done) context.Done(state.StopRequested, state.EngineMode);
-    if (result.Repair.Ok()) {
+    // A stopped repair deletes no shortcut file either.
+    if (result.Repair.Ok() && !result.Repair.Stopped) {
         result.Shortcuts = scan::RemoveMarkedShortcuts(context.Shortcuts, context.Confirm,
                                                        context.Access.Probes());
         const std::vector<std::int32_t>& failed = result.Shortcuts.Failed;

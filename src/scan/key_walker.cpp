@@ -7,6 +7,7 @@
 #include "text/text.h"
 #include "scan/category_rules.h"
 #include "scan/scan_options.h"
+#include "scan/scanned_value.h"
 
 namespace hivewarden::scan {
 namespace {
@@ -100,7 +101,7 @@ std::vector<std::string> KeyWalker::VisitKey(registry::RootKey root, const std::
         } else {
             const std::string keyPath = JoinKeyPath(root, path);
             for (const registry::ValueRecord& value : values) {
-                CheckValue(root, path, keyPath, value);
+                CheckValue(key, root, path, keyPath, value);
                 Yield();
                 if (Stopped()) break;
             }
@@ -133,7 +134,8 @@ bool KeyWalker::CategoryDecision(std::string_view data, std::string_view keyPath
     return (options & ScanAll) != 0;
 }
 
-void KeyWalker::CheckValue(registry::RootKey root, const std::string& path,
+void KeyWalker::CheckValue(registry::KeyReader& key, registry::RootKey root,
+                           const std::string& path,
                            const std::string& valueKeyPath, const registry::ValueRecord& value) {
     const std::string& data = value.Data;
     PathContext& paths = session_.Paths;
@@ -197,6 +199,8 @@ void KeyWalker::CheckValue(registry::RootKey root, const std::string& path,
     entry.IsShell32 = ContainsNoCase(entry.TargetPath, "SHELL32");
     entry.TrojanName = session_.Trojans.TrojanNameFor(data);
     entry.IsTrojan = !entry.TrojanName.empty();
+    entry.TargetWasMissing = missing;
+    RecordScannedValue(entry, key, root, path, value.Name);
     session_.State.AppendFinding(std::move(entry));
 }
 

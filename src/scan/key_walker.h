@@ -43,7 +43,7 @@ private:
     void Walk(registry::RootKey root, const std::string& path, int depth);
     // Checks one key's values (or its emptiness) and gives its subkey names.
     std::vector<std::string> VisitKey(registry::RootKey root, const std::string& path);
-    void CheckValue(registry::RootKey root, const std::string& path,
+    void CheckValue(registry::KeyReader& key, registry::RootKey root, const std::string& path,
                     const std::string& valueKeyPath, const registry::ValueRecord& value);
     void CheckEmptyKey(registry::RootKey root, const std::string& path, registry::KeyReader& key);
     std::int32_t CategoryMask(std::string_view data, std::string_view keyPath,

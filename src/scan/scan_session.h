@@ -49,6 +49,9 @@ struct ScanSession {
     engine::ScanState& State;
     registry::RegistryAccess& Access;
     PathContext& Paths;
+    // The paths a repair asks again just before each change: probes that answer from the file
+    // system as it is then, not from the scan's cache. Null: Paths.
+    PathContext* RecheckPaths = nullptr;
     TrojanTables Trojans;
     ExclusionList Exclusions;
     ShortcutResults Shortcuts;

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "text/text.h"
+#include "scan/scanned_value.h"
 #include "scan/text_lines.h"
 
 namespace hivewarden::scan {
@@ -159,6 +160,8 @@ void CheckTrojanLocks(const TrojanLocks& locks, registry::RegistryAccess& access
         entry.TrojanName = lock.Name;
         entry.IsTrojan = true;
         entry.IsLockedTrojan = true;
+        registry::KeyReader key = access.ReadKey(lock.RootKey, lock.KeyPath);
+        RecordScannedValue(entry, key, lock.RootKey, lock.KeyPath, lock.ValueName);
         state.AppendFinding(std::move(entry));
     }
 }

@@ -235,6 +235,10 @@ bool KeyReader::Open() {
     return static_cast<bool>(key_);
 }
 
+bool KeyReader::ReadRaw(std::string_view name, RawValue& value) {
+    return Open() && access_->Store().Read(key_.Get(), name, value);
+}
+
 std::vector<ValueRecord> KeyReader::Values() {
     std::vector<ValueRecord> values;
     if (!Open() || !counted_) return values;

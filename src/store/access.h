@@ -136,6 +136,9 @@ class KeyReader {
     // opened. False when it cannot be opened, no longer exists, or reports items, also items
     // it cannot list.
     bool IsEmpty();
+    // One value's type and bytes through the reader's handle (opened now if need be). False
+    // when the key or the value cannot be read.
+    bool ReadRaw(std::string_view name, RawValue& value);
 
   private:
     bool Open();

@@ -6,6 +6,7 @@
 #include "text/text.h"
 #include "repair/backup_catalogue.h"
 #include "repair/repair_step.h"
+#include "scan/scanned_value.h"
 #include "ui/main_window.h"
 
 namespace hivewarden::ui {
@@ -177,6 +178,8 @@ void MainWindow::RunRepairStep() {
                                      MessageButtons::YesNo) == Answer::Yes;
         },
         {}};
+    context.Options.TargetStillMissing =
+        scan::TargetRecheck(Session().RecheckPaths ? *Session().RecheckPaths : Session().Paths);
     view_.GridSuspendRedraw(Control::lstFound);
     repair::RepairStepResult result = repair::RunRepairStep(context);
     view_.GridRowsReset(Control::lstFound);

@@ -11,6 +11,7 @@
 #include "store/access.h"
 #include "store/memory_store.h"
 #include "text/text.h"
+#include "scan/scanned_value.h"
 #include "support/fake_probes.h"
 #include "support/raw_values.h"
 #include "support/temp_folder.h"
@@ -98,7 +99,7 @@ class BasicRepairMachine {
     }
 
     // A value finding as the scan makes it: the data and type as the access layer reads
-    // them now (empty and 0 when the value does not exist).
+    // them now (empty and 0 when the value does not exist), and the value as stored.
     engine::ErrorEntry& ValueFinding(std::string_view fullKey, std::string_view name,
                                      bool deleteMark, std::string fixedValue = {}) {
         const auto key = Split(fullKey);
@@ -113,6 +114,8 @@ class BasicRepairMachine {
         entry.ValueType = text.Type;
         entry.DeleteMark = deleteMark;
         entry.FixedValue = std::move(fixedValue);
+        registry::KeyReader reader = Access.ReadKey(key.Root, key.Path);
+        scan::RecordScannedValue(entry, reader, key.Root, key.Path, name);
         return State.AppendFinding(std::move(entry));
     }
     engine::ErrorEntry& KeyFinding(std::string_view fullKey, bool deleteMark = true) {
@@ -135,7 +138,11 @@ class BasicRepairMachine {
         hit.RootKey = key.Root;
         hit.Location = std::string(fullKey) + "\\" + std::string(name);
         hit.ItemName = std::string(name);
-        hit.ItemData = Access.QueryValue(key.Root, key.Path, name, registry::kTextKind);
+        // The data as the search reads it: the value's text form.
+        registry::RawValue raw;
+        if (Access.ReadRaw(key.Root, key.Path, name, raw)) {
+            hit.ItemData = registry::ConvertValueToText(raw, Access.Probes()).Data;
+        }
         hit.DeleteMark = deleteMark;
         hit.ReplaceText = std::move(replaceText);
         hit.Index = State.CustomHits.Count();

@@ -7,6 +7,7 @@
 
 #include "store/roots.h"
 #include "text/text.h"
+#include "cli/json/scan_json.h"
 #include "scan/results/result_rows.h"
 
 namespace hivewarden::cli {
@@ -40,6 +41,8 @@ constexpr TextField kTextFields[] = {
     {"ItemName", &ErrorEntry::ItemName},     {"ItemData", &ErrorEntry::ItemData},
     {"KeyPath", &ErrorEntry::KeyPath},       {"TargetPath", &ErrorEntry::TargetPath},
     {"FixedValue", &ErrorEntry::FixedValue}, {"TrojanName", &ErrorEntry::TrojanName},
+    {"ScannedValueKey", &ErrorEntry::ScannedValueKey},
+    {"ScannedValueName", &ErrorEntry::ScannedValueName},
 };
 constexpr FlagField kFlagFields[] = {
     {"DeleteMark", &ErrorEntry::DeleteMark},   {"IsShell32", &ErrorEntry::IsShell32},
@@ -49,6 +52,8 @@ constexpr FlagField kFlagFields[] = {
     {"IsUninstall", &ErrorEntry::IsUninstall}, {"IsHelp", &ErrorEntry::IsHelp},
     {"IsEmptyKey", &ErrorEntry::IsEmptyKey},   {"IsFont", &ErrorEntry::IsFont},
     {"IsAutoRun", &ErrorEntry::IsAutoRun},     {"IsComServer", &ErrorEntry::IsComServer},
+    {"HasScannedValue", &ErrorEntry::HasScannedValue},
+    {"TargetWasMissing", &ErrorEntry::TargetWasMissing},
 };
 
 enum class Action { Ignore, Delete, ChangeValue };
@@ -164,6 +169,16 @@ bool ReadFinding(const Json& object, std::int32_t position, EditedFindings& find
     for (const FlagField& field : kFlagFields) {
         if (auto value = reader.Flag(field.Name)) entry.*field.Member = *value;
     }
+    if (auto type = reader.Number("ScannedType", 0, std::numeric_limits<std::uint32_t>::max())) {
+        entry.ScannedType = static_cast<std::uint32_t>(*type);
+    }
+    if (auto hex = reader.Text("ScannedData")) {
+        if (auto bytes = BytesFromHex(*hex)) {
+            entry.ScannedBytes = std::move(*bytes);
+        } else {
+            reader.Fail("\"ScannedData\" is not hex digits, two per byte");
+        }
+    }
     const std::optional<Action> action =
         reader.Problem().empty() ? reader.ReadAction(ChangeRefused(object, entry)) : std::nullopt;
     if (action == Action::ChangeValue && entry.FixedValue.empty()) {
@@ -224,6 +239,17 @@ bool ReadEditedFindings(std::string_view text, EditedFindings& findings, std::st
     if (!json.is_object() || list == json.end() || !list->is_array()) {
         error = "no \"findings\" list (the output of hivewarden scan --json)";
         return false;
+    }
+    // Older files lack what the repair compares against the registry before each change.
+    const auto format = json.find("format");
+    if (format == json.end() || *format != kFindingsFormat) {
+        error = "not a findings file of this version (\"format\" " +
+                std::to_string(kFindingsFormat) +
+                "); scan again with this version's hivewarden scan --json";
+        return false;
+    }
+    if (const auto sources = json.find("sources"); sources != json.end()) {
+        findings.RecordedSources = sources->dump();
     }
     std::int32_t position = 0;
     for (const Json& finding : *list) {

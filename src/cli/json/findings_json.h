@@ -21,6 +21,8 @@ struct EditedFindings {
     scan::ShortcutResults Shortcuts;
     // Findings and shortcuts whose action is not "Ignore".
     std::int32_t ToRepair = 0;
+    // The "sources" the scan recorded, as compact JSON text; empty when it recorded none.
+    std::string RecordedSources;
 };
 
 // Reads the JSON text (UTF-8, the program's own text form). False,

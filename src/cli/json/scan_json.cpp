@@ -32,7 +32,45 @@ nlohmann::ordered_json ErrorEntryToJson(const engine::ErrorEntry& e) {
     j["IsFont"] = e.IsFont;
     j["IsAutoRun"] = e.IsAutoRun;
     j["IsComServer"] = e.IsComServer;
+    // The value as the scan read it, so that a repair made later can see whether it changed.
+    j["HasScannedValue"] = e.HasScannedValue;
+    j["ScannedValueKey"] = e.ScannedValueKey;
+    j["ScannedValueName"] = e.ScannedValueName;
+    j["ScannedType"] = e.ScannedType;
+    j["ScannedData"] = HexBytes(e.ScannedBytes);
+    j["TargetWasMissing"] = e.TargetWasMissing;
     return j;
+}
+
+std::string HexBytes(std::string_view bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    hex.reserve(bytes.size() * 2);
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        hex += kDigits[byte >> 4];
+        hex += kDigits[byte & 15];
+    }
+    return hex;
+}
+
+std::optional<std::string> BytesFromHex(std::string_view hex) {
+    auto digit = [](char c) -> int {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        return -1;
+    };
+    if (hex.size() % 2 != 0) return std::nullopt;
+    std::string bytes;
+    bytes.reserve(hex.size() / 2);
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        const int high = digit(hex[i]);
+        const int low = digit(hex[i + 1]);
+        if (high < 0 || low < 0) return std::nullopt;
+        bytes += static_cast<char>(high * 16 + low);
+    }
+    return bytes;
 }
 
 nlohmann::ordered_json ScanToJson(const scan::ScanSession& session, const scan::ResultGrid& grid,
@@ -52,6 +90,7 @@ nlohmann::ordered_json ScanToJson(const scan::ScanSession& session, const scan::
     };
 
     nlohmann::ordered_json result;
+    result["format"] = kFindingsFormat;
     result["caption"] = caption;
     result["canceled"] = canceled;
     result["findings"] = nlohmann::ordered_json::array();

@@ -84,6 +84,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR arguments, int show) {
     registry::RegistryAccess access(live->Store(), probes, state);
     scan::PathContext paths{probes, probes.WindowsDirectory(), &state};
     scan::ScanSession session(state, access, paths);
+    // A repair asks the file system itself, not the scan's answers, before each change.
+    scan::PathContext recheckPaths{live->Probes(), probes.WindowsDirectory(), nullptr};
+    session.RecheckPaths = &recheckPaths;
     ui::ProgramInfo program = ProgramOf(arguments);
 
     // Files may change between two scans: each scan asks the file system afresh.

@@ -274,6 +274,14 @@ TEST_F(LockCheck, FindingCarriesTheFullKeyPathAndTheMarker) {
     expected.TrojanName = "Evil Lock";
     expected.IsTrojan = true;
     expected.IsLockedTrojan = true;
+    // The value as stored, for the repair's second look.
+    expected.HasScannedValue = true;
+    expected.ScannedValueKey = "HKEY_LOCAL_MACHINE\\Software\\Example";
+    expected.ScannedValueName = "Loader";
+    expected.ScannedType = registry::kRegSz;
+    registry::RawValue stored;
+    ASSERT_TRUE(access_.ReadRaw(registry::kLocalMachine, "Software\\Example", "Loader", stored));
+    expected.ScannedBytes = stored.Bytes;
     EXPECT_EQ(state_.ScanResults[1], expected);
 }
 
