@@ -101,9 +101,9 @@ int RestoreIntoFiles(const BackupsCommandOptions& options, const std::string& fo
         }
     }
     if (!allApplied) return Fail(context, "nothing was written", kExitFailed);
-    if (!opened->WriteBack(target, error))
+    if (!WriteBackAndSay(*opened, target, context.Out, error)) {
         return Fail(context, error, kExitFailed);
-    context.Out << "Registry written to " << target << "\n";
+    }
     return kExitOk;
 }
 

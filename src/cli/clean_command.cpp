@@ -10,6 +10,7 @@
 #include "cli/app.h"
 #include "cli/commands.h"
 #include "cli/console/platform_system.h"
+#include "cli/output_checks.h"
 #include "cli/repair_output.h"
 #include "cli/scan_runner.h"
 #include "repair/backup_catalogue.h"
@@ -48,19 +49,18 @@ int RunCleanCommand(const CleanCommandOptions& options, CommandContext& context)
     };
     std::string error;
     std::string target;
-    // A name given on the command line is checked before the scan, which may take long.
+    // A name given on the command line, and everything the repair will write, are checked
+    // before the scan, which may take long; a dry run is refused where the repair would be.
+    const std::string programFolder = ProgramFolderOf(options.Scan.ProgramFolder);
     if ((options.BackupGiven && (!CheckBackupName(options.BackupName, error) ||
-                                 !CheckBackupNameFree(ProgramFolderOf(options.Scan.ProgramFolder),
-                                                      options.BackupName, error))) ||
-        (!options.DryRun &&
-         !machine::CheckWriteBackOptions(options.Scan.Source, options.Output, error))) {
+                                 !CheckBackupNameFree(programFolder, options.BackupName, error))) ||
+        !machine::CheckWriteBackOptions(options.Scan.Source, options.Output, error)) {
         return fail(error, kExitUsage);
     }
     CommandScan scan;
     if (!scan.Open(options.Scan, "clean", context.Err, error) ||
-        (!options.DryRun &&
-         (!scan.Machine().WriteBackTarget(options.Output, target, error) ||
-          !scan.Machine().CheckInPlaceWriteBack(target, "--output", error)))) {
+        !CheckRepairOutputs(scan.Machine(), options.Output, programFolder,
+                            scan::NeedsFiles(MakeScanRequest(options.Scan)), target, error)) {
         return fail(error, kExitUsage);
     }
     const machine::RegistryLoad& load = scan.Machine().Load();
@@ -118,11 +118,8 @@ int RunCleanCommand(const CleanCommandOptions& options, CommandContext& context)
         PrintShortcutRemoval(result.Shortcuts, scan.Session().Shortcuts, context.Out);
     // Stopped between two changes: what was changed is written back, so that the file and the
     // message agree; the backup undoes it.
-    if (!target.empty()) {
-        if (!scan.Machine().WriteBack(target, error)) {
-            return fail("the repaired registry could not be written: " + error, kExitFailed);
-        }
-        context.Out << "Registry written to " << target << "\n";
+    if (!WriteBackAndSay(scan.Machine(), target, context.Out, error)) {
+        return fail("the repaired registry could not be written: " + error, kExitFailed);
     }
     return RepairExitCode(result.Repair, shortcutsOk);
 }

@@ -14,6 +14,7 @@
 #include "cli/commands.h"
 #include "cli/json/findings_json.h"
 #include "cli/console/platform_system.h"
+#include "cli/output_checks.h"
 #include "cli/repair_output.h"
 #include "cli/scan_record.h"
 #include "cli/scan_runner.h"
@@ -57,6 +58,16 @@ bool ReadFindingsFile(const std::string& path, EditedFindings& findings, std::st
     return true;
 }
 
+// True when a finding marked for repair was reported for a missing path (not an empty key or
+// a trojan lock, which the file system has no say in).
+bool MarksPathFindings(const engine::ScanResultList& entries) {
+    for (const engine::ErrorEntry& entry : entries) {
+        const bool marked = entry.DeleteMark || !entry.FixedValue.empty();
+        if (marked && !entry.IsEmptyKey && !entry.IsLockedTrojan) return true;
+    }
+    return false;
+}
+
 int RunRepairCommand(const RepairCommandOptions& options, CommandContext& context) {
     auto fail = [&context](const std::string& message, int code) {
         context.Err << "hivewarden repair: " << message << "\n";
@@ -65,17 +76,17 @@ int RunRepairCommand(const RepairCommandOptions& options, CommandContext& contex
     std::string error;
     std::string target;
     if (!CheckBackupName(options.BackupName, error) ||
-        (!options.DryRun &&
-         !machine::CheckWriteBackOptions(options.Source, options.Output, error))) {
+        !machine::CheckWriteBackOptions(options.Source, options.Output, error)) {
         return fail(error, kExitUsage);
     }
     EditedFindings findings;
     if (!ReadFindingsFile(options.From, findings, error)) return fail(error, kExitUsage);
+    const std::string folder = ProgramFolderOf(options.ProgramFolder);
+    // Everything the repair writes is checked first; a dry run is refused where it would be.
     const std::unique_ptr<machine::Machine> opened =
         machine::OpenMachine(options.Source, WarningsTo(context.Err, "repair"), error);
-    if (!opened || (!options.DryRun &&
-                    (!opened->WriteBackTarget(options.Output, target, error) ||
-                     !opened->CheckInPlaceWriteBack(target, "--output", error)))) {
+    if (!opened || !CheckRepairOutputs(*opened, options.Output, folder,
+                                       MarksPathFindings(findings.Entries), target, error)) {
         return fail(error, kExitUsage);
     }
     if (const std::string summary = machine::RegistryLoadSummary(opened->Load());
@@ -93,7 +104,6 @@ int RunRepairCommand(const RepairCommandOptions& options, CommandContext& contex
         context.Out << "No errors to fix!\n";
         return kExitOk;
     }
-    const std::string folder = ProgramFolderOf(options.ProgramFolder);
     if (!CheckBackupNameFree(folder, options.BackupName, error)) return fail(error, kExitUsage);
 
     engine::ScanState state;
@@ -131,11 +141,8 @@ int RunRepairCommand(const RepairCommandOptions& options, CommandContext& contex
                              findings.Shortcuts, AnswerShortcutQuestion(options.DeleteShortcuts),
                              probes);
     const bool shortcutsOk = PrintShortcutRemoval(removal, findings.Shortcuts, context.Out);
-    if (!target.empty()) {
-        if (!opened->WriteBack(target, error)) {
-            return fail("the repaired registry could not be written: " + error, kExitFailed);
-        }
-        context.Out << "Registry written to " << target << "\n";
+    if (!WriteBackAndSay(*opened, target, context.Out, error)) {
+        return fail("the repaired registry could not be written: " + error, kExitFailed);
     }
     return RepairExitCode(result, shortcutsOk);
 }

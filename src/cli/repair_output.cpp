@@ -123,6 +123,19 @@ void PrintRepairResult(const repair::RepairResult& result, const std::string& ba
     }
 }
 
+bool WriteBackAndSay(machine::Machine& machine, const std::string& target, std::ostream& out,
+                     std::string& error) {
+    if (target.empty()) return true;
+    const std::string files = machine.FilesToWrite(target);
+    if (!machine.WriteBack(target, error)) return false;
+    if (files.empty()) {
+        out << "Registry files unchanged: " << target << "\n";
+    } else {
+        out << "Registry written to " << files << "\n";
+    }
+    return true;
+}
+
 int RepairExitCode(const repair::RepairResult& result, bool shortcutsOk) {
     if (result.Stopped) return kExitStopped;
     return result.Failed.empty() && shortcutsOk ? kExitOk : kExitFailed;

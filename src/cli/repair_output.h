@@ -10,6 +10,7 @@
 
 #include "engine/error_entry.h"
 #include "store/store.h"
+#include "machine/machine.h"
 #include "repair/repair_executor.h"
 #include "scan/shortcuts/shortcut_removal.h"
 #include "scan/shortcuts/shortcut_scan.h"
@@ -39,6 +40,12 @@ void PrintRepairPreview(const std::vector<repair::RepairPreviewItem>& items,
 // what failed, the values stored as text, and the totals.
 void PrintRepairResult(const repair::RepairResult& result, const std::string& backupPath,
                        std::ostream& out);
+
+// Writes the changed registry back to `target` (nothing for the live registry: empty target)
+// and says which files were written; hive files that were not changed are not named. False,
+// with the reason, when it cannot be written.
+bool WriteBackAndSay(machine::Machine& machine, const std::string& target, std::ostream& out,
+                     std::string& error);
 
 // The exit code of a repair whose backup was written: stopped by Ctrl+C, a change or a
 // shortcut that did not take, or all done.

@@ -8,6 +8,7 @@
 #include "cli/app.h"
 #include "cli/commands.h"
 #include "cli/json/json_text.h"
+#include "cli/output_checks.h"
 #include "cli/report_output.h"
 #include "cli/json/scan_json.h"
 #include "cli/scan_record.h"
@@ -37,7 +38,8 @@ int RunScanCommand(const ScanCommandOptions& options, CommandContext& context) {
     }
     std::string error;
     CommandScan scan;
-    if (!scan.Open(options.Scan, "scan", context.Err, error)) {
+    if (!CheckOutputFile(options.Report, "--report", error) ||
+        !scan.Open(options.Scan, "scan", context.Err, error)) {
         context.Err << "hivewarden scan: " << error << "\n";
         return kExitUsage;
     }
@@ -49,6 +51,9 @@ int RunScanCommand(const ScanCommandOptions& options, CommandContext& context) {
     if (options.Json) {
         nlohmann::ordered_json json = ScanToJson(scan.Session(), grid, caption, scan.Canceled());
         RecordScan(json, options.Scan.Source);
+        if (const std::string warning = scan.Machine().NoDriveWarning(); !warning.empty()) {
+            json["warnings"] = nlohmann::ordered_json::array({warning});
+        }
         json["registrySkippedLines"] = load.SkippedLines();
         json["registryChangedLines"] = load.ChangedLines();
         context.Out << JsonText(json, 2) << "\n";

@@ -14,6 +14,7 @@
 #include "cli/commands.h"
 #include "cli/console/console_search_front_end.h"
 #include "cli/json/json_text.h"
+#include "cli/output_checks.h"
 #include "cli/console/platform_system.h"
 #include "cli/repair_output.h"
 #include "cli/report_output.h"
@@ -121,13 +122,6 @@ nlohmann::ordered_json NotesToJson(const std::vector<repair::RepairNote>& notes)
     return list;
 }
 
-void PrintNotes(const char* heading, const std::vector<repair::RepairNote>& notes,
-                std::ostream& out) {
-    for (const repair::RepairNote& note : notes) {
-        out << heading << Printable(note.What) << ": " << Printable(note.Reason) << "\n";
-    }
-}
-
 // What the custom repair did or would do, for the listing and for JSON.
 struct RepairOutcome {
     bool Ran = false;
@@ -182,14 +176,7 @@ void PrintRepair(const RepairOutcome& outcome, bool dryRun, const engine::Custom
         }
         return;
     }
-    const repair::RepairResult& result = outcome.Result;
-    if (!result.Ok()) return;
-    out << "Backup: " << outcome.BackupPath << "\n";
-    PrintNotes("Skipped: ", result.Skipped, out);
-    PrintNotes("Failed: ", result.Failed, out);
-    PrintNotes("Stored as text: ", result.StoredAsText, out);
-    out << "Repaired: " << result.Changed << " changed, " << result.Unchanged << " already gone, "
-        << result.Skipped.size() << " skipped, " << result.Failed.size() << " failed\n";
+    if (outcome.Result.Ok()) PrintRepairResult(outcome.Result, outcome.BackupPath, out);
 }
 
 nlohmann::ordered_json RepairToJson(const RepairOutcome& outcome, bool dryRun) {
@@ -221,6 +208,28 @@ nlohmann::ordered_json RepairToJson(const RepairOutcome& outcome, bool dryRun) {
     return j;
 }
 
+// Everything the search and its repair will write, checked before the search: the report,
+// the saved registry, the backup folder, and that the registry may be changed at all. A dry
+// run is refused where the repair would be.
+bool CheckSearchOutputs(const SearchCommandOptions& options, machine::Machine& opened,
+                        std::string& error) {
+    if (!CheckOutputFile(options.Report, "--report", error) ||
+        !CheckOutputFile(options.SaveRegistry, "--save-registry", error)) {
+        return false;
+    }
+    if (!options.Repairs()) return true;
+    if (!options.Source.RegistryFiles.empty() && options.SaveRegistry.empty()) {
+        error = "--delete and --replace change only the registry loaded from the --registry "
+                "files; give --save-registry FILE.reg to keep the result";
+        return false;
+    }
+    if (const std::string refusal = opened.WriteRefusal(); !refusal.empty()) {
+        error = refusal;
+        return false;
+    }
+    return CheckOutputFolder(ProgramFolderOf(options.ProgramFolder), "the backup", error);
+}
+
 int RunSearchCommand(const SearchCommandOptions& options, CommandContext& context) {
     if (options.Json && options.Report == "-") {
         context.Err << "hivewarden search: --json and --report - both want standard output\n";
@@ -233,9 +242,9 @@ int RunSearchCommand(const SearchCommandOptions& options, CommandContext& contex
         return kExitUsage;
     }
     if (!options.SaveRegistry.empty() &&
-        (!options.Repairs() || options.DryRun || options.Source.RegistryFiles.empty())) {
+        (!options.Repairs() || options.Source.RegistryFiles.empty())) {
         context.Err << "hivewarden search: --save-registry goes with --registry and --delete or "
-                       "--replace, without --dry-run\n";
+                       "--replace\n";
         return kExitUsage;
     }
     std::string error;
@@ -252,7 +261,8 @@ int RunSearchCommand(const SearchCommandOptions& options, CommandContext& contex
     const std::unique_ptr<machine::Machine> opened =
         machine::OpenMachine(options.Source, WarningsTo(context.Err, "search"), error);
     if (!opened ||
-        !opened->CheckInPlaceWriteBack(options.SaveRegistry, "another --save-registry", error)) {
+        !opened->CheckInPlaceWriteBack(options.SaveRegistry, "another --save-registry", error) ||
+        !CheckSearchOutputs(options, *opened, error)) {
         context.Err << "hivewarden search: " << error << "\n";
         return kExitUsage;
     }
@@ -276,7 +286,15 @@ int RunSearchCommand(const SearchCommandOptions& options, CommandContext& contex
     // A stopped search repairs nothing: the hits found so far are only shown.
     RepairOutcome repairOutcome;
     const bool repairs = options.Repairs() && !frontEnd.Interrupted();
-    if (repairs) repairOutcome = RepairHits(options, grid, state, access);
+    if (repairs) {
+        // Ctrl+C while the backup is written stops the repair before any change; after it,
+        // between two changes.
+        state.YieldHook = [&state] {
+            if (InterruptRequested()) state.StopRequested = true;
+        };
+        repairOutcome = RepairHits(options, grid, state, access);
+        state.YieldHook = nullptr;
+    }
 
     const std::string caption =
         "Kestovar Hivewarden - " + std::to_string(state.CustomHits.Count()) + " strings found";
@@ -306,7 +324,7 @@ int RunSearchCommand(const SearchCommandOptions& options, CommandContext& contex
         context.Err << "hivewarden search: " << repairOutcome.Result.Error->Message << "\n";
         return kExitFailed;
     }
-    if (repairs && !options.SaveRegistry.empty() &&
+    if (repairs && !options.DryRun && !options.SaveRegistry.empty() &&
         !opened->WriteBack(options.SaveRegistry, error)) {
         context.Err << "hivewarden search: " << error << "\n";
         return kExitFailed;
@@ -322,6 +340,10 @@ int RunSearchCommand(const SearchCommandOptions& options, CommandContext& contex
     if (frontEnd.Interrupted()) {
         context.Err << "hivewarden search: stopped by Ctrl+C; the hits so far are shown\n";
         return kExitStopped;
+    }
+    // A change that did not take, or Ctrl+C between two changes, is not success.
+    if (repairs && repairOutcome.Ran && !options.DryRun) {
+        return RepairExitCode(repairOutcome.Result, true);
     }
     return kExitOk;
 }

@@ -45,9 +45,13 @@ class Machine {
     const RegistryLoad& Load() const { return load_; }
     const MachineSource& Source() const { return source_; }
 
-    // A warning worth showing before the work starts, or empty text: with no drive mapped and
-    // no live file system, every local path reads as missing.
+    // A warning worth showing before the work starts, or empty text: with the system drive
+    // (the drive of the Windows directory) not mapped and no live file system, every path on
+    // it reads as missing.
     std::string NoDriveWarning() const;
+    // Why findings of missing paths must not be repaired on this machine, or empty text: its
+    // system drive is not mapped, so nothing the scan reported missing is known to be gone.
+    std::string NoDriveRefusal() const;
 
     // Why the registry must not be written now, or empty text: a hive that is read only (dirty,
     // damaged, locked, changed on disk since it was read), a prefix a wineserver serves.
@@ -67,6 +71,9 @@ class Machine {
     // page when that holds every entry, otherwise version 5. False, with the reason, when it
     // cannot be written (nothing is then written).
     bool WriteBack(const std::string& target, std::string& error);
+    // The files a WriteBack to `target` now writes, for the messages: of the hive files only
+    // those changed (empty text when none is); otherwise `target` itself.
+    std::string FilesToWrite(const std::string& target) const;
 
   private:
     Machine();

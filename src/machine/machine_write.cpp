@@ -26,9 +26,36 @@ std::string Lines(std::size_t count) {
 
 }  // namespace
 
+namespace {
+
+// The system drive's letter when the program answers for the file system and that drive is
+// not mapped; 0 otherwise.
+char UnmappedSystemDrive(const std::optional<MappedMachine>& mapped) {
+    if (!mapped) return 0;
+    const char system = DriveLetter(std::string_view(mapped->WindowsDir).substr(0, 2));
+    for (const auto& [letter, folder] : mapped->Drives) {
+        if (letter == system) return 0;
+    }
+    return system == 0 ? 'C' : system;
+}
+
+}  // namespace
+
 std::string Machine::NoDriveWarning() const {
-    if (MapsDrives(source_) || HasLiveProbes()) return {};
-    return "no drive is mapped (--drive C=FOLDER), so every local path reads as missing";
+    const char drive = UnmappedSystemDrive(mapped_);
+    if (drive == 0) return {};
+    return std::string("the system drive ") + drive + ": is not mapped (--drive " + drive +
+           "=FOLDER), so every path on it reads as missing";
+}
+
+std::string Machine::NoDriveRefusal() const {
+    const char drive = UnmappedSystemDrive(mapped_);
+    if (drive == 0) return {};
+    return std::string("refused to repair: the system drive ") + drive +
+           ": is not mapped to a folder, so no file the scan reported missing is known to be "
+           "gone; map it with --drive " + drive +
+           "=FOLDER (the folder that holds its Windows and Program Files), or give "
+           "--windows-root or --wine-prefix";
 }
 
 std::string Machine::WriteRefusal() {
@@ -71,6 +98,15 @@ bool Machine::CheckInPlaceWriteBack(const std::string& target, std::string_view 
         return false;
     }
     return true;
+}
+
+std::string Machine::FilesToWrite(const std::string& target) const {
+    if (!UsesHives(source_)) return target;
+    std::string files;
+    for (const MountedHive& mounted : hives_) {
+        if (mounted.Hive->Changed()) files += (files.empty() ? "" : ", ") + mounted.File;
+    }
+    return files;
 }
 
 bool Machine::WriteBack(const std::string& target, std::string& error) {

@@ -51,6 +51,10 @@ bool WholeRegistryMode(std::int32_t options) {
 
 }  // namespace
 
+bool NeedsFiles(const ScanRequest& request) {
+    return request.Shortcuts || (request.Options & ~(ScanTrojans | ScanEmptyKeys)) != 0;
+}
+
 void InitScanEngine(ScanSession& session) {
     engine::ScanState& state = session.State;
     state.ScanResults.Reset();

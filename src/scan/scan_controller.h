@@ -16,6 +16,10 @@ struct ScanRequest {
     bool Shortcuts = false;       // chkLinks
 };
 
+// True when the scan asks the file system: every category but the trojan locks and empty
+// keys judges paths, and so does the shortcut scan.
+bool NeedsFiles(const ScanRequest& request);
+
 // Program start: empty results and trojan tables, progress 100, the Windows directory.
 void InitScanEngine(ScanSession& session);
 

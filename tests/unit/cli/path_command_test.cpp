@@ -209,7 +209,7 @@ TEST_F(PathCommandTest, WithoutADriveMappingEveryLocalPathIsMissing) {
     const nlohmann::json json = nlohmann::json::parse(r.Out);
     EXPECT_EQ(json["kind"], 2);
     EXPECT_EQ(json["missing"], true);
-    EXPECT_THAT(r.Err, HasSubstr("no drive is mapped"));
+    EXPECT_THAT(r.Err, HasSubstr("the system drive C: is not mapped"));
 }
 
 TEST_F(PathCommandTest, EnvironmentOptionsAreAccepted) {

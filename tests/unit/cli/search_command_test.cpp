@@ -225,10 +225,13 @@ TEST_F(SearchCommandTest, BadArgumentsAndUnreadableInputExitWithOne) {
     }
 }
 
-TEST_F(SearchCommandTest, ReportThatCannotBeWrittenFailsTheCommand) {
+TEST_F(SearchCommandTest, AReportThatCannotBeWrittenIsRefusedBeforeTheSearch) {
     const CliResult r = Search({"run", "--report", tmp_.File("no/such/folder/r.txt")});
-    EXPECT_EQ(r.Code, cli::kExitFailed);
-    EXPECT_NE(r.Err.find("cannot create report file"), std::string::npos) << r.Err;
+    EXPECT_EQ(r.Code, cli::kExitUsage);
+    EXPECT_NE(r.Err.find("--report " + tmp_.File("no/such/folder/r.txt") + " cannot be written"),
+              std::string::npos)
+        << r.Err;
+    EXPECT_EQ(r.Out, "");
 }
 
 TEST_F(SearchCommandTest, DeleteBacksUpAndRemovesEveryHit) {
@@ -287,7 +290,8 @@ TEST_F(SearchCommandTest, ReplaceChangesValueHitsOnlyAndKeepsTheKeys) {
 
 TEST_F(SearchCommandTest, DryRunShowsThePlanAndWritesNothing) {
     const CliResult r =
-        Search({kCafeArg, "--delete", "--dry-run", "--program-folder", tmp_.Folder()});
+        Search({kCafeArg, "--delete", "--dry-run", "--program-folder", tmp_.Folder(),
+                "--save-registry", tmp_.File("after.reg")});
     ASSERT_EQ(r.Code, cli::kExitOk) << r.Err;
     EXPECT_NE(r.Out.find("Kestovar Hivewarden will repair 2 errors.\n"), std::string::npos);
     EXPECT_NE(r.Out.find("Dry run: the backup would be " + tmp_.Folder()), std::string::npos)
@@ -309,7 +313,8 @@ TEST_F(SearchCommandTest, DryRunShowsThePlanAndWritesNothing) {
 
 TEST_F(SearchCommandTest, JsonCarriesTheMarksAndTheRepair) {
     const CliResult r = Search(
-        {"--json", "autorun", "--delete", "--program-folder", tmp_.Folder(), "--backup", "j"});
+        {"--json", "autorun", "--delete", "--program-folder", tmp_.Folder(), "--backup", "j",
+         "--save-registry", tmp_.File("after.reg")});
     ASSERT_EQ(r.Code, cli::kExitOk) << r.Err;
     const nlohmann::json json = nlohmann::json::parse(r.Out);
     ASSERT_EQ(json["hits"].size(), 1u);
@@ -321,13 +326,30 @@ TEST_F(SearchCommandTest, JsonCarriesTheMarksAndTheRepair) {
     EXPECT_EQ(json["repair"]["changed"], 1);
 }
 
-TEST_F(SearchCommandTest, BackupThatCannotBeWrittenChangesNothing) {
+TEST_F(SearchCommandTest, ABackupFolderThatCannotBeWrittenIsRefusedBeforeTheSearch) {
     const std::string missing = tmp_.File("no-such-folder");
     const CliResult r = Search({"autorun", "--delete", "--program-folder", missing, "--backup", "b",
                                 "--save-registry", tmp_.File("after.reg")});
-    EXPECT_EQ(r.Code, cli::kExitFailed);
-    EXPECT_NE(r.Err.find("no-such-folder"), std::string::npos) << r.Err;
+    EXPECT_EQ(r.Code, cli::kExitUsage);
+    EXPECT_NE(r.Err.find("cannot write the backup to " + missing), std::string::npos) << r.Err;
+    EXPECT_EQ(r.Out, "");
     EXPECT_FALSE(std::filesystem::exists(tmp_.File("after.reg")));
+}
+
+TEST_F(SearchCommandTest, ARepairOfRegistryFilesThatWouldKeepNothingIsRefused) {
+    for (const char* dryRun : {"", "--dry-run"}) {
+        SCOPED_TRACE(dryRun);
+        std::vector<std::string> args = {"autorun", "--delete", "--program-folder", tmp_.Folder()};
+        if (*dryRun) args.push_back(dryRun);
+        const CliResult r = Search(args);
+        EXPECT_EQ(r.Code, cli::kExitUsage);
+        EXPECT_NE(r.Err.find("give --save-registry FILE.reg"), std::string::npos) << r.Err;
+        EXPECT_EQ(r.Out, "");
+        // No backup: the two registry files only.
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp_.Folder()),
+                                std::filesystem::directory_iterator()),
+                  2);
+    }
 }
 
 // The .reg files of the temporary folder beside the two registry files.
@@ -403,7 +425,6 @@ TEST_F(SearchCommandTest, RepairOptionsNeedARepair) {
         {"program folder alone", {"run", "--program-folder", "/tmp"}},
         {"delete and replace", {"run", "--delete", "--replace", "x"}},
         {"save without repair", {"run", "--save-registry", "x.reg"}},
-        {"save on a dry run", {"run", "--delete", "--dry-run", "--save-registry", "x.reg"}},
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);

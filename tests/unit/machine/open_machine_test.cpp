@@ -208,7 +208,7 @@ TEST(RegistryFilesMachineTest, WithoutADriveEveryPathReadsAsMissing) {
         EXPECT_TRUE(machine->NoDriveWarning().empty());
     } else {
         ASSERT_NE(machine->Mapped(), nullptr);
-        EXPECT_NE(machine->NoDriveWarning().find("no drive is mapped"), std::string::npos);
+        EXPECT_NE(machine->NoDriveWarning().find("the system drive C: is not mapped"), std::string::npos);
     }
 }
 
