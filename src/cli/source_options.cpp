@@ -52,18 +52,25 @@ std::string CheckWindowsDir(const std::string& value) {
 }
 
 // --windows-root and --user, once per command.
+// The help group of an option this build cannot use: none, so that --help does not list it;
+// given anyway, opening the machine says why it cannot be used.
+std::string GroupIf(bool supported) { return supported ? "Options" : ""; }
+
 void AddWindowsRootOptions(CLI::App& command, machine::MachineSource& source) {
     if (command.get_option_no_throw("--windows-root") != nullptr) return;
+    const std::string group = GroupIf(machine::HiveFilesSupported());
     command
         .add_option("--windows-root", source.WindowsRoot,
                     "A mounted Windows installation: its hives are the registry, DIR is drive "
                     "C:, and its folders and environment come from its hives")
-        ->type_name("DIR");
+        ->type_name("DIR")
+        ->group(group);
     command
         .add_option("--user", source.User,
                     "The user whose profile is meant (default: User; with --windows-root the "
                     "only user profile there is)")
-        ->type_name("NAME");
+        ->type_name("NAME")
+        ->group(group);
 }
 
 }  // namespace
@@ -80,14 +87,16 @@ void AddRegistryOptions(CLI::App& command, machine::MachineSource& source) {
                        "the registry, and whose drives and environment are the machine's; "
                        "changes are written back while no wineserver serves it")
         ->type_name("DIR")
-        ->excludes("--registry");
+        ->excludes("--registry")
+        ->group(GroupIf(machine::WinePrefixesSupported()));
     command
         .add_option("--hive", source.HiveMounts,
                     "Mount a registry hive file at a key (repeatable): "
                     "HKLM\\SOFTWARE=FILE, HKCU=NTUSER.DAT")
         ->type_name("ROOT\\PATH=FILE")
         ->allow_extra_args(false)
-        ->check(CLI::Validator(CheckMount, ""));
+        ->check(CLI::Validator(CheckMount, ""))
+        ->group(GroupIf(machine::HiveFilesSupported()));
     AddWindowsRootOptions(command, source);
 }
 

@@ -20,4 +20,11 @@ bool HasLiveProbes();
 // The live probes; null where HasLiveProbes() is false.
 std::unique_ptr<registry::FileProbes> MakeLiveProbes();
 
+// True when this build can open a Wine prefix. A Windows build cannot: a prefix's drives are
+// links to host folders that only the host (or Wine's own loader) can follow, so its files
+// would all read as missing.
+bool WinePrefixesSupported();
+// True when this build reads hive files (--hive, --windows-root).
+bool HiveFilesSupported();
+
 }  // namespace hivewarden::machine

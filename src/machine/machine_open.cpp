@@ -100,6 +100,13 @@ bool OpenRegistryFiles(const MachineSource& source, const CodePage& page, Opened
 bool OpenRegistry(const MachineSource& source, const OpenOptions& options,
                   const CodePage* page, Opened& opened, RegistryLoad& load, std::string& error) {
     if (!source.WinePrefix.empty()) {
+        if (!WinePrefixesSupported()) {
+            error = "--wine-prefix is not supported by the Windows build: a prefix's drives are "
+                    "links to host folders that a Windows program cannot follow, so every file "
+                    "would read as missing; scan a prefix with the Linux build, or run this "
+                    "build inside the prefix (wine hivewarden.exe scan) to scan it live";
+            return false;
+        }
         if (UsesHives(source)) {
             error = "--wine-prefix cannot be combined with --hive or --windows-root";
             return false;
