@@ -5,6 +5,7 @@
 
 #include "scan/key_walker.h"
 #include "scan/scan_options.h"
+#include "scan/text_lines.h"
 
 namespace hivewarden::scan {
 namespace {
@@ -127,6 +128,18 @@ void StartScan(ScanSession& session, ScanFrontEnd& frontEnd, const ScanRequest& 
 
     for (const DefinitionError& error : session.Trojans.Load(session.ProgramFolder, codePage)) {
         frontEnd.ShowMessage(error.Message);
+    }
+    // A missing definition file is no error for the tables (they stay empty), but a trojan
+    // search without it finds nothing, and the user must not take that for a clean machine.
+    if (request.Options & ScanTrojans) {
+        for (const char* file : {"TrojanDef.ini", "TrojanLock.ini"}) {
+            const std::string path = session.ProgramFolder + file;
+            if (ReadTextLines(path, codePage).Status == ReadStatus::Missing) {
+                frontEnd.ShowMessage("The definition file " + path +
+                                     " is missing: the search for registry trojans cannot find "
+                                     "what it describes.");
+            }
+        }
     }
     frontEnd.ResetResults();
 

@@ -100,6 +100,17 @@ TEST_F(ControllerTest, StartScanLoadsDefinitionsAndReportsBadFiles) {
     EXPECT_TRUE(session.ScanHalted);
 }
 
+TEST_F(ControllerTest, AMissingDefinitionFileIsToldWhenTrojansAreSearched) {
+    folder.Write("TrojanDef.ini", "avserve.exe;Sasser\r\n");
+    scan::StartScan(session, frontEnd, {scan::ScanAutoRun, false, false});
+    EXPECT_TRUE(frontEnd.Messages.empty());  // no trojan search: nothing missed
+    scan::StartScan(session, frontEnd, {scan::ScanTrojans, false, false});
+    ASSERT_EQ(frontEnd.Messages.size(), 1u);
+    EXPECT_EQ(frontEnd.Messages[0], "The definition file " + folder.File("TrojanLock.ini") +
+                                        " is missing: the search for registry trojans cannot "
+                                        "find what it describes.");
+}
+
 TEST_F(ControllerTest, ShortcutScanRunsAfterTheRegistryScanUnlessCancelled) {
     LnkSpec link;
     link.Info = LnkLinkInfo{};
