@@ -26,6 +26,7 @@ struct PathOptions {
     machine::MachineSource Source;  // the machine whose file system answers
     bool Json = false;
     std::string Text;
+    bool TextGiven = false;  // also an empty text: the scan reads it too
 };
 
 // Meanings of the path kinds, indexed by engine::kNotAPath ... engine::kNetworkPath.
@@ -64,7 +65,7 @@ int RunPath(const PathOptions& options, CommandContext& context) {
     std::string error;
     const std::vector<std::string>& variables = options.Source.Environment;
     const bool showEnvironment = std::find(variables.begin(), variables.end(), "") != variables.end();
-    if (!showEnvironment && options.Text.empty()) {
+    if (!showEnvironment && !options.TextGiven) {
         context.Err << "hivewarden path: the text is required (or --env alone, to show the "
                        "environment)\n";
         return kExitUsage;
@@ -85,7 +86,7 @@ int RunPath(const PathOptions& options, CommandContext& context) {
             return kExitUsage;
         }
         PrintEnvironment(mapped != nullptr ? *mapped : described, options.Json, context.Out);
-        if (options.Text.empty()) return kExitOk;
+        if (!options.TextGiven) return kExitOk;
     }
     registry::FileProbes& probes = opened->Probes();
     if (const std::string warning = opened->NoDriveWarning(); !warning.empty()) {
@@ -129,7 +130,8 @@ void AddPathCommand(CLI::App& app, CommandContext& context) {
                   "Print one JSON object with the keys path, kind and missing (with --env "
                   "alone: the environment's names and values)");
     cmd->add_option("text", options->Text,
-                    "The registry value data to read (put -- before a text that starts with -)");
+                    "The registry value data to read (put -- before a text that starts with -)")
+        ->each([options](const std::string&) { options->TextGiven = true; });
     cmd->callback([options, &context] { context.ExitCode = RunPath(*options, context); });
 }
 

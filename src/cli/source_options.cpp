@@ -2,7 +2,10 @@
 #include "cli/source_options.h"
 
 #include <CLI/CLI.hpp>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <ostream>
 #include <string>
 #include <system_error>
@@ -49,6 +52,29 @@ std::string CheckWindowsDir(const std::string& value) {
         return "'" + value + "' is not a full Windows path (as in C:\\Windows)";
     }
     return {};
+}
+
+// The variables of an environment file, appended to `variables`. False, with the reason, when
+// it cannot be read or a line is not NAME=VALUE.
+bool ReadEnvironmentFile(const std::string& file, std::vector<std::string>& variables,
+                         std::string& error) {
+    std::ifstream in(registry::ToHostPath(file), std::ios::binary);
+    if (!in) {
+        error = "--env-file " + file + ": cannot be read (" + std::strerror(errno) + ")";
+        return false;
+    }
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (number == 1 && line.starts_with("\xEF\xBB\xBF")) line.erase(0, 3);
+        if (line.find_first_not_of(" \t") == std::string::npos || line.front() == '#') continue;
+        if (const std::string problem = CheckEnvironment(line); !problem.empty()) {
+            error = "--env-file " + file + " line " + std::to_string(number) + ": " + problem;
+            return false;
+        }
+        variables.push_back(line);
+    }
+    return true;
 }
 
 // --windows-root and --user, once per command.
@@ -119,6 +145,23 @@ void AddMachineOptions(CLI::App& command, machine::MachineSource& source) {
             ->type_name("NAME=VALUE")
             ->allow_extra_args(false)
             ->check(CLI::Validator(CheckEnvironment, ""));
+    // Added after --env, so that its callback runs after --env's values are stored: the
+    // file's variables go first and a --env given on the command line wins.
+    command
+        .add_option_function<std::vector<std::string>>(
+            "--env-file",
+            [&source](const std::vector<std::string>& files) {
+                std::vector<std::string> read;
+                for (const std::string& file : files) {
+                    std::string error;
+                    if (!ReadEnvironmentFile(file, read, error)) throw CLI::ValidationError(error);
+                }
+                source.Environment.insert(source.Environment.begin(), read.begin(), read.end());
+            },
+            "Read environment variables of the mapped machine from FILE: one NAME=VALUE a line; "
+            "blank lines and lines starting with # are skipped (--env wins)")
+        ->type_name("FILE")
+        ->allow_extra_args(false);
     AddWindowsRootOptions(command, source);
     if (machine::HasLiveProbes()) {
         // The live machine has its own Windows directory and environment.

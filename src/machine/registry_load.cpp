@@ -1,6 +1,10 @@
 // Loading .reg files as regedit imports them.
 #include "machine/registry_load.h"
 
+#include <fstream>
+#include <string_view>
+
+#include "files/host_path.h"
 #include "regfile/regfile.h"
 
 namespace hivewarden::machine {
@@ -24,10 +28,37 @@ std::unique_ptr<CodePage> OpenSourceCodePage(const MachineSource& source, std::s
     return page;
 }
 
+namespace {
+
+// Why `file` is not a .reg file although it is a registry of another form, naming the option
+// that reads it; empty text for anything else (the .reg reader then says what it finds).
+std::string OtherRegistryForm(const std::string& file) {
+    std::ifstream in(registry::ToHostPath(file), std::ios::binary);
+    char start[32] = {};
+    in.read(start, sizeof start);
+    const std::string_view head(start, static_cast<std::size_t>(in.gcount()));
+    if (head.starts_with("regf")) {
+        return file + " is a registry hive, not a .reg file: mount it with --hive ROOT\\PATH=" +
+               file + " (as in HKLM\\SOFTWARE=" + file + "), or give the whole installation "
+               "with --windows-root";
+    }
+    if (head.starts_with("WINE REGISTRY Version")) {
+        return file + " is a Wine registry file, not a .reg file: give the prefix that holds it "
+                      "with --wine-prefix";
+    }
+    return {};
+}
+
+}  // namespace
+
 bool LoadRegistryFiles(const std::vector<std::string>& files, const CodePage& page,
                        registry::RegistryStore& store, RegistryLoad& load,
                        const WarningSink& warn, std::string& error) {
     for (const std::string& file : files) {
+        if (std::string other = OtherRegistryForm(file); !other.empty()) {
+            error = std::move(other);
+            return false;
+        }
         RegistryFileLoad counts;
         counts.File = file;
         const auto onNote = [&counts, &warn](const registry::RegFileNote& note) {

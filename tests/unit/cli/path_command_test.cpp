@@ -246,7 +246,7 @@ TEST_F(PathCommandTest, BadArgumentsExitOneWithAMessage) {
         {"unknown option", {"path", "--bogus", "x"}, "--bogus"},
         {"no text", {"path", "--drive", DriveC()}, "text is required"},
         {"two texts", {"path", "--drive", DriveC(), "a", "b"}, "b"},
-        {"no command", {}, "subcommand"},
+        {"no command", {}, "Subcommands:"},
     };
     for (const BadArgsCase& c : kCases) {
         SCOPED_TRACE(c.name);
