@@ -59,6 +59,13 @@ void AddScanOptions(CLI::App& command, ScanOptions& options, const std::string& 
         ->check(CLI::Range(0, 2047));
     command.add_flag("--shortcuts", options.Shortcuts, "Search for invalid shortcuts on drive C:");
     command.add_flag("--no-shortcuts", options.NoShortcuts, "Do not search for invalid shortcuts");
+    AddProgressOptions(command, options.NoProgress);
+}
+
+void AddProgressOptions(CLI::App& command, bool& noProgress) {
+    command.add_flag("-q,--quiet,--no-progress", noProgress,
+                     "Draw no progress line on a terminal (results and warnings are still "
+                     "printed)");
 }
 
 scan::ScanRequest MakeScanRequest(const ScanOptions& o) {
@@ -127,7 +134,8 @@ void CommandScan::Run(const ScanOptions& options, std::string_view command, std:
         err << "hivewarden " << command << ": " << warning << "\n";
     }
     frontEnd_ =
-        std::make_unique<ConsoleScanFrontEnd>(*session_, grid_, err, StandardErrorIsTerminal());
+        std::make_unique<ConsoleScanFrontEnd>(*session_, grid_, err,
+                                             StandardErrorIsTerminal() && !options.NoProgress);
     ConsoleScanFrontEnd* frontEnd = frontEnd_.get();
     state_.YieldHook = [frontEnd] { frontEnd->OnYield(); };
     InstallInterruptHandler();

@@ -31,11 +31,14 @@ struct ScanOptions {
     std::int32_t Mask = -1;  // --options; -1 when not given
     bool Shortcuts = false;
     bool NoShortcuts = false;
+    bool NoProgress = false;  // no progress line, also on a terminal
 };
 
 // Registers --registry, the machine options, --program-folder (with `programFolderHelp`), the
-// category flags, --options, --shortcuts and --no-shortcuts.
+// category flags, --options, --shortcuts, --no-shortcuts and --no-progress.
 void AddScanOptions(CLI::App& command, ScanOptions& options, const std::string& programFolderHelp);
+// Registers -q,--quiet and --no-progress, both setting `noProgress`.
+void AddProgressOptions(CLI::App& command, bool& noProgress);
 
 // What the scan-settings page would start: the boxes given, or the default boxes.
 scan::ScanRequest MakeScanRequest(const ScanOptions& options);

@@ -45,6 +45,7 @@ struct SearchCommandOptions {
     std::string ProgramFolder;
     bool DryRun = false;
     std::string SaveRegistry;  // the repaired registry as a .reg file
+    bool NoProgress = false;
 
     bool Repairs() const { return Delete || ReplaceGiven; }
 };
@@ -274,7 +275,7 @@ int RunSearchCommand(const SearchCommandOptions& options, CommandContext& contex
     custom::CustomGrid grid;
     const std::string replaceText = options.ReplaceGiven ? options.Replace : "";
     ConsoleSearchFrontEnd frontEnd(search, grid, replaceText, context.Err,
-                                   StandardErrorIsTerminal());
+                                   StandardErrorIsTerminal() && !options.NoProgress);
     state.YieldHook = [&frontEnd] { frontEnd.OnYield(); };
     InstallInterruptHandler();
 
@@ -390,6 +391,7 @@ void AddSearchCommand(CLI::App& app, CommandContext& context) {
                     "stands, to FILE.reg");
     cmd->add_flag("--dry-run", options->DryRun,
                   "Show what the repair would do; write no backup and change nothing");
+    AddProgressOptions(*cmd, options->NoProgress);
     cmd->callback([options, &context] { context.ExitCode = RunSearchCommand(*options, context); });
 }
 

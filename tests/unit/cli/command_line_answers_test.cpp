@@ -34,6 +34,7 @@ TEST(CommandLineAnswers, WrongInputGetsAnAnswerThatHelps) {
         {"help as a command", {"help"}, 0, "Subcommands:", ""},
         {"help for a command", {"help", "clean"}, 0, "Usage: hivewarden clean", ""},
         {"the Windows way of asking", {"/?"}, 0, "Subcommands:", ""},
+        {"progress can be turned off", {"help", "search"}, 0, "-q,--quiet,--no-progress", ""},
         {"the version's short flag", {"-V"}, 0, "Kestovar Hivewarden ", ""},
         {"nothing at all", {}, 1, "", "Subcommands:"},
         {"an unknown command", {"frobnicate"}, 1, "",
