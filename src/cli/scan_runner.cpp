@@ -112,7 +112,7 @@ bool CommandScan::Open(const ScanOptions& options, std::string_view command, std
     cached_ = std::make_unique<scan::CachingProbes>(machine_->Probes());
     access_ = std::make_unique<registry::RegistryAccess>(machine_->Store(), *cached_, state_);
     paths_ = std::make_unique<scan::PathContext>(
-        scan::PathContext{*cached_, cached_->WindowsDirectory(), &state_});
+        scan::PathContext{*cached_, cached_->WindowsDirectory(), &state_, cached_->FontFolders()});
     session_ = std::make_unique<scan::ScanSession>(state_, *access_, *paths_);
     session_->ProgramFolder = programFolder_;
     scan::InitScanEngine(*session_);
