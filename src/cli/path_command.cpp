@@ -94,7 +94,7 @@ int RunPath(const PathOptions& options, CommandContext& context) {
     }
 
     const std::string text = options.Text;
-    scan::PathContext paths{probes, probes.WindowsDirectory()};
+    scan::PathContext paths{probes, probes.WindowsDirectory(), nullptr, probes.FontFolders()};
     const std::string path = scan::ExtractPath(text, paths);
     const std::int32_t kind = scan::PathKindOf(text, paths);
     const bool missing = scan::IsMissing(text, kind, paths);

@@ -119,7 +119,7 @@ bool CommandScan::Open(const ScanOptions& options, std::string_view command, std
     cached_ = std::make_unique<scan::CachingProbes>(machine_->Probes());
     access_ = std::make_unique<registry::RegistryAccess>(machine_->Store(), *cached_, state_);
     paths_ = std::make_unique<scan::PathContext>(
-        scan::PathContext{*cached_, cached_->WindowsDirectory(), &state_});
+        scan::PathContext{*cached_, cached_->WindowsDirectory(), &state_, cached_->FontFolders()});
     session_ = std::make_unique<scan::ScanSession>(state_, *access_, *paths_);
     recheckPaths_ = std::make_unique<scan::PathContext>(
         scan::PathContext{machine_->Probes(), paths_->WindowsDir, nullptr});

@@ -116,6 +116,14 @@ void AddRegistryOptions(CLI::App& command, machine::MachineSource& source) {
         ->excludes("--registry")
         ->group(GroupIf(machine::WinePrefixesSupported()));
     command
+        .add_option("--wine-data", source.WineDataDir,
+                    "Wine's own data folder, the one holding wine.inf and fonts/, where Wine "
+                    "finds the fonts it ships (default: found from the Wine installation: "
+                    "WINEDATADIR, WINELOADER, wine64 or wine on PATH, /usr/share/wine)")
+        ->type_name("DIR")
+        ->needs("--wine-prefix")
+        ->check(CLI::ExistingDirectory);
+    command
         .add_option("--hive", source.HiveMounts,
                     "Mount a registry hive file at a key (repeatable): "
                     "HKLM\\SOFTWARE=FILE, HKCU=NTUSER.DAT")

@@ -1,7 +1,7 @@
 // The options that describe the machine a command looks at, registered on a command and
-// filling one machine::MachineSource: --registry, --codepage, --wine-prefix, --hive,
-// --windows-root and --user for its registry; --drive, --windows-dir and --env for its file
-// system. Malformed values fail the parse with a message naming the option. Glue only: the
+// filling one machine::MachineSource: --registry, --codepage, --wine-prefix, --wine-data,
+// --hive, --windows-root and --user for its registry; --drive, --windows-dir and --env for its
+// file system. Malformed values fail the parse with a message naming the option. Glue only: the
 // machine is opened by machine/machine.h.
 #pragma once
 
@@ -17,7 +17,7 @@ class App;
 
 namespace hivewarden::cli {
 
-// --registry, --codepage, --wine-prefix, --hive, --windows-root and --user.
+// --registry, --codepage, --wine-prefix, --wine-data, --hive, --windows-root and --user.
 void AddRegistryOptions(CLI::App& command, machine::MachineSource& source);
 
 // --drive, --windows-dir, --env, and --windows-root and --user where the command does not

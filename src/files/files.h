@@ -34,6 +34,10 @@ public:
     virtual std::string ExpandEnvironment(std::string_view text) = 0;
     // The Windows directory with a trailing "\" ("C:\Windows\").
     virtual std::string WindowsDirectory() = 0;
+    // The folders in which the system's font loader finds a font registered by its bare file
+    // name ("coure.fon"), in the order it looks, each with a trailing "\": the Windows
+    // directory's Fonts folder, then any folder the system adds (Wine's own fonts folder).
+    virtual std::vector<std::string> FontFolders() { return {WindowsDirectory() + "Fonts\\"}; }
 
     // Lists a folder (without "." and ".."); false when it cannot be listed.
     virtual bool ListDirectory(std::string_view folder, std::vector<DirEntry>& entries) = 0;

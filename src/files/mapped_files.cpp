@@ -63,7 +63,15 @@ MappedFiles::MappedFiles(MappedFilesConfig config)
         if (IsLetter(letter)) drives_[static_cast<char>(letter & ~0x20)] = CanonicalRoot(folder);
     }
     if (windowsDir_.empty() || windowsDir_.back() != '\\') windowsDir_ += '\\';
+    fontFolders_.push_back(windowsDir_ + "Fonts\\");
+    for (std::string& folder : config.ExtraFontFolders) {
+        if (folder.empty()) continue;
+        if (folder.back() != '\\') folder += '\\';
+        fontFolders_.push_back(std::move(folder));
+    }
 }
+
+std::vector<std::string> MappedFiles::FontFolders() { return fontFolders_; }
 
 bool MappedFiles::InsideDrives(const fs::path& canonical) const {
     for (const auto& [letter, root] : drives_) {

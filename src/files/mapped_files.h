@@ -24,6 +24,9 @@ struct MappedFilesConfig {
     std::string WindowsDir = "C:\\Windows";
     // The environment of ExpandEnvironment; names compare case-insensitively.
     std::map<std::string, std::string, LessNoCase> Environment;
+    // Folders the font loader looks in after the Windows directory's Fonts folder (Windows
+    // paths, with or without a trailing "\"): Wine's own fonts folder on a Wine machine.
+    std::vector<std::string> ExtraFontFolders;
 };
 
 // Adds the variables every Windows machine defines, derived from WindowsDir: SystemRoot and
@@ -59,6 +62,8 @@ class MappedFiles final : public FileProbes {
     // expanded again.
     std::string ExpandEnvironment(std::string_view text) override;
     std::string WindowsDirectory() override { return windowsDir_; }
+    // The Windows directory's Fonts folder, then the configuration's extra font folders.
+    std::vector<std::string> FontFolders() override;
     // Entries in case-insensitive name order (as NTFS lists them).
     bool ListDirectory(std::string_view folder, std::vector<DirEntry>& entries) override;
     bool ReadWholeFile(std::string_view path, std::size_t maxBytes, std::string& bytes) override;
@@ -101,6 +106,7 @@ class MappedFiles final : public FileProbes {
 
     std::map<char, std::filesystem::path> drives_;  // upper-case letter -> canonical host folder
     std::string windowsDir_;                        // with trailing "\"
+    std::vector<std::string> fontFolders_;          // each with trailing "\"
     std::map<std::string, std::string, LessNoCase> environment_;
     // By host folder path, in the host's own encoding.
     std::unordered_map<std::filesystem::path::string_type, Listing> listings_;

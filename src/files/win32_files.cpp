@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -91,6 +92,26 @@ std::string ExpandPiece(const std::string& text) {
         size = needed;  // the environment changed in between
     }
     return text;
+}
+
+// Under Wine: Wine's data folder as its programs see it, with a trailing "\"; empty on
+// Windows. Wine tells its programs where its own files are through WINEDATADIR
+// ("\??\Z:\usr\share\wine", or "\??\unix\..." when no drive reaches it, which is then
+// not used); the variable counts only where ntdll is Wine's (it exports wine_get_version), so
+// a real Windows is never asked about it.
+std::string WineDataFolder() {
+    if (win32::SystemProcedure("ntdll.dll", "wine_get_version") == nullptr) return {};
+    const DWORD size = GetEnvironmentVariableW(L"WINEDATADIR", nullptr, 0);
+    if (size == 0) return {};
+    std::vector<wchar_t> buffer(size + 1, L'\0');
+    const DWORD length = GetEnvironmentVariableW(L"WINEDATADIR", buffer.data(), size + 1);
+    if (length == 0 || length > size) return {};
+    std::string folder = Narrow(buffer.data(), length);
+    constexpr std::string_view kNtPrefix = "\\??\\";
+    if (folder.compare(0, kNtPrefix.size(), kNtPrefix) == 0) folder.erase(0, kNtPrefix.size());
+    if (folder.size() < 3 || folder[1] != ':' || folder[2] != '\\') return {};
+    if (folder.back() != '\\') folder += '\\';
+    return folder;
 }
 
 }  // namespace
@@ -180,6 +201,13 @@ std::string Win32Files::WindowsDirectory() {
     std::string dir = Narrow(buffer.data(), length);
     if (dir.back() != '\\') dir += '\\';
     return dir;
+}
+
+std::vector<std::string> Win32Files::FontFolders() {
+    std::vector<std::string> folders{WindowsDirectory() + "Fonts\\"};
+    const std::string wine = WineDataFolder();
+    if (!wine.empty()) folders.push_back(wine + "fonts\\");
+    return folders;
 }
 
 bool Win32Files::ListDirectory(std::string_view folder, std::vector<DirEntry>& entries) {

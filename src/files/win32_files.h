@@ -30,6 +30,9 @@ class Win32Files final : public FileProbes {
     bool IsNetworkPath(std::string_view path) override;
     std::string ExpandEnvironment(std::string_view text) override;
     std::string WindowsDirectory() override;
+    // The Windows directory's Fonts folder; under Wine also Wine's own fonts folder, where
+    // Wine's font loader finds the fonts it ships and registers by their bare names.
+    std::vector<std::string> FontFolders() override;
     bool ListDirectory(std::string_view folder, std::vector<DirEntry>& entries) override;
     bool ReadWholeFile(std::string_view path, std::size_t maxBytes, std::string& bytes) override;
     bool DeleteFile(std::string_view path) override;

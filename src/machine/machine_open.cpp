@@ -4,6 +4,7 @@
 #include "machine/hive_mounts.h"
 #include "machine/live.h"
 #include "machine/machine.h"
+#include "machine/wine_install.h"
 #include "machine/wine_prefix.h"
 #include "machine/windows_root.h"
 #include "store/classes_root_view.h"
@@ -24,13 +25,20 @@ struct Opened {
     std::optional<MappedMachine> Layout;  // a prefix's or an installation's own machine
 };
 
-bool OpenPrefix(const MachineSource& source, Opened& opened, std::string& error) {
+bool OpenPrefix(const MachineSource& source, Opened& opened, const WarningSink& warn,
+                std::string& error) {
     std::unique_ptr<registry::WinePrefixStore> prefix =
         OpenWinePrefixRegistry(source.WinePrefix, error);
     if (!prefix) return false;
     registry::MappedFilesConfig config;
     WinePrefixMachine(source.WinePrefix, *prefix, config);
-    opened.Layout = PrefixMachine(config);
+    const std::string wineData = FindWineDataDir(WineDataSearchFromEnvironment(source.WineDataDir));
+    if (wineData.empty() && warn) {
+        warn(
+            "warning: Wine's data folder (with wine.inf and fonts/) was not found, so the "
+            "fonts Wine ships read as missing; give it with --wine-data DIR");
+    }
+    opened.Layout = PrefixMachine(config, wineData);
     opened.Store = std::move(prefix);
     return true;
 }
@@ -111,7 +119,7 @@ bool OpenRegistry(const MachineSource& source, const OpenOptions& options,
             error = "--wine-prefix cannot be combined with --hive or --windows-root";
             return false;
         }
-        return OpenPrefix(source, opened, error);
+        return OpenPrefix(source, opened, options.Warn, error);
     }
     if (UsesHives(source)) {
         if (!source.RegistryFiles.empty()) {

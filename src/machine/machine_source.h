@@ -20,6 +20,9 @@ struct MachineSource {
     // A Wine prefix: its registry files are the registry (rewritten in place), and its drives,
     // Windows folder and environment are the machine's.
     std::string WinePrefix;
+    // Wine's own data folder (the one holding wine.inf and fonts/); empty: found from the
+    // Wine installation (machine/wine_install.h).
+    std::string WineDataDir;
     std::vector<std::string> HiveMounts;  // "ROOT\PATH=FILE", each a hive file mounted at a key
     // A mounted Windows installation: its hives are the registry, the folder is drive C:, and
     // its folders and environment come from its hives.

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "files/host_path.h"
+#include "machine/wine_install.h"
 #include "text/text.h"
 
 namespace hivewarden::machine {
@@ -32,8 +33,13 @@ MappedMachine DefaultMachine(const MachineSource& source) {
     return machine;
 }
 
-MappedMachine PrefixMachine(const registry::MappedFilesConfig& prefix) {
+MappedMachine PrefixMachine(const registry::MappedFilesConfig& prefix,
+                            const std::string& wineDataDir) {
     MappedMachine machine;
+    if (!wineDataDir.empty()) {
+        machine.HostFontFolders.push_back(
+            registry::FromHostPath(registry::ToHostPath(wineDataDir) / "fonts"));
+    }
     for (const auto& [letter, folder] : prefix.Drives) {
         machine.Drives.emplace_back(AsciiUpper(letter), registry::FromHostPath(folder));
     }
@@ -96,6 +102,11 @@ std::unique_ptr<registry::FileProbes> MakeMappedProbes(const MappedMachine& mach
     }
     config.WindowsDir = machine.WindowsDir;
     for (const auto& [name, value] : machine.Environment) config.Environment[name] = value;
+    for (const std::string& folder : machine.HostFontFolders) {
+        if (std::optional<std::string> path = WindowsPathThroughDrives(folder, machine.Drives)) {
+            config.ExtraFontFolders.push_back(std::move(*path));
+        }
+    }
     return std::make_unique<registry::MappedFiles>(std::move(config));
 }
 

@@ -25,6 +25,9 @@ struct MappedMachine {
     std::vector<std::pair<char, std::string>> Drives;  // upper-case letter, UTF-8 host folder
     std::string WindowsDir;
     std::vector<EnvironmentVariable> Environment;
+    // Host folders (UTF-8) the font loader looks in after the Windows directory's Fonts folder
+    // (Wine's own fonts folder), reached through the drives.
+    std::vector<std::string> HostFontFolders;
 };
 
 // "NAME=VALUE" at its first "="; nothing when there is no "=" or no name.
@@ -39,9 +42,11 @@ char DriveLetter(std::string_view text);
 
 // A machine laid out as Windows installs itself, with the source's Windows directory and user.
 MappedMachine DefaultMachine(const MachineSource& source);
-// A Wine prefix's machine (its drives, Windows folder and environment); what the prefix does
-// not set is as on a default installation.
-MappedMachine PrefixMachine(const registry::MappedFilesConfig& prefix);
+// A Wine prefix's machine (its drives, Windows folder and environment, and the fonts folder
+// of Wine's data folder `wineDataDir` when that is not empty); what the prefix does not set is
+// as on a default installation.
+MappedMachine PrefixMachine(const registry::MappedFilesConfig& prefix,
+                            const std::string& wineDataDir);
 // A mounted installation's machine: the folder as the drive of its Windows directory (the
 // source's, when given), the environment as a session has it: the system's variables, the
 // logon's, the user's.
@@ -54,7 +59,8 @@ MappedMachine InstallationMachine(const MachineSource& source,
 bool AddGivenDrivesAndVariables(const MachineSource& source, MappedMachine& machine,
                                 std::string& error);
 
-// The file probes that answer for the mapped machine.
+// The file probes that answer for the mapped machine. A host font folder that no drive
+// reaches is left out (the mapped probes answer only for paths on drives).
 std::unique_ptr<registry::FileProbes> MakeMappedProbes(const MappedMachine& machine);
 
 }  // namespace hivewarden::machine

@@ -305,26 +305,25 @@ void CutAtSemicolonAfterExistingFile(std::string& s, FileProbes& probes) {
     if (probes.FileExists(std::string_view(s).substr(0, semicolon))) s.resize(semicolon);
 }
 
-// The path of `name` in the fonts folder, for the one question asked about it. Most value data
-// is asked this way, so the path is built on the stack when it fits.
-class FontsPath {
+// A folder's path (with its trailing "\") and a name in it, for the one question asked about
+// it. Most value data is asked this way, so the path is built on the stack when it fits.
+class PathInFolder {
   public:
-    FontsPath(const PathContext& context, std::string_view name) {
-        static constexpr std::string_view kFonts = "Fonts\\";
-        const std::string_view folder = context.WindowsDir;
-        const std::size_t size = folder.size() + kFonts.size() + name.size();
+    PathInFolder(std::string_view folder, std::string_view subfolder, std::string_view name) {
+        const std::size_t size = folder.size() + subfolder.size() + name.size();
         if (size > sizeof(buffer_)) {
-            long_ = std::string(folder) + std::string(kFonts) + std::string(name);
+            long_.reserve(size);
+            long_.append(folder).append(subfolder).append(name);
             path_ = long_;
             return;
         }
         char* end = std::copy(folder.begin(), folder.end(), buffer_);
-        end = std::copy(kFonts.begin(), kFonts.end(), end);
+        end = std::copy(subfolder.begin(), subfolder.end(), end);
         std::copy(name.begin(), name.end(), end);
         path_ = std::string_view(buffer_, size);
     }
-    FontsPath(const FontsPath&) = delete;
-    FontsPath& operator=(const FontsPath&) = delete;
+    PathInFolder(const PathInFolder&) = delete;
+    PathInFolder& operator=(const PathInFolder&) = delete;
 
     std::string_view Path() const { return path_; }
 
@@ -333,6 +332,18 @@ class FontsPath {
     std::string long_;
     std::string_view path_;
 };
+
+// True when a font folder holds `name`: the context's font folders in order, or the Windows
+// directory's Fonts folder when it names none.
+bool InFontFolders(PathContext& context, std::string_view name) {
+    if (context.FontFolders.empty()) {
+        return context.Probes.FileExists(PathInFolder(context.WindowsDir, "Fonts\\", name).Path());
+    }
+    for (const std::string& folder : context.FontFolders) {
+        if (context.Probes.FileExists(PathInFolder(folder, {}, name).Path())) return true;
+    }
+    return false;
+}
 
 // The whole extraction; empty text when a limit is reached.
 std::string Extract(std::string_view text, FileProbes& probes) {
@@ -370,9 +381,8 @@ std::int32_t PathKindOfPath(std::string_view s, PathContext& context) {
         return engine::kNetworkPath;
     }
     if (s.find(":\\") == kNone) {
-        // A bare name counts as a file when the fonts folder holds it.
-        return context.Probes.FileExists(FontsPath(context, s).Path()) ? engine::kFilePath
-                                                                       : engine::kNotAPath;
+        // A bare name counts as a file when a font folder holds it.
+        return InFontFolders(context, s) ? engine::kFilePath : engine::kNotAPath;
     }
     if (EndsWith(s, ":\\")) return engine::kDriveRoot;
     if (StandsAfter(LastOf(s, '.'), LastOf(s, '\\'))) {
@@ -399,7 +409,7 @@ bool IsMissingPath(std::string_view s, std::int32_t kind, PathContext& context) 
             // C:\App\app.exe, so it is missing only when nothing of that name exists.
             return !probes.IsNetworkPath(s) && !probes.FileExists(s);
         default:
-            if (probes.FileExists(FontsPath(context, s).Path())) return false;
+            if (InFontFolders(context, s)) return false;
             return !probes.FileExists(s);
     }
 }

@@ -7,18 +7,22 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "files/files.h"
 #include "store/signals.h"
 
 namespace hivewarden::scan {
 
-// The probes and the Windows directory (with trailing "\") the three functions consult, and
-// the optional yield hook that ExtractPath calls once per text (null: no yielding).
+// The probes and the Windows directory (with trailing "\") the three functions consult, the
+// optional yield hook that ExtractPath calls once per text (null: no yielding), and the
+// folders a bare file name is looked for in as a font (the probes' FontFolders; empty: the
+// Windows directory's Fonts folder only).
 struct PathContext {
     registry::FileProbes& Probes;
     std::string WindowsDir;
     registry::EngineSignals* Signals = nullptr;
+    std::vector<std::string> FontFolders{};
 };
 
 // Limits on the work one text can cause; a text beyond them is taken as naming no path and

@@ -27,6 +27,7 @@ public:
     bool IsNetworkPath(std::string_view path) override;
     std::string ExpandEnvironment(std::string_view text) override;
     std::string WindowsDirectory() override;
+    std::vector<std::string> FontFolders() override { return inner_.FontFolders(); }
     bool ListDirectory(std::string_view folder, std::vector<registry::DirEntry>& entries) override;
     bool ReadWholeFile(std::string_view path, std::size_t maxBytes, std::string& bytes) override;
     bool DeleteFile(std::string_view path) override;

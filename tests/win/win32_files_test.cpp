@@ -146,6 +146,22 @@ TEST_F(Win32FilesTest, WindowsDirectoryEndsInOneBackslashAndHoldsTheSystemFolder
     EXPECT_TRUE(files_.IsDirectory(dir + "System32"));
 }
 
+// Windows finds a font registered by its bare name in its own Fonts folder only; Wine's font
+// loader looks in Wine's fonts folder next, where the fonts Wine ships are (coure.fon, which
+// a fresh prefix's registry names while its Fonts folder is empty).
+TEST_F(Win32FilesTest, FontFoldersAreWindowsFontsAndUnderWineAlsoWinesOwn) {
+    const std::vector<std::string> folders = files_.FontFolders();
+    ASSERT_FALSE(folders.empty());
+    EXPECT_EQ(folders.front(), files_.WindowsDirectory() + "Fonts\\");
+    if (!RunningUnderWine()) {
+        EXPECT_EQ(folders.size(), 1u);
+        return;
+    }
+    ASSERT_EQ(folders.size(), 2u);
+    EXPECT_TRUE(files_.IsDirectory(folders[1])) << folders[1];
+    EXPECT_TRUE(files_.FileExists(folders[1] + "coure.fon")) << folders[1];
+}
+
 TEST_F(Win32FilesTest, ListDirectoryGivesNamesAndFlagsWithoutDotEntries) {
     MakeFile("a.txt");
     MakeFile("B.dat");

@@ -82,7 +82,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR arguments, int show) {
     scan::CachingProbes probes(live->Probes());
     engine::ScanState state;
     registry::RegistryAccess access(live->Store(), probes, state);
-    scan::PathContext paths{probes, probes.WindowsDirectory(), &state};
+    scan::PathContext paths{probes, probes.WindowsDirectory(), &state, probes.FontFolders()};
     scan::ScanSession session(state, access, paths);
     // A repair asks the file system itself, not the scan's answers, before each change.
     scan::PathContext recheckPaths{live->Probes(), probes.WindowsDirectory(), nullptr};

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/error_entry.h"
 #include "store/signals.h"
@@ -252,6 +253,35 @@ TEST(PathExtract, CutsClassifiesAndChecksEachText) {
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.Name);
         EXPECT_EQ(ExtractPath(c.Text, context), c.Path);
+        EXPECT_EQ(PathKindOf(c.Text, context), c.Kind);
+        EXPECT_EQ(IsMissing(c.Text, c.Kind, context), c.Missing);
+    }
+}
+
+// The font loader looks for a bare name in every font folder it has, in order (on Wine also in
+// Wine's own fonts folder); without any, the Windows directory's Fonts folder is the one.
+TEST(PathExtract, BareNamesAreLookedUpInEveryFontFolder) {
+    FakeProbes probes = MakeMachine();
+    probes.AddFile(R"(Z:\usr\share\wine\fonts\coure.fon)");
+    struct Case {
+        const char* Name;
+        std::vector<std::string> FontFolders;
+        const char* Text;
+        std::int32_t Kind;
+        bool Missing;
+    };
+    const std::vector<std::string> wine = {R"(C:\Windows\Fonts\)", R"(Z:\usr\share\wine\fonts\)"};
+    const std::vector<Case> cases = {
+        {"in the second folder", wine, "coure.fon", kFile, false},
+        {"in the first folder", wine, "arial.ttf", kFile, false},
+        {"in neither", wine, "serife.fon", kNone, true},
+        {"a full path is not a font name", wine, R"(C:\Gone\coure.fon)", kFile, true},
+        {"no folders: the Windows Fonts folder only", {}, "coure.fon", kNone, true},
+        {"no folders, in the Windows Fonts folder", {}, "arial.ttf", kFile, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        PathContext context{probes, "C:\\Windows\\", nullptr, c.FontFolders};
         EXPECT_EQ(PathKindOf(c.Text, context), c.Kind);
         EXPECT_EQ(IsMissing(c.Text, c.Kind, context), c.Missing);
     }
