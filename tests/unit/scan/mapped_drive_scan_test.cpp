@@ -21,7 +21,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kRun = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kRun =
+    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char* kWowRun =
     "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
 
