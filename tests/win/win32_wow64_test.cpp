@@ -10,13 +10,10 @@
 #include <string>
 
 #include "files/win32_files.h"
-#include "scan/probe_cache.h"
-#include "scan/scan_controller.h"
 #include "scan/scan_options.h"
 #include "support/cli_runner.h"
 #include "support/fake_machine.h"
 #include "support/raw_values.h"
-#include "support/recording_front_end.h"
 #include "win/win32_test_support.h"
 
 namespace hivewarden::testing {
@@ -113,15 +110,10 @@ TEST(Wow64, EachEntryIsProbedWhereItsProgramFindsTheFile) {
         .Text(wowKey, "Native", sysnative)
         .Text(nativeKey, "Native", sysnative);
     registry::Win32Files files;
-    scan::CachingProbes cached(files);
-    registry::RegistryAccess access(machine.Store, cached, machine.State);
-    scan::PathContext paths{cached, cached.WindowsDirectory()};
-    scan::ScanSession session(machine.State, access, paths);
-    RecordingFrontEnd frontEnd;
-    scan::RunScan(session, frontEnd, scan::ScanAll);
-    ASSERT_EQ(machine.State.ScanResults.Count(), 1);
-    EXPECT_EQ(machine.State.ScanResults[1].KeyPath, nativeKey);
-    EXPECT_EQ(machine.State.ScanResults[1].ItemName, "Only32");
+    const engine::ScanResultList& results = machine.ScanWith(files, scan::ScanAll);
+    ASSERT_EQ(results.Count(), 1);
+    EXPECT_EQ(results[1].KeyPath, nativeKey);
+    EXPECT_EQ(results[1].ItemName, "Only32");
 }
 
 TEST(Wow64, AValueOnlyInThe64BitRegistryViewIsFound) {

@@ -9,11 +9,8 @@
 #include <string>
 
 #include "files/mapped_files.h"
-#include "scan/probe_cache.h"
-#include "scan/scan_controller.h"
 #include "scan/scan_options.h"
 #include "support/fake_machine.h"
-#include "support/recording_front_end.h"
 #include "support/temp_folder.h"
 
 namespace hivewarden::testing {
@@ -26,8 +23,7 @@ constexpr const char* kRun =
 constexpr const char* kWowRun =
     "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-// A 64-bit Windows on drive C: (a temporary host folder), its registry in memory; scanned
-// through the probe cache as the command line and the window scan.
+// A 64-bit Windows on drive C: (a temporary host folder), its registry in memory.
 class MappedDriveScan {
 public:
     MappedDriveScan() : drive_(fs::path(tmp_.Folder()) / "drive_c") {
@@ -48,13 +44,7 @@ public:
         registry::MappedFilesConfig config;
         config.Drives['C'] = drive_;
         registry::MappedFiles files(config);
-        scan::CachingProbes cached(files);
-        registry::RegistryAccess access(Machine.Store, cached, Machine.State);
-        scan::PathContext paths{cached, cached.WindowsDirectory()};
-        scan::ScanSession session(Machine.State, access, paths);
-        RecordingFrontEnd frontEnd;
-        scan::RunScan(session, frontEnd, scan::ScanAll);
-        return Machine.State.ScanResults;
+        return Machine.ScanWith(files, scan::ScanAll);
     }
 
     FakeMachine Machine;  // its registry; its own probes are not used
