@@ -9,12 +9,17 @@
 
 #include "text/code_page.h"
 #include "text/unicode.h"
+#include "files/short_names.h"
 #include "files/windows_path.h"
 
 namespace hivewarden::registry {
 namespace fs = std::filesystem;
 
 namespace {
+
+// The entries a path's short names may lead to, tried in all: several short names in one path,
+// each matching many long names, must not make one probe walk a whole drive.
+constexpr std::size_t kMaxShortNameTries = 64;
 
 // Reads are done in pieces so that a huge limit never becomes a huge allocation up front.
 constexpr std::size_t kReadChunk = 64 * 1024;
@@ -136,26 +141,50 @@ std::optional<MappedFiles::Found> MappedFiles::Find(std::string_view path) {
     const auto drive = drives_.find(local->Drive);
     if (drive == drives_.end()) return std::nullopt;
 
-    fs::path folder = drive->second;
+    const fs::path& folder = drive->second;
     if (!ListHostFolder(folder).Listed) return std::nullopt;  // the drive's folder is missing
     if (local->Components.empty()) return Found{folder, folder, true, {}};
+    std::size_t tries = kMaxShortNameTries;
+    return FindBelow(folder, *local, 0, tries);
+}
 
-    const std::size_t last = local->Components.size() - 1;
-    for (std::size_t i = 0;; ++i) {
-        const Listing& listing = ListHostFolder(folder);
-        if (!listing.Listed) return std::nullopt;
-        const auto it = listing.Entries.find(local->Components[i]);
-        if (it == listing.Entries.end()) return std::nullopt;
-        std::optional<Reached> reached = Reach(folder, it->second);
-        if (!reached) return std::nullopt;
-        if (i == last) {
-            if (local->TrailingSeparator && !reached->IsDirectory) return std::nullopt;
-            return Found{folder / it->second.HostName, std::move(reached->Target),
-                         reached->IsDirectory, folder};
-        }
-        if (!reached->IsDirectory) return std::nullopt;
-        folder = std::move(reached->Target);
+std::optional<MappedFiles::Found> MappedFiles::FindBelow(const fs::path& folder,
+                                                         const LocalPath& local,
+                                                         std::size_t index, std::size_t& tries) {
+    const Listing& listing = ListHostFolder(folder);
+    if (!listing.Listed) return std::nullopt;
+    const std::string& name = local.Components[index];
+    // A name the folder holds is the one meant, even when it looks like a short name.
+    if (const auto it = listing.Entries.find(name); it != listing.Entries.end()) {
+        return FindThrough(folder, it->second, local, index, tries);
     }
+    if (!IsShortNameForm(name)) return std::nullopt;
+    // The number after "~" depends on the order the folder's names were made in, which the
+    // host does not keep: every long name that could carry the short name is tried.
+    for (const auto& [longName, entry] : listing.Entries) {
+        if (!CouldCarryShortName(longName, name)) continue;
+        if (tries == 0) break;
+        --tries;
+        if (std::optional<Found> found = FindThrough(folder, entry, local, index, tries)) {
+            return found;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<MappedFiles::Found> MappedFiles::FindThrough(const fs::path& folder,
+                                                           const Entry& entry,
+                                                           const LocalPath& local,
+                                                           std::size_t index, std::size_t& tries) {
+    std::optional<Reached> reached = Reach(folder, entry);
+    if (!reached) return std::nullopt;
+    if (index + 1 == local.Components.size()) {
+        if (local.TrailingSeparator && !reached->IsDirectory) return std::nullopt;
+        return Found{folder / entry.HostName, std::move(reached->Target), reached->IsDirectory,
+                     folder};
+    }
+    if (!reached->IsDirectory) return std::nullopt;
+    return FindBelow(reached->Target, local, index + 1, tries);
 }
 
 bool MappedFiles::FileExists(std::string_view path) { return Find(path).has_value(); }

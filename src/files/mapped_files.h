@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "files/files.h"
+#include "files/windows_path.h"
 #include "text/text.h"
 
 namespace hivewarden::registry {
@@ -46,7 +47,11 @@ void AddStandardEnvironment(MappedFilesConfig& config);
 //   two names differ only in case, the first in byte order is the one seen.
 // - A symbolic link is followed only when its target lies inside a mapped drive's folder;
 //   other links are listed (IsLink, not IsDirectory) but lead nowhere. Paths never leave the
-//   mapped folders: ".." is refused and lookups only descend through listed names.
+//   mapped folders: "." and ".." are resolved by the text first, as Windows does, never above
+//   the drive root, and lookups only descend through listed names.
+// - A short 8.3 name ("PROGRA~1") that no entry of its folder is called leads to each entry
+//   whose long name could carry it (short_names.h), in turn, until the rest of the path is
+//   found below one: the host keeps no short names, and their numbers cannot be known.
 // - Folder listings are cached for the life of the object (one scan). DeleteFile keeps the
 //   cache right; changes made behind the object's back need Invalidate().
 class MappedFiles final : public FileProbes {
@@ -100,6 +105,14 @@ class MappedFiles final : public FileProbes {
     };
 
     std::optional<Found> Find(std::string_view path);
+    // Component `index` of `local` looked up in the host folder, and the rest below it;
+    // `tries` counts down the entries that short names may still lead to.
+    std::optional<Found> FindBelow(const std::filesystem::path& folder, const LocalPath& local,
+                                   std::size_t index, std::size_t& tries);
+    // The rest of `local` below the folder's entry that matched component `index`.
+    std::optional<Found> FindThrough(const std::filesystem::path& folder, const Entry& entry,
+                                     const LocalPath& local, std::size_t index,
+                                     std::size_t& tries);
     std::optional<Reached> Reach(const std::filesystem::path& folder, const Entry& entry) const;
     const Listing& ListHostFolder(const std::filesystem::path& folder);
     bool InsideDrives(const std::filesystem::path& canonical) const;

@@ -15,7 +15,9 @@ namespace hivewarden::registry {
 // A 32-bit build on 64-bit Windows is redirected from the system folder (System32) to its
 // 32-bit twin (SysWOW64), which would report real system files as missing. Every probe that
 // touches the file system therefore runs with that redirection switched off, and switched on
-// again before it returns.
+// again before it returns. So every build sees System32 as the 64-bit folder and SysWOW64 as
+// the 32-bit one; where a path leads for a 32-bit program, and the "Sysnative" alias that only
+// redirected 32-bit processes know, are the scan's business (scan/registry_view.h).
 // Paths of MAX_PATH characters and more are handed to the system in their long form ("\\?\",
 // see win32_system.h), so files in deep folders are found, listed, read and deleted.
 class Win32Files final : public FileProbes {

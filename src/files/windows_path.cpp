@@ -11,12 +11,13 @@ bool IsForbiddenInName(char c) {
     return static_cast<unsigned char>(c) < 32 || kForbidden.find(c) != std::string_view::npos;
 }
 
-enum class Component { kName, kNothing, kRefused };
+enum class Component { kName, kNothing, kHere, kUp, kRefused };
 
 // Applies the trailing dot and space rules. A last component made only of dots and spaces
 // (other than "." and "..") trims to nothing: the path then names the folder above it.
 Component NormaliseComponent(std::string& name, bool isLast) {
-    if (name == "." || name == "..") return Component::kRefused;
+    if (name == ".") return Component::kHere;
+    if (name == "..") return Component::kUp;
     for (char c : name) {
         if (IsForbiddenInName(c)) return Component::kRefused;
     }
@@ -80,6 +81,13 @@ std::optional<LocalPath> ParseLocalPath(std::string_view path) {
                 break;
             case Component::kNothing:
                 result.TrailingSeparator = true;
+                break;
+            case Component::kHere:
+                break;
+            case Component::kUp:
+                // Windows resolves ".." by the text alone, before anything is looked up, and
+                // never above the drive root: C:\..\x is C:\x.
+                if (!result.Components.empty()) result.Components.pop_back();
                 break;
             case Component::kRefused:
                 return std::nullopt;

@@ -38,11 +38,12 @@ bool IsLegalName(std::string_view name);
 // functions) and runs of separators count as one. The last component loses its trailing dots
 // and spaces unless a separator follows it, and when nothing is left of it the path names the
 // folder above ("C:\Windows\..." is "C:\Windows\"); any other component loses one trailing
-// dot (the Win32 path rules). Nothing is returned for UNC and device paths, relative paths
-// ("C:x", "\x", "x"), "." and ".." components (never resolved, so a path cannot climb out of
-// its drive), names with a character Windows forbids (< > : " | ? * and codes 0-31, NUL
-// included) and texts of kMaxPath UTF-16 units or more. Characters beyond ASCII are allowed
-// in names like any letter.
+// dot (the Win32 path rules). "." and ".." components are resolved by the text alone, as
+// Windows does before it looks anything up, and ".." never climbs above the drive root
+// ("C:\A\..\B" is "C:\B", "C:\..\B" is "C:\B"). Nothing is returned for UNC and device
+// paths, relative paths ("C:x", "\x", "x"), names with a character Windows forbids
+// (< > : " | ? * and codes 0-31, NUL included) and texts of kMaxPath UTF-16 units or more.
+// Characters beyond ASCII are allowed in names like any letter.
 std::optional<LocalPath> ParseLocalPath(std::string_view path);
 
 }  // namespace hivewarden::registry

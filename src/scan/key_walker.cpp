@@ -23,6 +23,8 @@ struct ProtectedText {
 
 constexpr ProtectedText kProtectedTexts[] = {
     {"SOFTWARE\\CLASSES", false},
+    // The classes of 32-bit programs on 64-bit Windows (a view of Software\Classes\Wow6432Node).
+    {"SOFTWARE\\WOW6432NODE\\CLASSES", false},
     {"SOFTWARE\\MICROSOFT\\EVENTSYSTEM", false},
     {"SOFTWARE\\MICROSOFT\\PROTECTEDSTORAGE", false},
     {"SOFTWARE\\MICROSOFT\\PROTECTED STORAGE", false},
@@ -100,8 +102,9 @@ std::vector<std::string> KeyWalker::VisitKey(registry::RootKey root, const std::
             CheckEmptyKey(root, path, key);
         } else {
             const std::string keyPath = JoinKeyPath(root, path);
+            ViewJudge& view = JudgeFor(keyPath);
             for (const registry::ValueRecord& value : values) {
-                CheckValue(key, root, path, keyPath, value);
+                CheckValue(key, root, path, keyPath, value, view);
                 Yield();
                 if (Stopped()) break;
             }
@@ -112,8 +115,7 @@ std::vector<std::string> KeyWalker::VisitKey(registry::RootKey root, const std::
 }
 
 std::int32_t KeyWalker::CategoryMask(std::string_view data, std::string_view keyPath,
-                                     std::optional<std::int32_t> dataKind) {
-    PathContext& paths = session_.Paths;
+                                     std::optional<std::int32_t> dataKind, PathContext& paths) {
     std::int32_t mask = 0;
     if (!session_.Trojans.TrojanNameFor(data).empty()) mask |= ScanTrojans;
     if (IsFontEntry(keyPath, data)) mask |= ScanFonts;
@@ -130,19 +132,20 @@ std::int32_t KeyWalker::CategoryMask(std::string_view data, std::string_view key
 bool KeyWalker::CategoryDecision(std::string_view data, std::string_view keyPath,
                                  std::optional<std::int32_t> dataKind) {
     const std::int32_t options = session_.State.ActiveScanOptions;
-    if (CategoryMask(data, keyPath, dataKind) & options) return true;
+    if (CategoryMask(data, keyPath, dataKind, JudgeFor(keyPath).Paths) & options) return true;
     return (options & ScanAll) != 0;
 }
 
 void KeyWalker::CheckValue(registry::KeyReader& key, registry::RootKey root,
-                           const std::string& path,
-                           const std::string& valueKeyPath, const registry::ValueRecord& value) {
+                           const std::string& path, const std::string& valueKeyPath,
+                           const registry::ValueRecord& value, ViewJudge& view) {
     const std::string& data = value.Data;
-    PathContext& paths = session_.Paths;
+    PathContext& paths = view.Paths;
+    DataMemo& memo = view.Memo;
     Yield();
-    // The path is cut out once per distinct text; the kind, the missing test and the finding
-    // all use it.
-    DataMemo::Judgement& judgement = memo_.Judge(data, paths);
+    // The path is cut out once per distinct text of a view; the kind, the missing test and the
+    // finding all use it.
+    DataMemo::Judgement& judgement = memo.Judge(data, paths);
     const std::int32_t kind = judgement.Kind;
     if (judgement.VirusMarker) frontEnd_.ShowMessage(kVirusMarkerMessage);
 
@@ -151,7 +154,7 @@ void KeyWalker::CheckValue(registry::KeyReader& key, registry::RootKey root,
     if (!candidate) return;
 
     Yield();
-    const bool missing = memo_.IsMissing(judgement, paths);
+    const bool missing = memo.IsMissing(judgement, paths);
     const std::string& target = judgement.Target;  // only Judge changes the memo
     const bool driver = IsDriverEntry(data);
     // A driver whose file is still there is worth a look only when the user asked for

@@ -11,7 +11,9 @@
 
 #include "store/access.h"
 #include "scan/data_memo.h"
+#include "scan/registry_view.h"
 #include "scan/scan_session.h"
+#include "scan/view_probes.h"
 
 namespace hivewarden::scan {
 
@@ -19,8 +21,9 @@ namespace hivewarden::scan {
 inline constexpr const char* kVirusMarker = "2dadd52doc.ex";
 inline constexpr const char* kVirusMarkerMessage = "Zelquin is Here";
 
-// True for paths whose values the walker never examines (the root itself, classes,
-// certificates, SYSTEM, SECURITY, SAM, HARDWARE, ...). Takes the path in upper case.
+// True for paths whose values the walker never examines (the root itself, classes and their
+// 32-bit view, certificates, SYSTEM, SECURITY, SAM, HARDWARE, ...). Takes the path in upper
+// case.
 bool IsProtectedPath(std::string_view upperPath);
 
 // ProgressPercent for entering top-level key number `position` of `total`.
@@ -29,7 +32,10 @@ std::int32_t ProgressForPosition(std::int64_t position, std::int64_t total);
 class KeyWalker {
 public:
     KeyWalker(ScanSession& session, ScanFrontEnd& frontEnd)
-        : session_(session), frontEnd_(frontEnd) {}
+        : session_(session),
+          frontEnd_(frontEnd),
+          native_(session.Paths, RegistryView::kNative),
+          wow32_(session.Paths, RegistryView::kWow32) {}
 
     // Walks root\path and everything below it.
     void WalkKey(registry::RootKey root, const std::string& path);
@@ -40,20 +46,37 @@ public:
                           std::optional<std::int32_t> dataKind = std::nullopt);
 
 private:
+    // How the entries of one registry view are judged: the file system as that view's programs
+    // see it, and what was learned from each data text in that view. The same text can name an
+    // existing file in one view and a missing one in the other.
+    struct ViewJudge {
+        ViewJudge(PathContext& paths, RegistryView view)
+            : Probes(paths.Probes, view, paths.WindowsDir),
+              Paths{Probes, paths.WindowsDir, paths.Signals} {}
+        ViewProbes Probes;
+        PathContext Paths;
+        DataMemo Memo;
+    };
+
+    ViewJudge& JudgeFor(std::string_view keyPath) {
+        return ViewOfKeyPath(keyPath) == RegistryView::kWow32 ? wow32_ : native_;
+    }
     void Walk(registry::RootKey root, const std::string& path, int depth);
     // Checks one key's values (or its emptiness) and gives its subkey names.
     std::vector<std::string> VisitKey(registry::RootKey root, const std::string& path);
     void CheckValue(registry::KeyReader& key, registry::RootKey root, const std::string& path,
-                    const std::string& valueKeyPath, const registry::ValueRecord& value);
+                    const std::string& valueKeyPath, const registry::ValueRecord& value,
+                    ViewJudge& view);
     void CheckEmptyKey(registry::RootKey root, const std::string& path, registry::KeyReader& key);
     std::int32_t CategoryMask(std::string_view data, std::string_view keyPath,
-                              std::optional<std::int32_t> dataKind);
+                              std::optional<std::int32_t> dataKind, PathContext& paths);
     void Yield() { session_.State.Yield(); }
     bool Stopped() const { return session_.State.StopRequested; }
 
     ScanSession& session_;
     ScanFrontEnd& frontEnd_;
-    DataMemo memo_;  // what this walk learned from each data text
+    ViewJudge native_;
+    ViewJudge wow32_;
 };
 
 }  // namespace hivewarden::scan

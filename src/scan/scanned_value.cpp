@@ -3,6 +3,9 @@
 
 #include <string>
 
+#include "scan/registry_view.h"
+#include "scan/view_probes.h"
+
 namespace hivewarden::scan {
 
 void RecordScannedValue(engine::ErrorEntry& entry, registry::KeyReader& key,
@@ -16,11 +19,14 @@ void RecordScannedValue(engine::ErrorEntry& entry, registry::KeyReader& key,
     entry.ScannedBytes = std::move(raw.Bytes);
 }
 
-bool TargetStillMissing(std::string_view /*keyPath*/, std::string_view data,
+bool TargetStillMissing(std::string_view keyPath, std::string_view data,
                         PathContext& context) {
-    const std::string target = ExtractPath(data, context);
-    const std::int32_t kind = PathKindOfPath(target, context);
-    return IsMissingPath(target, kind, context);
+    // Asked as the program that reads the entry sees the disk, as the scan asked it.
+    ViewProbes probes(context.Probes, ViewOfKeyPath(keyPath), context.WindowsDir);
+    PathContext view{probes, context.WindowsDir, context.Signals};
+    const std::string target = ExtractPath(data, view);
+    const std::int32_t kind = PathKindOfPath(target, view);
+    return IsMissingPath(target, kind, view);
 }
 
 std::function<bool(std::string_view, std::string_view)> TargetRecheck(PathContext& context) {

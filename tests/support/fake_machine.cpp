@@ -1,7 +1,10 @@
 // FakeMachine builder.
 #include "support/fake_machine.h"
 
+#include "scan/probe_cache.h"
+#include "scan/scan_controller.h"
 #include "support/raw_values.h"
+#include "support/recording_front_end.h"
 
 #include <stdexcept>
 
@@ -42,6 +45,17 @@ FakeMachine& FakeMachine::Number(std::string_view fullKey, std::string_view name
     std::string bytes(4, '\0');
     for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((number >> (8 * i)) & 0xFF);
     return Raw(fullKey, name, registry::kRegDword, bytes);
+}
+
+const engine::ScanResultList& FakeMachine::ScanWith(registry::FileProbes& files,
+                                                  std::int32_t options) {
+    scan::CachingProbes cached(files);
+    registry::RegistryAccess access(Store, cached, State);
+    scan::PathContext paths{cached, cached.WindowsDirectory()};
+    scan::ScanSession session(State, access, paths);
+    RecordingFrontEnd frontEnd;
+    scan::RunScan(session, frontEnd, options);
+    return State.ScanResults;
 }
 
 }  // namespace hivewarden::testing

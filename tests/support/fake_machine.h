@@ -2,6 +2,7 @@
 // with the access layer and path context wired to them.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -39,6 +40,11 @@ public:
     engine::ScanState State;
     registry::RegistryAccess Access{Store, Probes, State};
     scan::PathContext Paths{Probes, "C:\\Windows\\"};
+
+    // Scans the registry with `files` in place of the machine's own probes (a mapped drive,
+    // the live file system), through the scan's probe cache as the command line and the window
+    // scan; gives the results.
+    const engine::ScanResultList& ScanWith(registry::FileProbes& files, std::int32_t options);
 };
 
 }  // namespace hivewarden::testing

@@ -1,14 +1,18 @@
 // A 32-bit build on 64-bit Windows sees the machine as the system's own tools do: the command
 // line (run in-process, as hivewarden.exe runs it) finds a file that exists only in the 64-bit
 // system folder and a value that exists only in the 64-bit registry view. A 64-bit build sees
-// both natively; the same checks hold for it.
+// both natively; the same checks hold for it. Entries of the 32-bit registry view are probed as
+// 32-bit programs see the system folders, by both builds.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "files/win32_files.h"
+#include "scan/scan_options.h"
 #include "support/cli_runner.h"
+#include "support/fake_machine.h"
 #include "support/raw_values.h"
 #include "win/win32_test_support.h"
 
@@ -25,17 +29,18 @@ std::string WindowsFolder() {
     return Utf8Of(std::wstring_view(windows, length));
 }
 
-// A file in the native system folder (System32 of the 64-bit system), made with the WOW64
-// redirection switched off; removed at the end.
+// A file in a folder of the Windows folder (by default the native system folder, System32 of
+// the 64-bit system), made with the WOW64 redirection switched off; removed at the end.
 class NativeSystemFile {
   public:
-    NativeSystemFile() {
+    explicit NativeSystemFile(const std::string& folder = "System32") {
         const HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
         disable_ = reinterpret_cast<DisableRedirectionFn>(reinterpret_cast<void (*)()>(
             GetProcAddress(kernel32, "Wow64DisableWow64FsRedirection")));
         revert_ = reinterpret_cast<RevertRedirectionFn>(reinterpret_cast<void (*)()>(
             GetProcAddress(kernel32, "Wow64RevertWow64FsRedirection")));
-        Path = ClaimFreshName(WindowsFolder() + "\\System32\\hw-wow64-", [&](const std::string& p) {
+        const std::string prefix = WindowsFolder() + "\\" + folder + "\\hw-wow64-";
+        Path = ClaimFreshName(prefix, [&](const std::string& p) {
             return Native([&] {
                 const HANDLE file =
                     CreateFileW(WideOf(p + ".dll").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -85,6 +90,30 @@ TEST(Wow64, AFileOnlyInTheNativeSystemFolderIsFound) {
     const nlohmann::json json = nlohmann::json::parse(r.Out);
     EXPECT_EQ(json["path"], file.Path);
     EXPECT_EQ(json["missing"], false);
+}
+
+// The live file probes answer for a 32-bit entry where a 32-bit program finds its file: a
+// value under Wow6432Node that names System32 is found in SysWOW64, and Sysnative is the
+// 64-bit System32 for every entry. The same whether this build is redirected or not.
+TEST(Wow64, EachEntryIsProbedWhereItsProgramFindsTheFile) {
+    NativeSystemFile file("SysWOW64");
+    if (file.Path.empty()) GTEST_SKIP() << "no writable 32-bit system folder here";
+    const std::string name = file.Path.substr(file.Path.rfind('\\') + 1);
+    const std::string run = "Microsoft\\Windows\\CurrentVersion\\Run";
+    const std::string wowKey = "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\" + run;
+    const std::string nativeKey = "HKEY_LOCAL_MACHINE\\Software\\" + run;
+    const std::string only32 = WindowsFolder() + "\\System32\\" + name;
+    const std::string sysnative = WindowsFolder() + "\\Sysnative\\kernel32.dll";
+    FakeMachine machine;  // its registry; the files are the live ones
+    machine.Text(wowKey, "Only32", only32)
+        .Text(nativeKey, "Only32", only32)
+        .Text(wowKey, "Native", sysnative)
+        .Text(nativeKey, "Native", sysnative);
+    registry::Win32Files files;
+    const engine::ScanResultList& results = machine.ScanWith(files, scan::ScanAll);
+    ASSERT_EQ(results.Count(), 1);
+    EXPECT_EQ(results[1].KeyPath, nativeKey);
+    EXPECT_EQ(results[1].ItemName, "Only32");
 }
 
 TEST(Wow64, AValueOnlyInThe64BitRegistryViewIsFound) {

@@ -805,7 +805,8 @@ def is_protected(path):
     p = path.upper()
     if p == "":
         return True
-    for text in ["SOFTWARE\\CLASSES", "SOFTWARE\\MICROSOFT\\EVENTSYSTEM",
+    for text in ["SOFTWARE\\CLASSES", "SOFTWARE\\WOW6432NODE\\CLASSES",
+                 "SOFTWARE\\MICROSOFT\\EVENTSYSTEM",
                  "SOFTWARE\\MICROSOFT\\PROTECTEDSTORAGE", "SOFTWARE\\MICROSOFT\\PROTECTED STORAGE",
                  "SOFTWARE\\MICROSOFT\\SYSTEMCERTIFICATES"]:
         if text in p:
@@ -1085,7 +1086,7 @@ def build_machine_vendors():
           gone("C:\\NWCache\\index.dat"),
           "The path contains \"SYSTEM\\\" (FILESYSTEM\\CACHE): values are never examined.")
 
-    # 32-bit COM classes: Wow6432Node\Classes does not contain "SOFTWARE\CLASSES".
+    # 32-bit COM classes: Wow6432Node\Classes is protected like SOFTWARE\Classes.
     wow = "SOFTWARE\\Wow6432Node\\Classes\\CLSID"
     for n, dll in enumerate(["dgshell.dll", "zcshell.dll", "vlrender.dll", "orbhtml.dll"]):
         app = [a for a in APPS if any(d.endswith("\\" + dll) for d in a.Dlls)][0]
@@ -1094,18 +1095,26 @@ def build_machine_vendors():
         REG.sz(HKLM, cls + "\\InprocServer32", "", app.Dir + "\\" + dll)
         REG.sz(HKLM, cls + "\\InprocServer32", "ThreadingModel", "Apartment")
         REG.sz(HKLM, cls + "\\ProgID", "", "%s.%s.1" % (app.Stem, dll.split(".")[0]))
+    dead = guid("wow kestrel tray helper")
+    REG.sz(HKLM, wow + "\\" + dead, "", "Kestrel Tray Helper")
+    quiet("Protected branch", HKLM, wow + "\\" + dead + "\\InprocServer32", "",
+          gone(PF + "\\Kestrel Labs\\Launcher\\kltray.dll"),
+          "A missing in-process server under SOFTWARE\\Wow6432Node\\Classes\\CLSID, the "
+          "classes of 32-bit programs: protected like SOFTWARE\\Classes (compare H1).")
+    # The launcher's own table of 32-bit shell extensions, outside the classes.
+    ext = "SOFTWARE\\Wow6432Node\\Kestrel Labs\\Launcher\\Extensions\\CLSID"
     h1 = guid("wow kestrel launcher shell extension")
-    REG.sz(HKLM, wow + "\\" + h1, "", "Kestrel Launcher Shell Extension")
-    plant_com("H1", wow + "\\" + h1, PF + "\\Kestrel Labs\\Launcher\\klshell.dll", ["default"],
+    REG.sz(HKLM, ext + "\\" + h1, "", "Kestrel Launcher Shell Extension")
+    plant_com("H1", ext + "\\" + h1, PF + "\\Kestrel Labs\\Launcher\\klshell.dll", ["default"],
               "In-process server whose DLL is missing: the finding is the class key.")
     h2 = guid("wow oldsuite explorer extension")
-    REG.sz(HKLM, wow + "\\" + h2, "", "OldSuite Explorer Extension")
-    plant_com("H2", wow + "\\" + h2, PF + "\\OldSuite\\suiteext.dll", ["default"],
+    REG.sz(HKLM, ext + "\\" + h2, "", "OldSuite Explorer Extension")
+    plant_com("H2", ext + "\\" + h2, PF + "\\OldSuite\\suiteext.dll", ["default"],
               "Targets C:\\Program Files\\OldSuite, which Ignore.ini lists, but key findings "
               "are never compared with the exclusion list.")
     i2 = guid("wow empty class")
-    REG.key(HKLM, wow + "\\" + i2)
-    PLANTS.append(Plant("I2", "Empty keys", HKLM, wow + "\\" + i2, None, i2, REG_SZ, "", "empty",
+    REG.key(HKLM, ext + "\\" + i2)
+    PLANTS.append(Plant("I2", "Empty keys", HKLM, ext + "\\" + i2, None, i2, REG_SZ, "", "empty",
                         ["256"], entry="key",
                         note="Its name ends in \"}\": \"The Key is empty (Expert)\"."))
 

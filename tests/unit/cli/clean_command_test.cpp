@@ -232,7 +232,8 @@ TEST_F(CleanCommandTest, DryRunListsTheRepairAndChangesNothing) {
                                  "dry.reg; nothing was changed.\n"));
     // One line per finding to delete: the values, and the class keys with their subkey.
     EXPECT_EQ(CountOf(r.Out, ": delete ("), toDelete);
-    EXPECT_THAT(r.Out, HasSubstr("key HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Classes\\CLSID\\"
+    EXPECT_THAT(r.Out, HasSubstr("key HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Kestrel Labs\\Launcher\\"
+                                 "Extensions\\CLSID\\"
                                  "{88F87616-444C-8508-BC53-CF096EC66A9F}: delete (2 keys, "));
     EXPECT_THAT(r.Out, HasSubstr("; 0 left alone\n"));
     EXPECT_THAT(Backups(), IsEmpty());

@@ -124,9 +124,9 @@ TEST_F(MappedFilesTest, ProbesReadWindowsPaths) {
             {"UNC path", "\\\\server\\share\\f.txt", false, false},
             {"UNC path with slashes", "//server/share/f.txt", false, false},
             {"device path", "\\\\?\\C:\\Docs\\a.txt", false, false},
-            {"dot-dot out of the drive", "C:\\..\\outside\\secret.txt", false, false},
-            {"dot-dot inside the drive", "C:\\Windows\\..\\Docs\\a.txt", false, false},
-            {"dot component", "C:\\.\\Docs", false, false},
+            {"dot-dot stops at the drive root", "C:\\..\\outside\\secret.txt", false, false},
+            {"dot-dot inside the drive", "C:\\Windows\\..\\Docs\\a.txt", true, false},
+            {"dot component", "C:\\.\\Docs", true, true},
             {"less than", "C:\\Docs\\a<.txt", false, false},
             {"greater than", "C:\\Docs\\a>.txt", false, false},
             {"double quote", "C:\\Docs\\\"a.txt\"", false, false},
@@ -148,6 +148,48 @@ TEST_F(MappedFilesTest, ProbesReadWindowsPaths) {
             {"accented letter in other case", "C:\\CAF\xC3\x89\\X.TXT", true, false},
             {"a byte of an ANSI code page is no UTF-8 name", "C:\\Caf\xE9\\x.txt", false, false},
         });
+}
+
+// Windows reads "." and ".." by the text before it looks anything up, and finds a short 8.3
+// name as the long name that carries it; the host keeps neither, so the mapped drive answers
+// as Windows would.
+TEST_F(MappedFilesTest, DotsAndShortNamesLeadWhereWindowsFindsThem) {
+    WriteFile(c_ / "Program Files" / "Common Files" / "Shared" / "lib.dll", "MZ lib");
+    WriteFile(c_ / "Program Files (x86)" / "Old" / "old.exe", "MZ old");
+    WriteFile(c_ / "Docs" / "Long document.html", "html");
+    WriteFile(c_ / "Lit" / "PROGRA~1" / "x.txt", "literal");
+    WriteFile(c_ / "Lit" / "Program Files" / "y.txt", "long");
+    MappedFiles files(Config());
+    ExpectProbes(
+        files,
+        {
+            {"short name", "C:\\PROGRA~1\\App\\app.exe", true, false},
+            {"short name in lower case", "c:\\progra~1\\app\\APP.EXE", true, false},
+            {"any number after the tilde", "C:\\PROGRA~2\\App\\app.exe", true, false},
+            {"two short names", "C:\\PROGRA~1\\COMMON~1\\Shared\\lib.dll", true, false},
+            {"short name of a folder", "C:\\PROGRA~1\\COMMON~1", true, true},
+            {"the sibling that holds the rest", "C:\\PROGRA~1\\Old\\old.exe", true, false},
+            {"short name, file gone", "C:\\PROGRA~1\\App\\gone.exe", false, false},
+            {"short name no long name carries", "C:\\NOSUCH~1\\App\\app.exe", false, false},
+            {"short file name with its extension", "C:\\Docs\\LONGDO~1.HTM", true, false},
+            {"short file name without the extension", "C:\\Docs\\LONGDO~1", false, false},
+            {"an 8.3 long name has no other short name", "C:\\DOCS~1\\a.txt", false, false},
+            {"a name literally so wins", "C:\\Lit\\PROGRA~1\\x.txt", true, false},
+            {"... and the long name is not tried", "C:\\Lit\\PROGRA~1\\y.txt", false, false},
+            {"dot-dot back into the same folder", "C:\\Program Files\\App\\..\\App\\app.exe",
+             true, false},
+            {"dot-dot above the root stays at the root", "C:\\..\\..\\Docs\\a.txt", true, false},
+            {"dot-dot as the last name", "C:\\Docs\\sub\\..", true, true},
+            {"dot-dot through a file by the text alone", "C:\\Docs\\a.txt\\..\\Readme.TXT",
+             true, false},
+            {"dot-dot to a file that is gone", "C:\\Program Files\\App\\..\\App\\gone.exe",
+             false, false},
+            {"dot and short name together", "C:\\.\\PROGRA~1\\.\\App\\app.exe", true, false},
+        });
+    // A file found by its short name is read as itself.
+    std::string bytes;
+    EXPECT_TRUE(files.ReadWholeFile("C:\\PROGRA~1\\COMMON~1\\Shared\\lib.dll", 100, bytes));
+    EXPECT_EQ(bytes, "MZ lib");
 }
 
 // Host names are UTF-8, as the paths asked about: names in every script are found in any
@@ -358,7 +400,7 @@ TEST_F(MappedFilesTest, ListDirectoryRefusesWhatIsNotAReachableFolder) {
     MappedFiles files(Config());
     std::vector<DirEntry> entries;
     for (const char* path : {"C:\\Docs\\a.txt", "C:\\Nope", "D:\\", "E:\\", "\\\\server\\share",
-                             "C:\\Docs\\..\\Dup"}) {
+                             "C:\\..\\outside"}) {
         SCOPED_TRACE(path);
         entries = {{"stale", false, false}};
         EXPECT_FALSE(files.ListDirectory(path, entries));

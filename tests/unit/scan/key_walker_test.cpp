@@ -103,7 +103,7 @@ TEST_F(WalkerTest, KeysValuesAndPathsOfEveryScriptAreCheckedExactly) {
 
 TEST_F(WalkerTest, MissingInProcessServerReportsItsClassKey) {
     const std::string classKey =
-        "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Classes\\CLSID\\{0A1B2C3D-0000-0000-0000-000000000001}";
+        "HKEY_LOCAL_MACHINE\\Software\\Vendor\\Plugins\\CLSID\\{0A1B2C3D-0000-0000-0000-000000000001}";
     machine.Text(classKey + "\\InprocServer32", "", "C:\\Windows\\system32\\gone.dll");
     // The same under Software\Classes is protected and never examined.
     machine.Text("HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\{X}\\InprocServer32", "",
@@ -172,6 +172,11 @@ TEST_F(WalkerTest, ProtectedBranchesAreDescendedButTheirValuesSkipped) {
         bool reported;
     } cases[] = {
         {"classes", "HKEY_LOCAL_MACHINE\\Software\\Classes\\App", false},
+        {"32-bit classes", "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Classes\\CLSID\\{X}\\InprocServer32", false},
+        {"32-bit classes key itself", "HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Classes", false},
+        {"user's 32-bit classes in any case", "HKEY_CURRENT_USER\\software\\WOW6432NODE\\classes\\App", false},
+        {"classes' own 32-bit view", "HKEY_LOCAL_MACHINE\\Software\\Classes\\Wow6432Node\\CLSID\\{X}\\InprocServer32", false},
+        {"other 32-bit keys", "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Vendor\\App", true},
         {"below policies system", "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System\\Sub", false},
         {"policies system key itself", "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System", true},
         {"system root key", "HKEY_LOCAL_MACHINE\\SYSTEM", false},
@@ -188,6 +193,58 @@ TEST_F(WalkerTest, ProtectedBranchesAreDescendedButTheirValuesSkipped) {
         scan::RunScan(session, frontEnd, scan::ScanAll);
         EXPECT_EQ(m.State.ScanResults.Count(), c.reported ? 1 : 0);
     }
+}
+
+// Values under Wow6432Node are read by 32-bit programs, whom Windows leads from System32 to
+// SysWOW64 (outside the exempt folders); Sysnative is System32 for everyone.
+TEST_F(WalkerTest, EachEntryIsProbedWhereItsProgramFindsTheFile) {
+    const std::string wowRun =
+        "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const struct {
+        const char* name;
+        std::string key;
+        const char* data;
+        bool reported;
+    } cases[] = {
+        {"32-bit, file only in SysWOW64", wowRun, "C:\\Windows\\System32\\only32.exe", false},
+        {"32-bit, cut at an argument after it", wowRun, "c:\\windows\\SYSTEM32\\Only32.exe /q", false},
+        {"32-bit, file nowhere", wowRun, "C:\\Windows\\System32\\nowhere.exe", true},
+        {"32-bit, file only in the 64-bit System32", wowRun, "C:\\Windows\\System32\\only64.exe", true},
+        {"64-bit, file only in SysWOW64", kRunKey, "C:\\Windows\\System32\\only32.exe", true},
+        {"64-bit, file in System32", kRunKey, "C:\\Windows\\System32\\only64.exe", false},
+        {"32-bit, exempt folder", wowRun, "C:\\Windows\\System32\\drivers\\etc\\hosts", false},
+        {"32-bit, exempt folder never in SysWOW64", wowRun, "C:\\Windows\\System32\\drivers\\etc\\lmhosts", true},
+        {"32-bit, Sysnative", wowRun, "C:\\Windows\\Sysnative\\only64.exe", false},
+        {"64-bit, Sysnative", kRunKey, "C:\\Windows\\Sysnative\\only64.exe", false},
+        {"Sysnative is the 64-bit folder", wowRun, "C:\\Windows\\Sysnative\\only32.exe", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeMachine m;
+        m.File("C:\\Windows\\SysWOW64\\only32.exe")
+            .File("C:\\Windows\\System32\\only64.exe")
+            .File("C:\\Windows\\System32\\drivers\\etc\\hosts")
+            .File("C:\\Windows\\SysWOW64\\drivers\\etc\\lmhosts")
+            .Text(c.key, "Tool", c.data);
+        ScanSession session{m.State, m.Access, m.Paths};
+        scan::RunScan(session, frontEnd, scan::ScanAll);
+        ASSERT_EQ(m.State.ScanResults.Count(), c.reported ? 1 : 0);
+        // The finding shows the path as the registry holds it.
+        if (c.reported) {
+            EXPECT_EQ(m.State.ScanResults[1].TargetPath, c.data);
+        }
+    }
+}
+
+TEST_F(WalkerTest, A32BitWindowsReadsSystem32AndSysnativeAsTheyAre) {
+    const std::string wowRun =
+        "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
+    machine.File("C:\\Windows\\System32\\tool.exe")
+        .Text(wowRun, "Tool", "C:\\Windows\\System32\\tool.exe")
+        .Text(wowRun, "Native", "C:\\Windows\\Sysnative\\tool.exe");
+    Scan(scan::ScanAll);
+    ASSERT_EQ(Results().Count(), 1);
+    EXPECT_EQ(Results()[1].ItemName, "Native");
 }
 
 TEST_F(WalkerTest, VirusMarkerShowsTheMessageAndTheValueGoesOn) {
