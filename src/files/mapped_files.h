@@ -59,6 +59,8 @@ class MappedFiles final : public FileProbes {
     // expanded again.
     std::string ExpandEnvironment(std::string_view text) override;
     std::string WindowsDirectory() override { return windowsDir_; }
+    // A mapped letter whose host folder can be listed.
+    bool DrivePresent(char letter) override;
     // Entries in case-insensitive name order (as NTFS lists them).
     bool ListDirectory(std::string_view folder, std::vector<DirEntry>& entries) override;
     bool ReadWholeFile(std::string_view path, std::size_t maxBytes, std::string& bytes) override;

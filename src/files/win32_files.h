@@ -30,6 +30,8 @@ class Win32Files final : public FileProbes {
     bool IsNetworkPath(std::string_view path) override;
     std::string ExpandEnvironment(std::string_view text) override;
     std::string WindowsDirectory() override;
+    // Asked afresh each time (win32_drives.h): at most about 1.5 s for a network drive.
+    bool DrivePresent(char letter) override;
     bool ListDirectory(std::string_view folder, std::vector<DirEntry>& entries) override;
     bool ReadWholeFile(std::string_view path, std::size_t maxBytes, std::string& bytes) override;
     bool DeleteFile(std::string_view path) override;

@@ -195,6 +195,7 @@ void KeyWalker::CheckValue(registry::RootKey root, const std::string& path,
     entry.IsFont = IsFontEntry(keyPath, data);
     entry.IsAutoRun = IsAutoRunEntry(keyPath, data);
     entry.IsShell32 = ContainsNoCase(entry.TargetPath, "SHELL32");
+    entry.IsAbsentDrive = missing && judgement.AbsentDrive;
     entry.TrojanName = session_.Trojans.TrojanNameFor(data);
     entry.IsTrojan = !entry.TrojanName.empty();
     session_.State.AppendFinding(std::move(entry));

@@ -51,6 +51,11 @@ constexpr FlagField kFlagFields[] = {
     {"IsAutoRun", &ErrorEntry::IsAutoRun},     {"IsComServer", &ErrorEntry::IsComServer},
 };
 
+// Fields of later versions, read when the file has them: a file written before them stays
+// good.
+constexpr TextField kOptionalTextFields[] = {{"CleanValue", &ErrorEntry::CleanValue}};
+constexpr FlagField kOptionalFlagFields[] = {{"IsAbsentDrive", &ErrorEntry::IsAbsentDrive}};
+
 enum class Action { Ignore, Delete, ChangeValue };
 
 // Reads the fields of one entry; the first problem becomes `error`, prefixed with the entry.
@@ -162,6 +167,14 @@ bool ReadFinding(const Json& object, std::int32_t position, EditedFindings& find
         if (auto value = reader.Text(field.Name)) entry.*field.Member = std::move(*value);
     }
     for (const FlagField& field : kFlagFields) {
+        if (auto value = reader.Flag(field.Name)) entry.*field.Member = *value;
+    }
+    for (const TextField& field : kOptionalTextFields) {
+        if (!object.is_object() || !object.contains(field.Name)) continue;
+        if (auto value = reader.Text(field.Name)) entry.*field.Member = std::move(*value);
+    }
+    for (const FlagField& field : kOptionalFlagFields) {
+        if (!object.is_object() || !object.contains(field.Name)) continue;
         if (auto value = reader.Flag(field.Name)) entry.*field.Member = *value;
     }
     const std::optional<Action> action =

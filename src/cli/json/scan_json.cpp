@@ -32,6 +32,8 @@ nlohmann::ordered_json ErrorEntryToJson(const engine::ErrorEntry& e) {
     j["IsFont"] = e.IsFont;
     j["IsAutoRun"] = e.IsAutoRun;
     j["IsComServer"] = e.IsComServer;
+    j["IsAbsentDrive"] = e.IsAbsentDrive;
+    j["CleanValue"] = e.CleanValue;
     return j;
 }
 
@@ -44,6 +46,8 @@ nlohmann::ordered_json ScanToJson(const scan::ScanSession& session, const scan::
     }
     auto withRow = [](nlohmann::ordered_json j, const scan::ResultRow* row) {
         if (row) {
+            // The value a proposed Change Value writes, so that the file can be applied as it is.
+            if (!row->FixedValue.empty()) j["FixedValue"] = row->FixedValue;
             j["Action"] = row->Correction;
             j["Description"] = row->ErrorKind;
             j["CanChange"] = row->CanChange;
