@@ -29,7 +29,20 @@ struct CleanCommandOptions {
     bool BackupGiven = false;
     std::string Output;
     bool DeleteShortcuts = false;
+    bool IncludeAbsentDrives = false;
 };
+
+// Findings on a drive that is not there are not known to be gone: they stay at Ignore, also
+// with --delete-all, unless --include-absent-drives asks to delete them.
+void SetAbsentDriveActions(scan::ResultGrid& grid, const engine::ScanResultList& entries,
+                           bool include) {
+    for (scan::ResultRow& row : grid.Rows) {
+        if (row.IsShortcut || row.Index < 1 || row.Index > entries.Count()) continue;
+        if (!entries[row.Index].IsAbsentDrive) continue;
+        row.Correction = std::string(include ? scan::kActionDelete : scan::kActionIgnore);
+        row.FixedValue.clear();
+    }
+}
 
 void PreviewRepair(CommandScan& scan, const std::string& backupPath, bool deleteShortcuts,
                    std::ostream& out) {
@@ -76,6 +89,7 @@ int RunCleanCommand(const CleanCommandOptions& options, CommandContext& context)
     }
 
     if (options.DeleteAll) grid.DeleteAll();
+    SetAbsentDriveActions(grid, scan.State().ScanResults, options.IncludeAbsentDrives);
     const std::int32_t count = grid.CountRowsToRepair();
     if (count == 0) {
         context.Out << "No errors to fix!\n";
@@ -130,8 +144,9 @@ void AddCleanCommand(CLI::App& app, CommandContext& context) {
     auto options = std::make_shared<CleanCommandOptions>();
     CLI::App* cmd = app.add_subcommand(
         "clean",
-        "Scan as `scan` does, then repair every finding whose default action is Delete "
-        "(all of them with --delete-all), after a backup");
+        "Scan as `scan` does, then repair every finding as its default action says (Delete, "
+        "or Change Value to the data Windows ships; all deleted with --delete-all), after a "
+        "backup");
     AddScanOptions(*cmd, options->Scan,
                    "Folder holding Ignore.ini, TrojanDef.ini and TrojanLock.ini, which receives "
                    "the backup (default: the folder of this program)");
@@ -146,6 +161,9 @@ void AddCleanCommand(CLI::App& app, CommandContext& context) {
     cmd->add_option("--output", options->Output,
                     "Write the repaired registry to FILE.reg (default, with one --registry: "
                     "back into that file)");
+    cmd->add_flag("--include-absent-drives", options->IncludeAbsentDrives,
+                  "Also delete findings on drives that are not present (unplugged, not "
+                  "answering, nothing mapped), which are left alone otherwise");
     cmd->add_flag("--delete-shortcuts", options->DeleteShortcuts,
                   "Also delete the shortcut files whose action is Delete (they cannot be "
                   "backed up)");

@@ -101,6 +101,9 @@ void PrintScanGrid(const scan::ResultGrid& grid, const std::string& caption, std
             row.Correction.size() < kActionWidth ? kActionWidth - row.Correction.size() : 1;
         out << row.Correction << std::string(pad, ' ') << row.ErrorKind << "\n"
             << std::string(kActionWidth, ' ') << row.Body << "\n";
+        if (!row.FixedValue.empty()) {
+            out << std::string(kActionWidth, ' ') << "New value: " << row.FixedValue << "\n";
+        }
     }
     if (!grid.Rows.empty()) out << "\n";
     for (const scan::CounterInfo& info : scan::kCounterTable) {

@@ -49,7 +49,8 @@ std::string ProgramFolderOf(std::string folder);
 // "Kestovar Hivewarden - N errors found".
 std::string ScanCaption(const scan::ResultGrid& grid);
 
-// The results grid after a scan (action, description, key), the counters and the caption.
+// The results grid after a scan (action, description, key, and the new value of a Change Value
+// row), the counters and the caption.
 void PrintScanGrid(const scan::ResultGrid& grid, const std::string& caption, std::ostream& out);
 
 // One scan and everything it works with; the objects stay valid for a repair afterwards.

@@ -58,6 +58,14 @@ struct ErrorEntry {
     // The scan found the thing the data names missing (not set for drivers kept for a look,
     // trojans found by name, empty keys).
     bool TargetWasMissing = false;
+    // TargetPath lies on a drive that is not there (an unplugged disk, a network drive that
+    // does not answer, a letter nothing is mapped to): not known to be missing, so it is
+    // reported on its own and not repaired by default.
+    bool IsAbsentDrive = false;
+    // The data Windows ships for this value, which its repair restores (a trojan lock
+    // record's clean value, references already replaced where the value does not expand
+    // them); empty when none is known.
+    std::string CleanValue;
 
     bool operator==(const ErrorEntry&) const = default;
 };

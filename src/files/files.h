@@ -38,6 +38,14 @@ public:
     // name ("coure.fon"), in the order it looks, each with a trailing "\": the Windows
     // directory's Fonts folder, then any folder the system adds (Wine's own fonts folder).
     virtual std::vector<std::string> FontFolders() { return {WindowsDirectory() + "Fonts\\"}; }
+    // True when drive `letter` (either case) is there to be asked about: a mapped drive whose
+    // folder exists; on Windows a drive with a root directory and a medium that answers. A
+    // removable or optical drive without a medium, and a network drive that does not answer
+    // within a short time (about 1.5 s), are not present. Paths on a drive that is not present
+    // are not missing files: their drive is simply not there now. Anything but a letter is
+    // not present. May take that short time for a network drive; a scan asks once per letter
+    // (CachingProbes).
+    virtual bool DrivePresent(char letter) = 0;
 
     // Lists a folder (without "." and ".."); false when it cannot be listed.
     virtual bool ListDirectory(std::string_view folder, std::vector<DirEntry>& entries) = 0;

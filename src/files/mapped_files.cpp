@@ -196,6 +196,12 @@ bool MappedFiles::IsDirectory(std::string_view path) {
 
 bool MappedFiles::IsNetworkPath(std::string_view path) { return IsUncPath(path); }
 
+bool MappedFiles::DrivePresent(char letter) {
+    if (!IsLetter(letter)) return false;
+    const auto drive = drives_.find(static_cast<char>(letter & ~0x20));
+    return drive != drives_.end() && ListHostFolder(drive->second).Listed;
+}
+
 std::string MappedFiles::ExpandEnvironment(std::string_view text) {
     std::string result;
     std::size_t i = 0;

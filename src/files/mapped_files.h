@@ -69,6 +69,8 @@ class MappedFiles final : public FileProbes {
     std::string WindowsDirectory() override { return windowsDir_; }
     // The Windows directory's Fonts folder, then the configuration's extra font folders.
     std::vector<std::string> FontFolders() override;
+    // A mapped letter whose host folder can be listed.
+    bool DrivePresent(char letter) override;
     // Entries in case-insensitive name order (as NTFS lists them).
     bool ListDirectory(std::string_view folder, std::vector<DirEntry>& entries) override;
     bool ReadWholeFile(std::string_view path, std::size_t maxBytes, std::string& bytes) override;

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "files/win32_drives.h"
 #include "files/win32_system.h"
 
 // <windows.h> renames DeleteFile to DeleteFileA; this class has a member of that name.
@@ -209,6 +210,7 @@ std::vector<std::string> Win32Files::FontFolders() {
     if (!wine.empty()) folders.push_back(wine + "fonts\\");
     return folders;
 }
+bool Win32Files::DrivePresent(char letter) { return win32::DrivePresent(letter); }
 
 bool Win32Files::ListDirectory(std::string_view folder, std::vector<DirEntry>& entries) {
     if (!Probeable(folder)) return false;  // the pattern "\*" would list the drive root

@@ -35,6 +35,8 @@ class Win32Files final : public FileProbes {
     // The Windows directory's Fonts folder; under Wine also Wine's own fonts folder, where
     // Wine's font loader finds the fonts it ships and registers by their bare names.
     std::vector<std::string> FontFolders() override;
+    // Asked afresh each time (win32_drives.h): at most about 1.5 s for a network drive.
+    bool DrivePresent(char letter) override;
     bool ListDirectory(std::string_view folder, std::vector<DirEntry>& entries) override;
     bool ReadWholeFile(std::string_view path, std::size_t maxBytes, std::string& bytes) override;
     bool DeleteFile(std::string_view path) override;

@@ -26,6 +26,7 @@ public:
     bool IsNetworkPath(std::string_view) override { return false; }
     std::string ExpandEnvironment(std::string_view text) override { return std::string(text); }
     std::string WindowsDirectory() override { return {}; }
+    bool DrivePresent(char) override { return false; }
     bool ListDirectory(std::string_view, std::vector<DirEntry>&) override { return false; }
     bool ReadWholeFile(std::string_view, std::size_t, std::string&) override { return false; }
     bool DeleteFile(std::string_view) override { return false; }

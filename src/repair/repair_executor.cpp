@@ -252,28 +252,43 @@ private:
         ++result_.Changed;
     }
 
+    // Writes NewData as text: expandable text (REG_EXPAND_SZ) when the value is that now, so
+    // that a restored or changed path is still expanded as before; REG_SZ otherwise. True
+    // when the value then holds exactly that type and those bytes.
+    bool WriteText(const RepairAction& action) {
+        registry::RawValue text = *ValueFromTextForm(action.NewData, registry::kTextType);
+        registry::RawValue live;
+        if (access_.ReadRaw(action.Root, action.Path, action.Name, live) &&
+            live.Type == registry::kRegExpandSz) {
+            text.Type = registry::kRegExpandSz;
+        }
+        access_.WriteRaw(action.Root, action.Path, action.Name, text);
+        registry::RawValue written;
+        return access_.ReadRaw(action.Root, action.Path, action.Name, written) && written == text;
+    }
+
     void SetValue(const RepairAction& action) {
         if (!access_.KeyExists(action.Root, action.Path)) {
             Failed(action, "the key does not exist or cannot be opened");
             return;
         }
-        bool asText = action.NewKind == registry::kTextKind;
-        try {
-            access_.SetValue(action.Root, action.Path, action.Name, action.NewKind, action.NewData);
-        } catch (const registry::NumberConversionError&) {
-            // The user picked a path for a number value: it is kept as a text value.
-            asText = true;
-            access_.SetValue(action.Root, action.Path, action.Name, registry::kTextKind,
-                             action.NewData);
-            result_.StoredAsText.push_back({action.Index, DescribeAction(action),
-                                            "the new data is not a number; stored as text"});
+        bool ok = false;
+        if (action.NewKind == registry::kTextKind) {
+            ok = WriteText(action);
+        } else {
+            try {
+                access_.SetValue(action.Root, action.Path, action.Name, action.NewKind,
+                                 action.NewData);
+                registry::RawValue written;
+                ok = access_.ReadRaw(action.Root, action.Path, action.Name, written) &&
+                     written.Type == registry::kRegDword && written.Bytes.size() == 4;
+            } catch (const registry::NumberConversionError&) {
+                // The user picked a path for a number value: it is kept as a text value.
+                ok = WriteText(action);
+                result_.StoredAsText.push_back({action.Index, DescribeAction(action),
+                                                "the new data is not a number; stored as text"});
+            }
         }
-        registry::RawValue written;
-        const bool read = access_.ReadRaw(action.Root, action.Path, action.Name, written);
-        const bool ok = asText ? read && written == *ValueFromTextForm(action.NewData,
-                                                                       registry::kTextType)
-                               : read && written.Type == registry::kRegDword &&
-                                     written.Bytes.size() == 4;
         if (!ok) {
             Refused(action, "the value could not be written");
             return;

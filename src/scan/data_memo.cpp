@@ -19,6 +19,7 @@ void WorkOut(std::string_view data, PathContext& paths, DataMemo::Judgement& jud
     judgement.VirusMarker = data.find(kVirusMarker[0]) != std::string_view::npos &&
                             ContainsNoCase(data, kVirusMarker);
     judgement.Missing = -1;
+    judgement.AbsentDrive = false;
 }
 
 }  // namespace
@@ -58,6 +59,7 @@ DataMemo::Judgement& DataMemo::Judge(std::string_view data, PathContext& paths) 
 bool DataMemo::IsMissing(Judgement& judgement, PathContext& paths) {
     if (judgement.Missing < 0) {
         judgement.Missing = IsMissingPath(judgement.Target, judgement.Kind, paths) ? 1 : 0;
+        judgement.AbsentDrive = judgement.Missing != 0 && IsOnAbsentDrive(judgement.Target, paths);
     }
     return judgement.Missing != 0;
 }

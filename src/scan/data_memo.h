@@ -25,6 +25,7 @@ public:
         std::int32_t Kind = 0;        // PathKindOfPath(Target)
         bool VirusMarker = false;     // the data holds kVirusMarker
         std::int8_t Missing = -1;     // IsMissingPath(Target, Kind): -1 until asked
+        bool AbsentDrive = false;     // IsOnAbsentDrive(Target), asked with Missing when missing
     };
 
     DataMemo();
@@ -35,7 +36,8 @@ public:
     // The judgement of `data`, remembered or worked out now; yields as ExtractPath does either
     // way. Valid until the next call.
     Judgement& Judge(std::string_view data, PathContext& paths);
-    // IsMissingPath of the judgement's path, asked once per remembered text.
+    // IsMissingPath of the judgement's path, asked once per remembered text; a missing path
+    // also learns whether its drive is absent.
     bool IsMissing(Judgement& judgement, PathContext& paths);
 
     // Texts longer than this are worked out every time (they rarely repeat).

@@ -200,6 +200,7 @@ void KeyWalker::CheckValue(registry::KeyReader& key, registry::RootKey root,
     entry.IsFont = IsFontEntry(keyPath, data);
     entry.IsAutoRun = IsAutoRunEntry(keyPath, data);
     entry.IsShell32 = ContainsNoCase(entry.TargetPath, "SHELL32");
+    entry.IsAbsentDrive = missing && judgement.AbsentDrive;
     entry.TrojanName = session_.Trojans.TrojanNameFor(data);
     entry.IsTrojan = !entry.TrojanName.empty();
     entry.TargetWasMissing = missing;

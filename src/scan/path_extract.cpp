@@ -414,4 +414,10 @@ bool IsMissingPath(std::string_view s, std::int32_t kind, PathContext& context) 
     }
 }
 
+bool IsOnAbsentDrive(std::string_view path, PathContext& context) {
+    if (path.size() < 2 || path[1] != ':') return false;
+    const char drive = AsciiUpper(path[0]);
+    return drive >= 'A' && drive <= 'Z' && !context.Probes.DrivePresent(drive);
+}
+
 }  // namespace hivewarden::scan

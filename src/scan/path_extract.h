@@ -48,4 +48,9 @@ bool IsMissing(std::string_view text, std::int32_t kind, PathContext& context);
 std::int32_t PathKindOfPath(std::string_view path, PathContext& context);
 bool IsMissingPath(std::string_view path, std::int32_t kind, PathContext& context);
 
+// True when the path starts with a drive letter and ":" and that drive is not present
+// (FileProbes::DrivePresent): whatever the path names cannot be seen now, so it is not known
+// to be missing.
+bool IsOnAbsentDrive(std::string_view path, PathContext& context);
+
 }  // namespace hivewarden::scan

@@ -131,8 +131,10 @@ bool CachingProbes::Cached(Kind kind, std::string_view path) {
     ++questions_;
     // A name without a drive or server is never looked up in the folder the program happens
     // to run in: the scan's answers must not depend on where it was started. A second ":"
-    // (a path glued behind another) names nothing a file system can hold.
-    if (kind != kNetwork && (!IsFullPath(path) || path.find(':', 2) != std::string_view::npos)) {
+    // (a path glued behind another) names nothing a file system can hold. Nothing on a drive
+    // that is not there is looked up either.
+    if (kind != kNetwork && (!IsFullPath(path) || path.find(':', 2) != std::string_view::npos ||
+                             (path[1] == ':' && !DrivePresent(path[0])))) {
         return false;
     }
     if (kind != kNetwork) {
@@ -176,6 +178,17 @@ std::string CachingProbes::WindowsDirectory() {
     return windowsDir_;
 }
 
+bool CachingProbes::DrivePresent(char letter) {
+    const char upper = AsciiUpper(letter);
+    if (upper < 'A' || upper > 'Z') return false;
+    std::int8_t& known = drives_[upper - 'A'];
+    if (known == 0) {
+        ++probes_;
+        known = inner_.DrivePresent(upper) ? 1 : -1;
+    }
+    return known > 0;
+}
+
 bool CachingProbes::ListDirectory(std::string_view folder,
                                   std::vector<registry::DirEntry>& entries) {
     return inner_.ListDirectory(folder, entries);
@@ -188,11 +201,16 @@ bool CachingProbes::ReadWholeFile(std::string_view path, std::size_t maxBytes,
 
 bool CachingProbes::DeleteFile(std::string_view path) {
     const bool deleted = inner_.DeleteFile(path);
-    Clear();
+    ForgetFiles();  // drives stay as they were
     return deleted;
 }
 
 void CachingProbes::Clear() {
+    ForgetFiles();
+    for (std::int8_t& drive : drives_) drive = 0;
+}
+
+void CachingProbes::ForgetFiles() {
     recent_[0] = recent_[1] = nullptr;
     haveLastPath_ = false;
     for (auto& answers : answers_) answers.clear();

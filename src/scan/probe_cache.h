@@ -4,7 +4,10 @@
 // anything unusual goes to the real probe, whose answer is kept.
 // A relative name is never looked up in the program's working folder: it does not exist; nor
 // does a path with a second ":" (alternate data streams are not files the scan looks for).
-// Deleting a file through it forgets everything.
+// Deleting a file through it forgets everything but the drives.
+// Each drive letter is asked about once (DrivePresent); a path on a drive that is not present
+// exists nowhere and costs no further probe, so a dead network drive delays a scan once, not
+// once per path.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +31,7 @@ public:
     std::string ExpandEnvironment(std::string_view text) override;
     std::string WindowsDirectory() override;
     std::vector<std::string> FontFolders() override { return inner_.FontFolders(); }
+    bool DrivePresent(char letter) override;
     bool ListDirectory(std::string_view folder, std::vector<registry::DirEntry>& entries) override;
     bool ReadWholeFile(std::string_view path, std::size_t maxBytes, std::string& bytes) override;
     bool DeleteFile(std::string_view path) override;
@@ -57,6 +61,8 @@ private:
     enum class Presence { Absent, File, Directory, Unknown };
 
     bool Cached(Kind kind, std::string_view path);
+    // Clear, except what is known of the drives.
+    void ForgetFiles();
     // What the listings say of a full path without a second ":"; Unknown where they cannot
     // tell (the path is not plain, or its folder cannot be listed).
     Presence ListedPresence(std::string_view path);
@@ -83,6 +89,8 @@ private:
     std::string nameKey_;
     std::string windowsDir_;
     bool haveWindowsDir_ = false;
+    // Per drive letter A ... Z: 0 not asked yet, 1 present, -1 not present.
+    std::int8_t drives_[26] = {};
     std::uint64_t questions_ = 0;
     std::uint64_t probes_ = 0;
 };

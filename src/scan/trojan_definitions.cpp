@@ -14,6 +14,7 @@ namespace {
 constexpr std::string_view kNamesTitle = "Error in VirusNameFilePath";
 constexpr std::string_view kLocksTitle = "Error in VirusLocFilePath";
 constexpr std::size_t kLockFieldCount = 5;
+constexpr std::size_t kCleanValueField = 5;  // the optional sixth field
 
 std::vector<std::string_view> SplitFields(std::string_view line) {
     std::vector<std::string_view> fields;
@@ -65,6 +66,17 @@ std::optional<DefinitionError> ReadDefinitionLines(const std::string& path, std:
     }
     lines = std::move(read.Lines);
     return std::nullopt;
+}
+
+// The clean value as the repair should write it into the value found (see CheckTrojanLocks).
+std::string CleanValueFor(const TrojanLock& lock, registry::RegistryAccess& access) {
+    if (lock.CleanValue.empty()) return {};
+    registry::RawValue raw;
+    if (access.ReadRaw(lock.RootKey, lock.KeyPath, lock.ValueName, raw) &&
+        raw.Type == registry::kRegExpandSz) {
+        return lock.CleanValue;
+    }
+    return access.Probes().ExpandEnvironment(lock.CleanValue);
 }
 
 }  // namespace
@@ -137,6 +149,9 @@ std::optional<DefinitionError> LoadTrojanLocks(const std::string& path, TrojanLo
         lock.KeyPath = std::string(fields[2]);
         lock.ValueName = std::string(fields[3]);
         lock.Marker = std::string(fields[4]);
+        if (fields.size() > kCleanValueField) {
+            lock.CleanValue = std::string(fields[kCleanValueField]);
+        }
     }
     return std::nullopt;
 }
@@ -160,6 +175,7 @@ void CheckTrojanLocks(const TrojanLocks& locks, registry::RegistryAccess& access
         entry.TrojanName = lock.Name;
         entry.IsTrojan = true;
         entry.IsLockedTrojan = true;
+        entry.CleanValue = CleanValueFor(lock, access);
         registry::KeyReader key = access.ReadKey(lock.RootKey, lock.KeyPath);
         RecordScannedValue(entry, key, lock.RootKey, lock.KeyPath, lock.ValueName);
         state.AppendFinding(std::move(entry));

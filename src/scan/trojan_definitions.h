@@ -28,13 +28,17 @@ struct TrojanName {
     bool operator==(const TrojanName&) const = default;
 };
 
-// One TrojanLock.ini line: Name;RootCode;KeyPath;ValueName;Marker.
+// One TrojanLock.ini line: Name;RootCode;KeyPath;ValueName;Marker, and optionally
+// ;CleanValue. Fields after the sixth are ignored.
 struct TrojanLock {
     std::string Name;
     registry::RootKey RootKey = 0;  // 0: a root code other than 1, 2, 3 (never readable)
     std::string KeyPath;            // below the root
     std::string ValueName;          // empty: the key's default value
     std::string Marker;
+    // The data Windows ships for the value, as written in the file ("%SystemRoot%\..." may
+    // stand for the machine's own folders); empty: none is known, the repair deletes.
+    std::string CleanValue;
 
     bool operator==(const TrojanLock&) const = default;
 };
@@ -78,7 +82,11 @@ std::optional<DefinitionError> LoadTrojanLocks(const std::string& path, TrojanLo
 
 // Reads the value of every lock record (in list order, yielding once per record, through the
 // whole list whatever StopRequested says) and appends a finding for each whose data contains
-// the record's marker, compared in upper case. Empty data never contains anything.
+// the record's marker, compared in upper case. Empty data never contains anything. A record's
+// clean value becomes the finding's CleanValue: as written when the value is expandable text
+// (REG_EXPAND_SZ, which Windows expands when it reads it), otherwise with its %NAME%
+// references replaced through the access layer's probes (the scanned machine's environment),
+// since nothing would expand them later.
 void CheckTrojanLocks(const TrojanLocks& locks, registry::RegistryAccess& access,
                       engine::ScanState& state);
 

@@ -28,6 +28,8 @@ public:
         return inner_.ExpandEnvironment(text);
     }
     std::string WindowsDirectory() override { return inner_.WindowsDirectory(); }
+    std::vector<std::string> FontFolders() override { return inner_.FontFolders(); }
+    bool DrivePresent(char letter) override { return inner_.DrivePresent(letter); }
     bool ListDirectory(std::string_view folder, std::vector<registry::DirEntry>& entries) override;
     bool ReadWholeFile(std::string_view path, std::size_t maxBytes, std::string& bytes) override;
     bool DeleteFile(std::string_view path) override;

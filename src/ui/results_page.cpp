@@ -17,6 +17,8 @@ constexpr std::string_view kFileTitle = "Please, select the new file path";
 constexpr std::string_view kFileFilter = "All Files (*.*)|*.*";
 constexpr std::string_view kEditQuestion = "Would you like to edit the selected path?";
 constexpr std::string_view kEditPrompt = "Please, edit the current path";
+constexpr std::string_view kCleanValuePrompt =
+    "The data Windows ships for this value; edit it if this machine needs other data";
 constexpr std::string_view kChangeFailed = "An error was happend while change the value";
 constexpr std::string_view kNothingToFix = "No errors to fix!";
 constexpr std::int32_t kFilePathKind = 2;
@@ -74,8 +76,15 @@ void MainWindow::ActionChosen() {
 }
 
 // The folder picker or the open-file dialog by the entry's kind of path, then the offer to edit
-// the chosen path. Nothing when a dialog is cancelled or the edited text is empty.
+// the chosen path. An entry whose clean data is known offers that data for editing instead.
+// Nothing when a dialog is cancelled or the edited text is empty.
 std::optional<std::string> MainWindow::AskForNewValue(const engine::ErrorEntry& entry) {
+    if (!entry.CleanValue.empty()) {
+        const std::optional<std::string> edited =
+            view_.InputBox(std::string(kCleanValuePrompt), entry.CleanValue);
+        if (!edited || edited->empty()) return std::nullopt;
+        return edited;
+    }
     std::string chosen;
     if (entry.PathKind != kFilePathKind) {
         chosen = view_.BrowseForFolder(std::string(kFolderTitle));

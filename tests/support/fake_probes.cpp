@@ -51,16 +51,32 @@ FakeProbes& FakeProbes::AddNetworkPrefix(std::string_view prefix) {
     return *this;
 }
 
+FakeProbes& FakeProbes::RemoveDrive(char letter) {
+    removedDrives_ += AsciiUpper(letter);
+    return *this;
+}
+
+bool FakeProbes::OnRemovedDrive(std::string_view path) const {
+    return path.size() >= 2 && path[1] == ':' &&
+           removedDrives_.find(AsciiUpper(path[0])) != std::string::npos;
+}
+
+bool FakeProbes::DrivePresent(char letter) {
+    ++driveQuestions_;
+    const char upper = AsciiUpper(letter);
+    return upper >= 'A' && upper <= 'Z' && removedDrives_.find(upper) == std::string::npos;
+}
+
 bool FakeProbes::FileExists(std::string_view path) {
     ++probes_;
-    if (path.empty()) return false;
+    if (path.empty() || OnRemovedDrive(path)) return false;
     const std::string p = Normal(path);
     return files_.count(p) > 0 || folders_.count(p) > 0;
 }
 
 bool FakeProbes::IsDirectory(std::string_view path) {
     ++probes_;
-    if (path.empty()) return false;
+    if (path.empty() || OnRemovedDrive(path)) return false;
     return folders_.count(Normal(path)) > 0;
 }
 

@@ -21,7 +21,8 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 MACHINE = os.path.dirname(HERE)
 
 # Edit code of each row kind, by the start of its description (results grid row kinds).
-CAN_CHANGE = [("Ignore by the user filter - ", 3), ("Dll file doesn't exist - ", 1),
+CAN_CHANGE = [("Ignore by the user filter - ", 3), ("Drive not present - ", 1),
+              ("Dll file doesn't exist - ", 1),
               ("Help file doesn't exist - ", 1), ("The Key is empty", 0),
               ("Shell32 (Experts) - ", 1), ("Invalid registered OCX or DLL file - ", 1),
               ("Warning: ", 1), ("Invalid Sound entry - ", 1), ("Invalid Application Path - ", 2),
@@ -49,8 +50,11 @@ def read_readme():
             continue
         cells = [c for c in re.split(r"(?<!\\)\|", line)[1:-1]]
         ident, index, key, _, _, desc, counter, action, shown = [c.strip() for c in cells]
+        # "Change Value to `data`": the action and the new value it proposes.
+        action, _, fixed = action.partition(" to ")
         rows.append({"Id": ident, "Index": index, "Key": uncode(key),
                      "Description": uncode(cells[5]), "Counter": counter, "Action": action,
+                     "Fixed": uncode(fixed) if fixed else "",
                      "Shown": [s.strip() for s in shown.split(",")]})
     summary = text.split("## Expected summary with the default options", 1)[1]
     counters = {}
@@ -78,10 +82,16 @@ def in_default(row):
 def parse_listing(text):
     lines = text.split("\n")
     entries, i = [], 0
+    new_value = " " * 13 + "New value: "
     while lines[i]:
         action, desc = lines[i][:13].rstrip(), lines[i][13:]
         assert lines[i + 1].startswith(" " * 13), lines[i + 1]
-        entries.append((action, desc, lines[i + 1][13:]))
+        key = lines[i + 1][13:]
+        fixed = ""
+        if lines[i + 2].startswith(new_value):
+            fixed = lines[i + 2][len(new_value):]
+            i += 1
+        entries.append((action, desc, key, fixed))
         i += 2
     counters = {}
     i += 1
@@ -104,7 +114,8 @@ def check_listing(rows, counters, caption, errors):
         raw = f.read()
     check(b"\r" not in raw, "scan-default.txt: CR in the listing", errors)
     entries, got_counters, got_caption = parse_listing(raw.decode("utf-8"))
-    want = Counter((r["Action"], r["Description"], body(r)) for r in rows if in_default(r))
+    want = Counter((r["Action"], r["Description"], body(r), r["Fixed"])
+                   for r in rows if in_default(r))
     got = Counter(entries)
     for e in want - got:
         errors.append("scan-default.txt lacks %r" % (e,))
@@ -140,7 +151,8 @@ def check_report(rows, errors):
             continue
         index = r["Index"][1:] if r["Index"].startswith("S") else r["Index"]
         code = next(c for p, c in CAN_CHANGE if r["Description"].startswith(p))
-        want[";".join([r["Action"], r["Description"], "", index, str(code), body(r)])] += 1
+        want[";".join([r["Action"], r["Description"], r["Fixed"], index, str(code),
+                       body(r)])] += 1
     got = Counter(lines[1:])
     for e in want - got:
         errors.append("report-default.txt lacks %r" % e)

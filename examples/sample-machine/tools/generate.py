@@ -358,6 +358,7 @@ ROW_KINDS = {
     "font":      ("Invalid Font Entry - ", "TTF", 1, "lblFonts"),
     "file":      ("File not found - ", "File", 1, "lblShortcuts"),
     "folder":    ("Folder or Drive not found - ", "Folder", 2, "lblShortcuts"),
+    "absent":    ("Drive not present - ", "Folder", 1, "lblShortcuts"),
     "shortcut":  ("Invalid Shortcut Path - ", "Shortcut", 0, "lblShortcuts"),
 }
 
@@ -366,7 +367,7 @@ class Plant:
     """One planted finding and the row the results grid shows for it."""
 
     def __init__(self, ident, group, root, path, name, data, kind, target, row, masks,
-                 autorun=False, trojan="", entry="value", finding_key=None, note=""):
+                 autorun=False, trojan="", entry="value", finding_key=None, note="", fixed=""):
         self.Id = ident
         self.Group = group
         self.Root = root
@@ -382,6 +383,7 @@ class Plant:
         self.Entry = entry        # "value", "key" (COM class / empty key), "lock", "shortcut"
         self.FindingKey = finding_key or (root + "\\" + path)
         self.Note = note
+        self.Fixed = fixed        # the data a Change Value row proposes (a lock's clean value)
 
     @property
     def Description(self):
@@ -394,9 +396,18 @@ class Plant:
 
     @property
     def Action(self):
-        if self.Row == "shortcut" or self.Row == "excluded" or self.AutoRun:
+        if self.Row in ("shortcut", "excluded", "absent") or self.AutoRun:
             return "Ignore"
+        if self.Fixed:
+            return "Change Value"
         return "Delete"
+
+    @property
+    def ActionCell(self):
+        """The README's Action cell: the action, and the new value of a Change Value row."""
+        if self.Fixed:
+            return "%s to %s" % (self.Action, code(self.Fixed))
+        return self.Action
 
     @property
     def Counter(self):
@@ -838,8 +849,10 @@ def build_machine_windows():
     exdir(WIN + "\\ServicePackFiles\\i386")
     ex(WIN + "\\ServicePackFiles\\i386\\sp2.cab")
     plant("M3", "Folder or drive not found", HKLM, setup, "SourcePath", "E:\\", "E:\\",
-          "folder", ["default"],
-          note="Drive root (PathKind 3) of a drive the machine does not have (the setup CD).")
+          "absent", ["default"],
+          note="Drive root (PathKind 3) of a drive the machine does not have (the setup CD): "
+               "nothing is mapped to E:, so the drive is not present and the path is not known "
+               "to be gone; the row is \"Drive not present\" and starts at Ignore.")
 
     # Shell folders of all users: every one exists.
     sf = CV + "\\Explorer\\Shell Folders"
@@ -958,9 +971,13 @@ def build_machine_windows():
           SYS32 + "\\userinit.exe," + gone(SYS32 + "\\sdra64.exe") + ",", "sdra64.exe", "trojan",
           ["default", "8"], trojan="Zbot", entry="lock",
           finding_key=HKLM + "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon",
+          fixed="C:\\Windows\\system32\\userinit.exe,",
           note="Found by the lock-location check (TrojanLock.ini: Zbot;3;...Winlogon;Userinit;"
-               "sdra64.exe): ItemData and TargetPath are the marker. The walker itself passes "
-               "the value by (two \":\" in the cut text: PathKind 0).")
+               "sdra64.exe;%SystemRoot%\\system32\\userinit.exe,): ItemData and TargetPath "
+               "are the marker. The record's clean value, with the machine's SystemRoot put in "
+               "(Userinit is plain REG_SZ text), is the proposed Change Value: Windows cannot "
+               "start a session without Userinit. The walker itself passes the value by (two "
+               "\":\" in the cut text: PathKind 0).")
     wn = NTCV + "\\Windows"
     REG.sz(HKLM, wn, "AppInit_DLLs", "")
     REG.sz(HKLM, wn, "DeviceNotSelectedTimeout", "15")
@@ -1563,8 +1580,9 @@ def build_user_vendors():
            exdir(USER + "\\Local Settings\\Application Data\\Orbit\\Cache"))
     REG.sz(HKCU, orbit + "\\Settings", "Profile", "C:\\")
     plant("M2", "Folder or drive not found", HKCU, orbit + "\\Settings", "DownloadDir",
-          gone("D:\\Downloads"), "D:\\Downloads", "folder", ["default"],
-          note="On drive D:, which the machine does not have: a missing folder (PathKind 1).")
+          gone("D:\\Downloads"), "D:\\Downloads", "absent", ["default"],
+          note="A folder (PathKind 1) on drive D:, which the machine does not have: its drive "
+               "is not present, so it is a \"Drive not present\" row that starts at Ignore.")
     REG.key(HKCU, orbit + "\\Recent")
     PLANTS.append(Plant("I1", "Empty keys", HKCU, orbit + "\\Recent", None, "Recent", REG_SZ,
                         "", "empty", ["256"], entry="key", note="No values, no subkeys."))
@@ -1861,7 +1879,7 @@ def plant_rows():
         if p.Row == "shortcut":
             index = "S%d" % (1 + [q.Id for q in PLANTS if q.Row == "shortcut"].index(p.Id))
         out.append("| %s | %s | %s | %s | %s | %s | %s | %s | %s |" % (
-            p.Id, index, key, name, data, code(p.Description), p.Counter, p.Action,
+            p.Id, index, key, name, data, code(p.Description), p.Counter, p.ActionCell,
             shown_with(p)))
     return out
 
@@ -2006,8 +2024,11 @@ def write_readme(ignore, keys_cu, keys_lm, total_keys):
           "a trojan pattern is a \"Warning: ... virus\" row, not an autorun row, and an entry "
           "whose target lies below an `Ignore.ini` path is an \"Ignore by the user filter\" "
           "row. The *Counter* is the summary counter the row counts in. *Action* is the "
-          "default Correction: Ignore for excluded rows, for every start-up (IsAutoRun) entry "
-          "whatever its row, and for shortcut rows; Delete otherwise. TargetPath (the text "
+          "default Correction: Ignore for excluded rows, for rows on a drive that is not "
+          "present, for every start-up (IsAutoRun) entry whatever its row, and for shortcut "
+          "rows; Change Value to the data Windows ships for a lock finding whose record names "
+          "it (the listing shows it on a third line, \"New value: ...\", the report in its "
+          "Fixed Value column); Delete otherwise. TargetPath (the text "
           "after \" - \") was worked out by hand from the path-extraction steps and checked with "
           "`hivewarden path`.", "",
           "*Index* is the finding's position in the scan results (its hidden Index cell) "

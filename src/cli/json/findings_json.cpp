@@ -56,6 +56,11 @@ constexpr FlagField kFlagFields[] = {
     {"TargetWasMissing", &ErrorEntry::TargetWasMissing},
 };
 
+// Fields of later versions, read when the file has them: a file written before them stays
+// good.
+constexpr TextField kOptionalTextFields[] = {{"CleanValue", &ErrorEntry::CleanValue}};
+constexpr FlagField kOptionalFlagFields[] = {{"IsAbsentDrive", &ErrorEntry::IsAbsentDrive}};
+
 enum class Action { Ignore, Delete, ChangeValue };
 
 // Reads the fields of one entry; the first problem becomes `error`, prefixed with the entry.
@@ -178,6 +183,14 @@ bool ReadFinding(const Json& object, std::int32_t position, EditedFindings& find
         } else {
             reader.Fail("\"ScannedData\" is not hex digits, two per byte");
         }
+    }
+    for (const TextField& field : kOptionalTextFields) {
+        if (!object.is_object() || !object.contains(field.Name)) continue;
+        if (auto value = reader.Text(field.Name)) entry.*field.Member = std::move(*value);
+    }
+    for (const FlagField& field : kOptionalFlagFields) {
+        if (!object.is_object() || !object.contains(field.Name)) continue;
+        if (auto value = reader.Flag(field.Name)) entry.*field.Member = *value;
     }
     const std::optional<Action> action =
         reader.Problem().empty() ? reader.ReadAction(ChangeRefused(object, entry)) : std::nullopt;

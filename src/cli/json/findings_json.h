@@ -28,7 +28,8 @@ struct EditedFindings {
 // Reads the JSON text (UTF-8, the program's own text form). False,
 // with a message naming the finding or shortcut by its position in its list (from 1), when
 // the text is not JSON, has no "findings" list, or an entry lacks a field or holds a wrong
-// one: every field of a finding is required, with "Action"; an action is one of the three
+// one: every field of a finding is required (but "IsAbsentDrive" and "CleanValue", which
+// files of earlier versions lack), with "Action"; an action is one of the three
 // above (in any case); "Change Value" needs a new value and is only for value findings whose
 // row offers it (CanChange 1 or 2, when given); a marked finding's RootKey must be the root
 // its KeyPath names.

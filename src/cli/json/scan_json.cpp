@@ -39,6 +39,8 @@ nlohmann::ordered_json ErrorEntryToJson(const engine::ErrorEntry& e) {
     j["ScannedType"] = e.ScannedType;
     j["ScannedData"] = HexBytes(e.ScannedBytes);
     j["TargetWasMissing"] = e.TargetWasMissing;
+    j["IsAbsentDrive"] = e.IsAbsentDrive;
+    j["CleanValue"] = e.CleanValue;
     return j;
 }
 
@@ -82,6 +84,8 @@ nlohmann::ordered_json ScanToJson(const scan::ScanSession& session, const scan::
     }
     auto withRow = [](nlohmann::ordered_json j, const scan::ResultRow* row) {
         if (row) {
+            // The value a proposed Change Value writes, so that the file can be applied as it is.
+            if (!row->FixedValue.empty()) j["FixedValue"] = row->FixedValue;
             j["Action"] = row->Correction;
             j["Description"] = row->ErrorKind;
             j["CanChange"] = row->CanChange;

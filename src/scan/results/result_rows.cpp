@@ -13,6 +13,9 @@ constexpr RowKindRule kRules[] = {
     {RowKind::Excluded, [](const ErrorEntry&, bool excluded) { return excluded; },
      DescriptionForm::PrefixAndTarget, "Ignore by the user filter - ", "Ignore", kCanChangeLocked,
      std::nullopt, false},
+    {RowKind::AbsentDrive, [](const ErrorEntry& e, bool) { return e.IsAbsentDrive; },
+     DescriptionForm::PrefixAndTarget, "Drive not present - ", "Folder", kCanChangeFile,
+     Counter::Shortcuts, true},
     {RowKind::SharedDll, [](const ErrorEntry& e, bool) { return e.IsSharedDll; },
      DescriptionForm::PrefixAndTarget, "Dll file doesn't exist - ", "Dll", kCanChangeFile,
      Counter::Shared, true},
@@ -128,9 +131,19 @@ ResultRow MakeFindingRow(const ErrorEntry& entry, RowKind kind) {
     row.Body = entry.KeyPath;
     row.CanChange = rule.CanChange;
     // A start-up entry starts as ignored whatever row it falls in: removing it changes what
-    // runs at logon, so the user has to ask for that.
-    const bool ignored = kind == RowKind::Excluded || entry.IsAutoRun;
-    row.Correction = std::string(ignored ? kActionIgnore : kActionDelete);
+    // runs at logon, so the user has to ask for that. A path on a drive that is not there is
+    // not known to be gone. A value whose clean data is known gets that data back instead of
+    // being removed.
+    const bool ignored =
+        kind == RowKind::Excluded || kind == RowKind::AbsentDrive || entry.IsAutoRun;
+    if (ignored) {
+        row.Correction = std::string(kActionIgnore);
+    } else if (!entry.CleanValue.empty() && entry.EntryKind == engine::kValueEntry) {
+        row.Correction = std::string(kActionChangeValue);
+        row.FixedValue = entry.CleanValue;
+    } else {
+        row.Correction = std::string(kActionDelete);
+    }
     row.Index = entry.Index;
     return row;
 }

@@ -82,6 +82,7 @@ std::string CellText(const ResultRow& row, std::int32_t column);
 // The kinds of finding row, in the order in which they are tried.
 enum class RowKind : std::int32_t {
     Excluded = 1,
+    AbsentDrive,  // the path's drive is not there: whatever the category, nothing is known gone
     SharedDll,
     Help,
     EmptyKey,
@@ -116,13 +117,15 @@ struct RowKindRule {
     bool CountsTotal;                    // lblTotalProblems
 };
 
-// The fifteen rules in the order in which they are tried; the first that holds decides.
+// The sixteen rules in the order in which they are tried; the first that holds decides.
 std::span<const RowKindRule> RowKindTable();
 const RowKindRule& RuleFor(RowKind kind);
 
 RowKind ClassifyFinding(const engine::ErrorEntry& entry, const ExclusionMatcher& exclusions);
 // The row of a finding of the given kind: icon, description, CanChange, Body, Index and the
-// default action ("Ignore" for excluded and start-up entries, "Delete" otherwise).
+// default action: "Ignore" for excluded entries, entries on a drive that is not present and
+// start-up entries; "Change Value" to the entry's CleanValue (also in the Fixed Value cell)
+// where it has one; "Delete" otherwise.
 ResultRow MakeFindingRow(const engine::ErrorEntry& entry, RowKind kind);
 // The row of an invalid shortcut: "Invalid Shortcut Path - " + target, CanChange 0, "Ignore".
 ResultRow MakeShortcutRow(std::string_view linkPath, std::string_view linkTarget,

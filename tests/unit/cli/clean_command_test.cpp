@@ -178,16 +178,19 @@ TEST_F(CleanCommandTest, CleanRepairsAndRestoringItsBackupBringsEveryFindingBack
     const Json first = Scan(Registry());
     const Json& findings = first.at("findings");
     const Json ignored = FindingsWithAction(findings, "Ignore");
-    // The sample leaves three excluded rows and four start-up rows at Ignore.
-    ASSERT_EQ(ignored.size(), 7u);
+    // The sample leaves three excluded rows, four start-up rows and two rows on drives it does
+    // not have at Ignore, and gives Winlogon's Userinit the data Windows ships.
+    ASSERT_EQ(ignored.size(), 9u);
     const std::size_t toDelete = FindingsWithAction(findings, "Delete").size();
-    ASSERT_EQ(toDelete + ignored.size(), findings.size());
+    const std::size_t toChange = FindingsWithAction(findings, "Change Value").size();
+    ASSERT_EQ(toChange, 1u);
+    ASSERT_EQ(toDelete + toChange + ignored.size(), findings.size());
 
     const std::string repaired = tmp_.File("repaired.reg");
     const CliResult clean = Run("clean", Registry(), {"--backup", "first", "--output", repaired});
     ASSERT_EQ(clean.Code, cli::kExitOk) << clean.Err;
-    EXPECT_THAT(clean.Out, HasSubstr("Kestovar Hivewarden will repair " + std::to_string(toDelete) +
-                                     " errors.\n"));
+    EXPECT_THAT(clean.Out, HasSubstr("Kestovar Hivewarden will repair " +
+                                     std::to_string(toDelete + toChange) + " errors.\n"));
     EXPECT_THAT(clean.Out, HasSubstr("Backup: " + program_ + "first.reg\n"));
     EXPECT_THAT(clean.Out, HasSubstr(" 0 skipped, 0 failed\n"));
     EXPECT_THAT(clean.Out, HasSubstr("Registry written to " + repaired + "\n"));
@@ -250,15 +253,19 @@ TEST_F(CleanCommandTest, RepairAppliesTheActionsOfEditedScanJson) {
     change["Action"] = "Change Value";
     change["FixedValue"] = "C:\\Neu\\Caf\xC3\xA9.doc";  // UTF-8 in the JSON
     // A new value left in rows whose action is not Change Value changes nothing: the ignored
-    // row keeps its data, the deleted one is deleted.
+    // row keeps its data, the deleted one is deleted (a row on a drive the machine does not
+    // have starts at Ignore; the user chose Delete for it).
     Json& ignored = Finding(scan, "DownloadDir");
+    ASSERT_EQ(ignored.at("Action"), "Ignore");
     ignored["Action"] = "ignore";
     ignored["FixedValue"] = "D:\\Elsewhere";
     Json& deleted = Finding(scan, "SourcePath");
-    ASSERT_EQ(deleted.at("Action"), "Delete");
+    ASSERT_EQ(deleted.at("Action"), "Ignore");
+    deleted["Action"] = "Delete";
     deleted["FixedValue"] = "F:\\";
-    const std::size_t toRepair =
-        scan.at("findings").size() - FindingsWithAction(scan.at("findings"), "Ignore").size() - 1;
+    const std::size_t toRepair = scan.at("findings").size() -
+                                 FindingsWithAction(scan.at("findings"), "Ignore").size() -
+                                 FindingsWithAction(scan.at("findings"), "ignore").size();
 
     const std::string output = tmp_.File("out.reg");
     const CliResult r =

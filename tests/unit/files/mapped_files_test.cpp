@@ -306,6 +306,31 @@ TEST_F(MappedFilesTest, NetworkPathsAreTheDoubleBackslashOnes) {
     EXPECT_FALSE(files.IsNetworkPath(""));
 }
 
+TEST_F(MappedFilesTest, ADriveIsPresentWhenItsLetterIsMappedToAnExistingFolder) {
+    struct Case {
+        const char* name;
+        char letter;
+        bool present;
+    };
+    const Case cases[] = {
+        {"mapped, folder exists", 'C', true},
+        {"asked in lower case", 'c', true},
+        {"mapped to a folder that does not exist", 'E', false},
+        {"mapped in lower case, folder missing", 'e', false},
+        {"not mapped", 'D', false},
+        {"not a letter", '1', false},
+        {"nothing", '\0', false},
+    };
+    MappedFiles files(Config());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(files.DrivePresent(c.letter), c.present);
+    }
+    fs::create_directories(root_ / "drive_e");
+    MappedFiles later(Config());
+    EXPECT_TRUE(later.DrivePresent('E'));  // the folder is there now
+}
+
 struct ExpandCase {
     const char* name;
     std::string text;

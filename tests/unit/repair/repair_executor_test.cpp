@@ -112,6 +112,43 @@ TEST_F(RepairExecutor, ChangesATextValueAndBacksUpTheOldText) {
     EXPECT_EQ(result.Changed, 1);
 }
 
+// A changed value keeps the kind of text it is: an expandable path stays expandable (Windows
+// expands it when it reads it), a plain one stays plain; other types become plain text. The
+// backup holds the old value with its own type.
+TEST(RepairExecutorTypes, AChangedTextValueKeepsItsType) {
+    struct Case {
+        const char* name;
+        RawValue before;
+        std::string newData;
+        RawValue after;
+        std::string backupLine;
+    };
+    const Case cases[] = {
+        {"plain text", SzValue("explorer.exe load.exe -dontrunold"), "explorer.exe",
+         SzValue("explorer.exe"), "\"V\"=\"explorer.exe load.exe -dontrunold\""},
+        {"expandable text", ExpandSzValue("%SystemRoot%\\System32\\shimgapi.dll"),
+         "%SystemRoot%\\System32\\webcheck.dll",
+         ExpandSzValue("%SystemRoot%\\System32\\webcheck.dll"), "\"V\"=hex(2):25,53,79,73"},
+        {"binary", RawValue{registry::kRegBinary, "\x01\x02"s}, "C:\\New\\app.exe",
+         SzValue("C:\\New\\app.exe"), "\"V\"=hex:01,02"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RepairMachine m;
+        m.Raw(kApp, "V", c.before.Type, c.before.Bytes);
+        engine::ErrorEntry& entry = m.ValueFinding(kApp, "V", false, c.newData);
+        entry.ValueType = registry::kTextType;  // as a lock finding carries it, whatever the type
+        const RepairResult result = repair::RepairScanResults(m.State, m.Access, m.BackupPath());
+        ASSERT_TRUE(result.Ok()) << result.Error->Message;
+        EXPECT_EQ(result.Changed, 1);
+        EXPECT_TRUE(result.Failed.empty());
+        RawValue value;
+        ASSERT_TRUE(m.HasValue(kApp, "V", &value));
+        EXPECT_EQ(value, c.after);
+        EXPECT_THAT(m.Folder.Read("backup.reg"), HasSubstr(c.backupLine));
+    }
+}
+
 TEST_F(RepairExecutor, AChangeWinsOverADeletion) {
     m.Text(kApp, "Exe", "C:\\Old\\app.exe");
     m.ValueFinding(kApp, "Exe", true, "C:\\New\\app.exe");

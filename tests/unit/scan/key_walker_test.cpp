@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "scan/key_walker.h"
+#include "scan/results/result_rows.h"
 #include "scan/scan_controller.h"
 #include "scan/scan_options.h"
 #include "support/counting_store.h"
@@ -360,6 +361,56 @@ TEST_F(WalkerTest, ProgressMovesOverTopLevelKeysOfBothRoots) {
     EXPECT_THAT(seen, ::testing::Contains(40));
     EXPECT_EQ(seen[seen.size() - 2], 99);
     EXPECT_EQ(seen.back(), 100);
+}
+
+// A path on a drive that is not there (an unplugged disk, a letter nothing is mapped to) is
+// still reported, as its own kind whatever its category, and is left alone by default: an
+// absent drive is not a deleted file. A missing file on a drive that is there is not.
+TEST(WalkerAbsentDrives, PathsOnADriveThatIsNotThereAreReportedAsDriveNotPresent) {
+    struct Case {
+        const char* name;
+        std::string key;
+        std::string data;
+        bool absent;
+        std::string description;
+        std::string action;
+    };
+    const std::string vendor = "HKEY_CURRENT_USER\\Software\\Vendor";
+    const std::string comServer =
+        "HKEY_LOCAL_MACHINE\\Software\\Vendor\\CLSID\\{0A1B2C3D-0000-0000-0000-00000000000E}";
+    const Case cases[] = {
+        {"file", vendor, "E:\\Games\\x.exe", true, "Drive not present - E:\\Games\\x.exe",
+         "Ignore"},
+        {"quoted with arguments", vendor, "\"E:\\Games\\x.exe\" -play", true,
+         "Drive not present - E:\\Games\\x.exe", "Ignore"},
+        {"folder, lower-case letter", vendor, "e:\\Games", true, "Drive not present - e:\\Games",
+         "Ignore"},
+        {"drive root", vendor, "E:\\", true, "Drive not present - E:\\", "Ignore"},
+        {"start-up program", kRunKey, "E:\\Tools\\tray.exe", true,
+         "Drive not present - E:\\Tools\\tray.exe", "Ignore"},
+        {"in-process server", comServer + "\\InprocServer32", "E:\\Lib\\x.dll", true,
+         "Drive not present - E:\\Lib\\x.dll", "Ignore"},
+        {"missing file on a drive that is there", vendor, "D:\\Games\\x.exe", false,
+         "File not found - D:\\Games\\x.exe", "Delete"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeMachine local;
+        local.Probes.RemoveDrive('E');
+        local.Text(c.key, "Path", c.data);
+        RecordingFrontEnd front;
+        ScanSession session(local.State, local.Access, local.Paths);
+        scan::RunScan(session, front, scan::ScanAll | scan::ScanAutoRun);
+        ASSERT_EQ(local.State.ScanResults.Count(), 1);
+        const engine::ErrorEntry& entry = local.State.ScanResults[1];
+        EXPECT_EQ(entry.IsAbsentDrive, c.absent);
+        scan::ResultGrid grid;
+        grid.AddFindingsToGrid(std::vector<engine::ErrorEntry>{entry}, scan::ExclusionList{});
+        ASSERT_EQ(grid.RowCount(), 1);
+        EXPECT_EQ(grid.Row(1).ErrorKind, c.description);
+        EXPECT_EQ(grid.Row(1).Correction, c.action);
+        EXPECT_EQ(grid.Counters.Value(scan::Counter::TotalProblems), 1);
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "files/mapped_files.h"
 #include "scan/probe_cache.h"
+#include "support/fake_probes.h"
 #include "support/temp_folder.h"
 
 namespace hivewarden::testing {
@@ -64,7 +65,7 @@ TEST_F(ProbeCacheTest, OneListingAnswersAFolderOfQuestions) {
     }
     EXPECT_TRUE(cached.FileExists("C:\\Program Files\\App\\app.exe"));
     EXPECT_EQ(cached.Questions(), 101u);
-    EXPECT_EQ(cached.Probes(), 1u);
+    EXPECT_EQ(cached.Probes(), 2u);  // drive C: once, and the listing
 }
 
 TEST_F(ProbeCacheTest, NamesEndingInDotsOrSpacesAreAnsweredFromTheListing) {
@@ -73,7 +74,7 @@ TEST_F(ProbeCacheTest, NamesEndingInDotsOrSpacesAreAnsweredFromTheListing) {
     EXPECT_TRUE(cached.FileExists("C:\\Program Files\\App\\app.exe. "));
     EXPECT_TRUE(cached.IsDirectory("C:\\Program Files\\App\\Sub ."));
     EXPECT_FALSE(cached.FileExists("C:\\Program Files\\App\\0A 1B 00 "));
-    EXPECT_EQ(cached.Probes(), 1u);  // the listing of C:\Program Files\App
+    EXPECT_EQ(cached.Probes(), 2u);  // drive C:, the listing of C:\Program Files\App
 }
 
 TEST_F(ProbeCacheTest, RelativeNamesNeverExist) {
@@ -119,7 +120,40 @@ TEST_F(ProbeCacheTest, NamesOfEveryScriptAreAnsweredFromTheListing) {
     EXPECT_TRUE(fresh.FileExists("C:\\Apps\\\xD0\x90\xD0\x9F\xD0\x9F.EXE"));
     EXPECT_TRUE(fresh.IsDirectory("C:\\apps\\\xE6\x9D\x8E\xE6\x98\x8E"));
     EXPECT_FALSE(fresh.FileExists("C:\\Apps\\\xE7\x8E\x8B"));
-    EXPECT_EQ(fresh.Probes(), 1u);  // the listing of C:\Apps
+    EXPECT_EQ(fresh.Probes(), 2u);  // drive C:, the listing of C:\Apps
+}
+
+// A dead network drive may take a while to answer: each letter is asked once per scan, and
+// nothing on a drive that is not there is probed at all.
+TEST(ProbeCacheDrives, EachLetterIsAskedOnceAndNothingOnAnAbsentDriveIsProbed) {
+    FakeProbes fake;
+    fake.AddFile("C:\\Apps\\app.exe").AddFile("C:\\Apps\\tool.exe").RemoveDrive('E');
+    scan::CachingProbes cached(fake);
+    EXPECT_TRUE(cached.DrivePresent('C'));
+    EXPECT_TRUE(cached.DrivePresent('c'));
+    EXPECT_FALSE(cached.DrivePresent('E'));
+    EXPECT_FALSE(cached.DrivePresent('e'));
+    EXPECT_FALSE(cached.DrivePresent('1'));
+    EXPECT_EQ(fake.DriveQuestions(), 2);
+
+    const int probesBefore = fake.ProbeCount();
+    for (const char* path : {"E:\\Games\\x.exe", "e:\\Games", "E:\\", "E:\\Games\\x.exe "}) {
+        SCOPED_TRACE(path);
+        EXPECT_FALSE(cached.FileExists(path));
+        EXPECT_FALSE(cached.IsDirectory(path));
+    }
+    EXPECT_EQ(fake.ProbeCount(), probesBefore);
+    EXPECT_EQ(fake.DriveQuestions(), 2);
+
+    // Deleting a file forgets the files, not the drives; a new scan asks again.
+    EXPECT_TRUE(cached.FileExists("C:\\Apps\\app.exe"));
+    EXPECT_TRUE(cached.DeleteFile("C:\\Apps\\app.exe"));
+    EXPECT_FALSE(cached.FileExists("C:\\Apps\\app.exe"));
+    EXPECT_FALSE(cached.FileExists("E:\\Games\\x.exe"));
+    EXPECT_EQ(fake.DriveQuestions(), 2);
+    cached.Clear();
+    EXPECT_TRUE(cached.FileExists("C:\\Apps\\tool.exe"));
+    EXPECT_EQ(fake.DriveQuestions(), 3);
 }
 
 TEST_F(ProbeCacheTest, DeletingThroughTheCacheForgetsOldAnswers) {

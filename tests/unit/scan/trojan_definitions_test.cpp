@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
 #include "store/access.h"
+#include "support/raw_values.h"
 #include "text/code_page.h"
+#include "text/text.h"
 #include "store/memory_store.h"
 #include "text/unicode.h"
 #include "support/fake_probes.h"
@@ -148,25 +151,58 @@ TEST(TrojanLocks, LoadsFieldsAndMapsRootCodes) {
     TempFolder folder;
     const std::string path = folder.Write("TrojanLock.ini",
                                           "Classes;1;CLSID\\{X};;marker1\r\n"
-                                          "User;2;Software\\A;Run;m2;extra\r\n"
+                                          "User;2;Software\\A;Run;m2;clean2\r\n"
                                           "Machine; 3 ;Software\\Example;Val;m3\n"
                                           "Plus;+3;K;V;m\n"
                                           "Four;4;K;V;m\n"
                                           "Zero;0;K;V;m\n"
                                           "Negative;-1;K;V;m\n"
-                                          "no separator here\n");
+                                          "no separator here\n"
+                                          "Seven;3;K;V;m;%SystemRoot%\\a.exe,;seventh\n"
+                                          "EmptySixth;3;K;V;m;\n");
     TrojanLocks locks;
     EXPECT_FALSE(LoadTrojanLocks(path, locks, Windows1252()));
-    ASSERT_EQ(locks.Count(), 7);
+    ASSERT_EQ(locks.Count(), 9);
     EXPECT_EQ(locks[1],
-              (TrojanLock{"Classes", registry::kClassesRoot, "CLSID\\{X}", "", "marker1"}));
-    EXPECT_EQ(locks[2], (TrojanLock{"User", registry::kCurrentUser, "Software\\A", "Run", "m2"}));
+              (TrojanLock{"Classes", registry::kClassesRoot, "CLSID\\{X}", "", "marker1", ""}));
+    EXPECT_EQ(locks[2], (TrojanLock{"User", registry::kCurrentUser, "Software\\A", "Run", "m2",
+                                    "clean2"}));
     EXPECT_EQ(locks[3],
-              (TrojanLock{"Machine", registry::kLocalMachine, "Software\\Example", "Val", "m3"}));
+              (TrojanLock{"Machine", registry::kLocalMachine, "Software\\Example", "Val", "m3",
+                          ""}));
     EXPECT_EQ(locks[4].RootKey, registry::kLocalMachine);
     for (std::int32_t i = 5; i <= 7; ++i) {
         SCOPED_TRACE(locks[i].Name);
         EXPECT_EQ(locks[i].RootKey, 0u);
+    }
+    // The sixth field is the clean value, kept as written; fields after it are ignored.
+    EXPECT_EQ(locks[8], (TrojanLock{"Seven", registry::kLocalMachine, "K", "V", "m",
+                                    "%SystemRoot%\\a.exe,"}));
+    EXPECT_EQ(locks[9].CleanValue, "");
+    EXPECT_EQ(locks[9].Marker, "m");
+}
+
+// Every shipped record of a value Windows needs names the data Windows ships, which holds
+// none of the record's markers; only the SubSeven "load" value may simply go.
+TEST(TrojanLocks, ShippedRecordsOfValuesWindowsNeedCarryTheirCleanValue) {
+    TrojanLocks locks;
+    ASSERT_FALSE(LoadTrojanLocks(HW_TEST_DATA "/../../data/TrojanLock.ini", locks, Windows1252()));
+    ASSERT_GT(locks.Count(), 0);
+    const std::map<std::string, std::string> needed = {
+        {"Shell", "explorer.exe"},
+        {"Userinit", "%SystemRoot%\\system32\\userinit.exe,"},
+        {"", "%SystemRoot%\\System32\\webcheck.dll"},
+    };
+    for (const TrojanLock& lock : locks) {
+        SCOPED_TRACE(lock.Name + " " + lock.ValueName);
+        const auto it = needed.find(lock.ValueName);
+        if (it == needed.end()) {
+            EXPECT_EQ(lock.ValueName, "load");
+            EXPECT_EQ(lock.CleanValue, "");
+            continue;
+        }
+        EXPECT_EQ(lock.CleanValue, it->second);
+        EXPECT_FALSE(ContainsNoCase(lock.CleanValue, lock.Marker));
     }
 }
 
@@ -230,8 +266,8 @@ class LockCheck : public ::testing::Test {
     TrojanLock& AddLock(std::string name, std::int32_t code, std::string key, std::string value,
                         std::string marker) {
         TrojanLock& lock = locks_.Grow();
-        lock = TrojanLock{std::move(name), RootForCode(code), std::move(key), std::move(value),
-                          std::move(marker)};
+        lock = TrojanLock{std::move(name),  RootForCode(code), std::move(key),
+                          std::move(value), std::move(marker),  ""};
         return lock;
     }
 
@@ -283,6 +319,49 @@ TEST_F(LockCheck, FindingCarriesTheFullKeyPathAndTheMarker) {
     ASSERT_TRUE(access_.ReadRaw(registry::kLocalMachine, "Software\\Example", "Loader", stored));
     expected.ScannedBytes = stored.Bytes;
     EXPECT_EQ(state_.ScanResults[1], expected);
+}
+
+// The clean value is what the repair will write: as written for expandable text, which Windows
+// expands itself; with the machine's own folders in it for any other value.
+TEST_F(LockCheck, CleanValueIsExpandedUnlessTheValueExpandsItself) {
+    struct Case {
+        const char* name;
+        registry::RawValue infected;
+        std::string clean;
+        std::string systemRoot;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"plain text", SzValue("C:\\Windows\\system32\\userinit.exe,C:\\x\\sdra64.exe,"),
+         "%SystemRoot%\\system32\\userinit.exe,", "C:\\Windows",
+         "C:\\Windows\\system32\\userinit.exe,"},
+        {"plain text, Windows elsewhere", SzValue("sdra64.exe"),
+         "%SystemRoot%\\system32\\userinit.exe,", "D:\\WINNT",
+         "D:\\WINNT\\system32\\userinit.exe,"},
+        {"expandable text", ExpandSzValue("%SystemRoot%\\sdra64.exe"),
+         "%SystemRoot%\\System32\\webcheck.dll", "C:\\Windows",
+         "%SystemRoot%\\System32\\webcheck.dll"},
+        {"no references", SzValue("explorer.exe sdra64.exe"), "explorer.exe", "C:\\Windows",
+         "explorer.exe"},
+        {"no clean value", SzValue("sdra64.exe"), "", "C:\\Windows", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        registry::MemoryStore store;
+        FakeProbes probes;
+        probes.SetEnv("SystemRoot", c.systemRoot);
+        engine::ScanState state;
+        registry::RegistryAccess access(store, probes, state);
+        access.CreateKey(registry::kLocalMachine, "Software\\Winlogon");
+        access.WriteRaw(registry::kLocalMachine, "Software\\Winlogon", "Userinit", c.infected);
+        TrojanLocks locks;
+        locks.Grow() = TrojanLock{"Zbot", registry::kLocalMachine, "Software\\Winlogon",
+                                  "Userinit", "sdra64.exe", c.clean};
+        CheckTrojanLocks(locks, access, state);
+        ASSERT_EQ(state.ScanResults.Count(), 1);
+        EXPECT_EQ(state.ScanResults[1].CleanValue, c.expected);
+        EXPECT_EQ(state.ScanResults[1].ItemData, "sdra64.exe");
+    }
 }
 
 TEST_F(LockCheck, OnlyRecordsWhoseValueHoldsTheMarkerAreReported) {

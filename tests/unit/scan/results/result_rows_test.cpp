@@ -223,6 +223,28 @@ std::vector<KindCase> KindCases() {
          2,
          "Delete",
          {{C::Shortcuts, 1}, {C::TotalProblems, 1}}},
+        {"absent drive wins over every category",
+         Value([](ErrorEntry& e) {
+             e.TargetPath = "E:\\Games\\x.exe";
+             e.IsAbsentDrive = e.IsSharedDll = e.IsTrojan = e.IsComServer = true;
+         }),
+         RowKind::AbsentDrive,
+         "Drive not present - E:\\Games\\x.exe",
+         "Folder",
+         1,
+         "Ignore",
+         {{C::Shortcuts, 1}, {C::TotalProblems, 1}}},
+        {"excluded wins over an absent drive",
+         Value([](ErrorEntry& e) {
+             e.TargetPath = "c:\\skip\\x.exe";
+             e.IsAbsentDrive = true;
+         }),
+         RowKind::Excluded,
+         "Ignore by the user filter - c:\\skip\\x.exe",
+         "Ignore",
+         3,
+         "Ignore",
+         {}},
         {"drive not found",
          Value([](ErrorEntry& e) {
              e.PathKind = engine::kDriveRoot;
@@ -267,9 +289,49 @@ TEST(ResultRows, EachFindingGetsTheFirstRowKindThatHolds) {
     }
 }
 
-TEST(ResultRows, TableTriesTheFifteenKindsInOrder) {
+// A value whose clean data is known starts as Change Value to that data, unless something that
+// leaves it alone comes first; a key has no value to change.
+TEST(ResultRows, AKnownCleanValueIsProposedAsChangeValue) {
+    struct Case {
+        const char* name;
+        ErrorEntry entry;
+        std::string action;
+        std::string fixedValue;
+    };
+    auto lock = [](std::function<void(ErrorEntry&)> more) {
+        return Value([&more](ErrorEntry& e) {
+            e.PathKind = engine::kNotAPath;
+            e.TargetPath = "sdra64.exe";
+            e.IsTrojan = e.IsLockedTrojan = true;
+            e.TrojanName = "Zbot";
+            e.CleanValue = "C:\\Windows\\system32\\userinit.exe,";
+            more(e);
+        });
+    };
+    const Case cases[] = {
+        {"lock finding", lock([](ErrorEntry&) {}), "Change Value",
+         "C:\\Windows\\system32\\userinit.exe,"},
+        {"excluded", lock([](ErrorEntry& e) { e.TargetPath = "c:\\skip\\sdra64.exe"; }),
+         "Ignore", ""},
+        {"start-up entry", lock([](ErrorEntry& e) { e.IsAutoRun = true; }), "Ignore", ""},
+        {"key finding", lock([](ErrorEntry& e) { e.EntryKind = engine::kKeyEntry; }), "Delete",
+         ""},
+        {"no clean value", lock([](ErrorEntry& e) { e.CleanValue.clear(); }), "Delete", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResultGrid grid;
+        grid.AddFindingsToGrid(std::vector<ErrorEntry>{c.entry}, SkipList());
+        ASSERT_EQ(grid.RowCount(), 1);
+        EXPECT_EQ(grid.Row(1).Correction, c.action);
+        EXPECT_EQ(grid.Row(1).FixedValue, c.fixedValue);
+        EXPECT_EQ(grid.CountRowsToRepair(), c.action == "Ignore" ? 0 : 1);
+    }
+}
+
+TEST(ResultRows, TableTriesTheSixteenKindsInOrder) {
     const std::span<const RowKindRule> table = RowKindTable();
-    ASSERT_EQ(table.size(), 15u);
+    ASSERT_EQ(table.size(), 16u);
     for (std::size_t i = 0; i < table.size(); ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(static_cast<std::size_t>(table[i].Kind), i + 1);

@@ -63,6 +63,7 @@ class DriveProbes : public registry::FileProbes {
         return fake_.ExpandEnvironment(text);
     }
     std::string WindowsDirectory() override { return fake_.WindowsDirectory(); }
+    bool DrivePresent(char letter) override { return fake_.DrivePresent(letter); }
     bool ListDirectory(std::string_view folder, std::vector<registry::DirEntry>& entries) override {
         if (++ListCount > MaxListings) return false;
         LongestListed = std::max(LongestListed, folder.size());
