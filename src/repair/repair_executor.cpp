@@ -252,13 +252,15 @@ private:
         ++result_.Changed;
     }
 
-    // Writes NewData as text: expandable text (REG_EXPAND_SZ) when the value is that now, so
-    // that a restored or changed path is still expanded as before; REG_SZ otherwise. True
+    // Writes NewData as text: expandable text (REG_EXPAND_SZ) when the value is that now and
+    // the action keeps it, so that a restored or changed path is still expanded as before;
+    // REG_SZ otherwise. True
     // when the value then holds exactly that type and those bytes.
     bool WriteText(const RepairAction& action) {
         registry::RawValue text = *ValueFromTextForm(action.NewData, registry::kTextType);
         registry::RawValue live;
-        if (access_.ReadRaw(action.Root, action.Path, action.Name, live) &&
+        if (action.KeepExpandable &&
+            access_.ReadRaw(action.Root, action.Path, action.Name, live) &&
             live.Type == registry::kRegExpandSz) {
             text.Type = registry::kRegExpandSz;
         }

@@ -140,6 +140,7 @@ std::vector<RepairAction> PlanCustomRepair(const engine::CustomHitList& hits) {
                 ScannedValue{action.Root, action.Path, action.Name, std::nullopt, hit.ItemData, 0};
             action.NewData = hit.ReplaceText;
             action.NewKind = registry::kTextKind;
+            action.KeepExpandable = false;
         } else if (hit.DeleteMark) {
             action.Backup = BackupForm::EmptyLine;
         }

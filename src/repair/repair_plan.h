@@ -65,6 +65,9 @@ struct RepairAction {
     std::int32_t ScannedType = 0;
     std::string NewData;           // SetValue
     std::int32_t NewKind = 1;      // SetValue: 1 text; any other: a 32-bit number
+    // SetValue with text: an expandable (REG_EXPAND_SZ) value stays expandable. A custom
+    // search's replace always stores plain text.
+    bool KeepExpandable = true;
     bool ClosingEmptyLine = true;  // a value block ends with an empty line
     std::string SkipReason;        // set: the entry is reported and nothing is changed
     Expectation Expect;
@@ -88,9 +91,9 @@ std::string DescribeAction(const RepairAction& action);
 std::vector<RepairAction> PlanScanRepair(const engine::ScanResultList& entries);
 
 // One action per hit, in order. A hit is marked when its DeleteMark is set or it carries a
-// ReplaceText. Value hits with a ReplaceText get it as a text value, whatever their type
-// was; other marked value hits are deleted; key hits with a DeleteMark are deleted. A key hit
-// with a ReplaceText but no DeleteMark is skipped, never deleted.
+// ReplaceText. Value hits with a ReplaceText get it as a plain text value (REG_SZ), whatever
+// their type was; other marked value hits are deleted; key hits with a DeleteMark are
+// deleted. A key hit with a ReplaceText but no DeleteMark is skipped, never deleted.
 std::vector<RepairAction> PlanCustomRepair(const engine::CustomHitList& hits);
 
 }  // namespace hivewarden::repair

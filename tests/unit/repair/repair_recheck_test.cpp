@@ -127,6 +127,23 @@ TEST(RepairRecheck, ACustomHitWhoseDataChangedIsLeftAlone) {
     EXPECT_EQ(b.Bytes, SzBytes("changed too"));
 }
 
+TEST(RepairTextType, AChangeKeepsAnExpandableValueExpandableAndAReplaceStoresPlainText) {
+    RepairMachine m;
+    m.Raw(kApp, "found", registry::kRegExpandSz, SzBytes("%SystemRoot%\\gone.dll"));
+    m.Raw(kApp, "hit", registry::kRegExpandSz, SzBytes("%SystemRoot%\\PhotoMagic.dll"));
+    m.ValueFinding(kApp, "found", false, "%SystemRoot%\\System32\\ok.dll");
+    m.ValueHit(kApp, "hit", false, "replaced");
+    ASSERT_TRUE(repair::RepairScanResults(m.State, m.Access, m.BackupPath()).Ok());
+    ASSERT_TRUE(repair::RepairCustomHits(m.State, m.Access, m.Folder.File("custom.reg")).Ok());
+    registry::RawValue found;
+    registry::RawValue hit;
+    ASSERT_TRUE(m.HasValue(kApp, "found", &found));
+    ASSERT_TRUE(m.HasValue(kApp, "hit", &hit));
+    EXPECT_EQ(found, (registry::RawValue{registry::kRegExpandSz,
+                                         SzBytes("%SystemRoot%\\System32\\ok.dll")}));
+    EXPECT_EQ(hit, (registry::RawValue{registry::kRegSz, SzBytes("replaced")}));
+}
+
 TEST(RepairRecheck, AStopAfterTheBackupEndsTheRepairBetweenTwoEntries) {
     RepairMachine m;
     for (const char* name : {"a", "b", "c"}) {
