@@ -125,7 +125,7 @@ int RunRepairCommand(const RepairCommandOptions& options, CommandContext& contex
         if (InterruptRequested()) state.StopRequested = true;
     };
     // Each entry found missing is asked again, of the file system as it is now.
-    scan::PathContext paths{probes, probes.WindowsDirectory(), nullptr};
+    scan::PathContext paths{probes, probes.WindowsDirectory(), nullptr, probes.FontFolders()};
     repair::RepairOptions repairOptions;
     repairOptions.TargetStillMissing = scan::TargetRecheck(paths);
     const repair::RepairResult result = repair::RunRepair(state, access, {}, repairOptions);

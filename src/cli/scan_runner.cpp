@@ -125,7 +125,7 @@ bool CommandScan::Open(const ScanOptions& options, std::string_view command, std
         scan::PathContext{*cached_, cached_->WindowsDirectory(), &state_, cached_->FontFolders()});
     session_ = std::make_unique<scan::ScanSession>(state_, *access_, *paths_);
     recheckPaths_ = std::make_unique<scan::PathContext>(
-        scan::PathContext{machine_->Probes(), paths_->WindowsDir, nullptr});
+        scan::PathContext{machine_->Probes(), paths_->WindowsDir, nullptr, paths_->FontFolders});
     session_->RecheckPaths = recheckPaths_.get();
     session_->ProgramFolder = programFolder_;
     scan::InitScanEngine(*session_);

@@ -52,7 +52,7 @@ private:
     struct ViewJudge {
         ViewJudge(PathContext& paths, RegistryView view)
             : Probes(paths.Probes, view, paths.WindowsDir),
-              Paths{Probes, paths.WindowsDir, paths.Signals} {}
+              Paths{Probes, paths.WindowsDir, paths.Signals, paths.FontFolders} {}
         ViewProbes Probes;
         PathContext Paths;
         DataMemo Memo;

@@ -23,7 +23,7 @@ bool TargetStillMissing(std::string_view keyPath, std::string_view data,
                         PathContext& context) {
     // Asked as the program that reads the entry sees the disk, as the scan asked it.
     ViewProbes probes(context.Probes, ViewOfKeyPath(keyPath), context.WindowsDir);
-    PathContext view{probes, context.WindowsDir, context.Signals};
+    PathContext view{probes, context.WindowsDir, context.Signals, context.FontFolders};
     const std::string target = ExtractPath(data, view);
     const std::int32_t kind = PathKindOfPath(target, view);
     return IsMissingPath(target, kind, view);

@@ -85,7 +85,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR arguments, int show) {
     scan::PathContext paths{probes, probes.WindowsDirectory(), &state, probes.FontFolders()};
     scan::ScanSession session(state, access, paths);
     // A repair asks the file system itself, not the scan's answers, before each change.
-    scan::PathContext recheckPaths{live->Probes(), probes.WindowsDirectory(), nullptr};
+    scan::PathContext recheckPaths{live->Probes(), probes.WindowsDirectory(), nullptr,
+                                   paths.FontFolders};
     session.RecheckPaths = &recheckPaths;
     ui::ProgramInfo program = ProgramOf(arguments);
 

@@ -41,6 +41,20 @@ private:
     ScanSession session_{machine.State, machine.Access, machine.Paths};
 };
 
+TEST_F(WalkerTest, ABareFontNameIsLookedForInEveryFontFolderInEitherView) {
+    // Wine's own fonts live in its data folder, the second folder its font loader asks.
+    machine.Paths.FontFolders = {"C:\\Windows\\Fonts\\", "Z:\\usr\\share\\wine\\fonts\\"};
+    machine.Probes.AddFile("Z:\\usr\\share\\wine\\fonts\\coure.fon");
+    const std::string fonts = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
+    const std::string fonts32 =
+        "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
+    machine.Text(fonts, "Courier", "coure.fon").Text(fonts, "MS Serif", "serife.fon");
+    machine.Text(fonts32, "Courier", "coure.fon");
+    Scan(scan::ScanFonts);
+    ASSERT_EQ(Results().Count(), 1);
+    EXPECT_EQ(Results()[1].ItemName, "MS Serif");
+}
+
 TEST_F(WalkerTest, MissingRunProgramIsOneAutoRunFinding) {
     machine.Text(kRunKey, "Tool", "C:\\Program Files\\App\\app.exe");
     Scan(scan::ScanAutoRun);
