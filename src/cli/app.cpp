@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -68,13 +69,19 @@ void SuggestOptions(CLI::App& app, std::ostream& err) {
 }  // namespace
 
 int Run(int argc, char** argv, std::ostream& out, std::ostream& err, bool outIsTerminal) {
+    std::istringstream noInput;
+    return Run(argc, argv, noInput, out, err, outIsTerminal);
+}
+
+int Run(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream& err,
+        bool outIsTerminal) {
     CLI::App app{"Kestovar Hivewarden - registry cleaner", "hivewarden"};
     app.require_subcommand(1);
     app.footer("'hivewarden help COMMAND' (or COMMAND --help) describes a command.");
     // The build's one version number, as the window's about box and the packages show it.
     app.set_version_flag("-V,--version", std::string("Kestovar Hivewarden ") + HW_VERSION_TEXT,
                          "Print the version and exit");
-    CommandContext context{out, err, outIsTerminal};
+    CommandContext context{in, out, err, outIsTerminal};
     AddPathCommand(app, context);
     AddScanCommand(app, context);
     AddSearchCommand(app, context);

@@ -14,6 +14,10 @@ inline constexpr int kExitStopped = 130; // stopped by Ctrl+C
 
 // `outIsTerminal`: `out` is shown to a person (a terminal or console), not written to a file
 // or pipe; a report for standard output is then given as text, not in a file's encoding.
+// `in` is what the file name "-" of --registry and --from reads (standard input, in binary
+// mode); without it "-" reads nothing.
+int Run(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream& err,
+        bool outIsTerminal = false);
 int Run(int argc, char** argv, std::ostream& out, std::ostream& err, bool outIsTerminal = false);
 
 }  // namespace hivewarden::cli

@@ -1,7 +1,8 @@
 // `hivewarden backups`: the backups of the program folder, as the restore page shows them:
 // `list` prints them, `restore` applies chosen ones in the order given, `remove` deletes one.
-// A restore into a registry loaded from .reg files uses the program's own importer and writes
-// the result back; on Windows the live registry gets each file through the system's import.
+// A restore uses the program's own strict importer, each backup all or nothing: into a
+// registry loaded from files, which is then written back (nothing is written unless every
+// backup applied), or on Windows into the live registry.
 #include <CLI/CLI.hpp>
 #include <memory>
 #include <ostream>
@@ -13,7 +14,7 @@
 #include "cli/repair_output.h"
 #include "cli/scan_runner.h"
 #include "cli/source_options.h"
-#include "files/shell_open.h"
+#include "machine/live.h"
 #include "repair/backup_catalogue.h"
 #include "repair/backup_restore.h"
 
@@ -78,49 +79,44 @@ int RunRemove(const BackupsCommandOptions& options, CommandContext& context) {
     return kExitOk;
 }
 
-// Every backup through the program's importer into the registry of the --registry files,
-// then the registry written back; nothing is written unless every backup was applied.
-int RestoreIntoFiles(const BackupsCommandOptions& options, const std::string& folder,
-                     const std::vector<std::string>& files, CommandContext& context) {
+// Every backup through the program's importer, each whole or not at all. Into the registry of
+// the --registry files (or a prefix, or hives): the registry is then written back, and nothing
+// is written unless every backup was applied. Into the live registry: each backup that applied
+// stays applied, and the ones that did not are named.
+int Restore(const BackupsCommandOptions& options, const std::string& folder,
+            const std::vector<std::string>& files, CommandContext& context) {
     std::string error;
     std::string target;
     const std::unique_ptr<machine::Machine> opened =
-        machine::OpenMachine(options.Source, WarningsTo(context.Err, "backups"), error);
+        machine::OpenMachine(options.Source, OpenOptionsFor(context, "backups"), error);
     if (!opened || !opened->WriteBackTarget(options.Output, target, error) ||
         !opened->CheckInPlaceWriteBack(target, "--output", error)) {
         return Fail(context, error, kExitUsage);
     }
     repair::StoreImporter importer(opened->Store());
-    bool allApplied = true;
+    std::size_t restored = 0;
     for (const repair::RestoreOutcome& outcome : repair::RestoreBackups(folder, files, importer)) {
         if (outcome.Status) {
             context.Out << "Restored " << outcome.Path << "\n";
+            ++restored;
         } else {
             context.Err << "hivewarden backups: " << outcome.Status.Message << "\n";
-            allApplied = false;
         }
     }
-    if (!allApplied) return Fail(context, "nothing was written", kExitFailed);
+    if (restored < files.size()) {
+        if (!machine::HasRegistryFiles(options.Source)) {
+            return Fail(context,
+                        std::to_string(restored) + " of " + std::to_string(files.size()) +
+                            " backups restored into the live registry; the others changed "
+                            "nothing",
+                        kExitFailed);
+        }
+        return Fail(context, "nothing was written", kExitFailed);
+    }
     if (!WriteBackAndSay(*opened, target, context.Out, error)) {
         return Fail(context, error, kExitFailed);
     }
     return kExitOk;
-}
-
-// Every backup handed to the system's import, which asks and reports by itself.
-int RestoreIntoLiveRegistry(const std::string& folder, const std::vector<std::string>& files,
-                            CommandContext& context) {
-    repair::ShellImporter importer;
-    int code = kExitOk;
-    for (const repair::RestoreOutcome& outcome : repair::RestoreBackups(folder, files, importer)) {
-        if (outcome.Status) {
-            context.Out << "Handed to the system's registry import: " << outcome.Path << "\n";
-        } else {
-            context.Err << "hivewarden backups: " << outcome.Status.Message << "\n";
-            code = kExitFailed;
-        }
-    }
-    return code;
 }
 
 int RunRestore(const BackupsCommandOptions& options, CommandContext& context) {
@@ -128,7 +124,7 @@ int RunRestore(const BackupsCommandOptions& options, CommandContext& context) {
     if (!machine::CheckWriteBackOptions(options.Source, options.Output, error)) {
         return Fail(context, error, kExitUsage);
     }
-    if (!machine::HasRegistryFiles(options.Source) && !registry::HasShellOpen()) {
+    if (!machine::HasRegistryFiles(options.Source) && !machine::HasLiveRegistry()) {
         return Fail(context, "no registry to restore into: give one or more --registry FILE.reg",
                     kExitUsage);
     }
@@ -139,10 +135,7 @@ int RunRestore(const BackupsCommandOptions& options, CommandContext& context) {
         !Resolve(options.Names, backups, folder, files, context)) {
         return kExitUsage;
     }
-    if (!machine::HasRegistryFiles(options.Source)) {
-        return RestoreIntoLiveRegistry(folder, files, context);
-    }
-    return RestoreIntoFiles(options, folder, files, context);
+    return Restore(options, folder, files, context);
 }
 
 }  // namespace
@@ -161,8 +154,8 @@ void AddBackupsCommand(CLI::App& app, CommandContext& context) {
 
     CLI::App* restore = cmd->add_subcommand(
         "restore",
-        "Restore backups in the order given: into the registry of the --registry files, or on "
-        "Windows through the system's registry import");
+        "Restore backups in the order given, each whole or not at all: into the registry of the "
+        "--registry files, or on Windows into the live registry");
     restore->fallthrough();
     restore->add_option("NAME", options->Names, "Backup names, with or without \".reg\"")
         ->required();

@@ -71,7 +71,7 @@ int RunCleanCommand(const CleanCommandOptions& options, CommandContext& context)
         return fail(error, kExitUsage);
     }
     CommandScan scan;
-    if (!scan.Open(options.Scan, "clean", context.Err, error) ||
+    if (!scan.Open(options.Scan, "clean", context, error) ||
         !CheckRepairOutputs(scan.Machine(), options.Output, programFolder,
                             scan::NeedsFiles(MakeScanRequest(options.Scan)), target, error)) {
         return fail(error, kExitUsage);
@@ -118,11 +118,14 @@ int RunCleanCommand(const CleanCommandOptions& options, CommandContext& context)
     step.Options.TargetStillMissing = scan::TargetRecheck(*scan.Session().RecheckPaths);
     // Ctrl+C while the backup is written stops the repair before any change.
     InstallInterruptHandler();
-    state.YieldHook = [&state] {
+    ProgressLine& progress = scan.Progress();
+    state.YieldHook = [&state, &progress] {
         if (InterruptRequested()) state.StopRequested = true;
+        ShowRepairProgress(progress, state.RepairStep, state.RepairMarked);
     };
     const repair::RepairStepResult result = repair::RunRepairStep(step);
     state.YieldHook = nullptr;
+    progress.End();
     if (!result.Repair.Ok()) {
         return fail(result.Repair.Error->Message,
                     InterruptRequested() ? kExitStopped : kExitFailed);
@@ -132,7 +135,7 @@ int RunCleanCommand(const CleanCommandOptions& options, CommandContext& context)
         PrintShortcutRemoval(result.Shortcuts, scan.Session().Shortcuts, context.Out);
     // Stopped between two changes: what was changed is written back, so that the file and the
     // message agree; the backup undoes it.
-    if (!WriteBackAndSay(scan.Machine(), target, context.Out, error)) {
+    if (!WriteBackAndSay(scan.Machine(), target, context.Out, error, &progress)) {
         return fail("the repaired registry could not be written: " + error, kExitFailed);
     }
     return RepairExitCode(result.Repair, shortcutsOk);

@@ -11,6 +11,7 @@ class App;
 namespace hivewarden::cli {
 
 struct CommandContext {
+    std::istream& In;  // standard input, in binary mode: the file "-" of --registry and --from
     std::ostream& Out;
     std::ostream& Err;
     bool OutIsTerminal = false;  // see Run in app.h

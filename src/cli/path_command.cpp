@@ -71,7 +71,7 @@ int RunPath(const PathOptions& options, CommandContext& context) {
         return kExitUsage;
     }
     const std::unique_ptr<machine::Machine> opened =
-        machine::OpenMachine(options.Source, WarningsTo(context.Err, "path", false), error);
+        machine::OpenMachine(options.Source, OpenOptionsFor(context, "path", false), error);
     if (!opened) {
         context.Err << "hivewarden path: " << error << "\n";
         return kExitUsage;

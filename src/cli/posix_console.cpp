@@ -10,7 +10,7 @@
 namespace hivewarden::cli {
 
 int RunConsoleProgram(int argc, char** argv) {
-    const int code = Run(argc, argv, std::cout, std::cerr, isatty(STDOUT_FILENO) != 0);
+    const int code = Run(argc, argv, std::cin, std::cout, std::cerr, isatty(STDOUT_FILENO) != 0);
     std::cout.flush();
     return code;
 }

@@ -2,6 +2,7 @@
 // finding marked "Delete" or "Change Value" is written to a backup, then deleted or changed.
 // On a registry loaded from .reg files the result is written back to a .reg file.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -14,6 +15,7 @@
 #include "cli/commands.h"
 #include "cli/json/findings_json.h"
 #include "cli/console/platform_system.h"
+#include "cli/console/progress_line.h"
 #include "cli/output_checks.h"
 #include "cli/repair_output.h"
 #include "cli/scan_record.h"
@@ -38,17 +40,24 @@ struct RepairCommandOptions {
     std::string Output;
     bool DryRun = false;
     bool DeleteShortcuts = false;
+    bool NoProgress = false;
 };
 
-bool ReadFindingsFile(const std::string& path, EditedFindings& findings, std::string& error) {
-    std::ifstream in(registry::ToHostPath(path), std::ios::binary);
-    if (!in) {
-        error = "cannot open " + path + ": " + std::strerror(errno);
-        return false;
+// The edited findings of `path`; "-" reads them from `standardInput`.
+bool ReadFindingsFile(const std::string& path, std::istream& standardInput,
+                      EditedFindings& findings, std::string& error) {
+    std::ifstream file;
+    if (path != "-") {
+        file.open(registry::ToHostPath(path), std::ios::binary);
+        if (!file) {
+            error = "cannot open " + path + ": " + std::strerror(errno);
+            return false;
+        }
     }
+    std::istream& in = path == "-" ? standardInput : file;
     const std::string text(std::istreambuf_iterator<char>(in), {});
     if (in.bad()) {
-        error = "cannot read " + path;
+        error = "cannot read " + (path == "-" ? std::string("standard input") : path);
         return false;
     }
     if (!ReadEditedFindings(text, findings, error)) {
@@ -79,12 +88,19 @@ int RunRepairCommand(const RepairCommandOptions& options, CommandContext& contex
         !machine::CheckWriteBackOptions(options.Source, options.Output, error)) {
         return fail(error, kExitUsage);
     }
+    if (options.From == "-" && std::ranges::count(options.Source.RegistryFiles, "-") > 0) {
+        return fail("--from - and --registry - both name standard input, which can be read only "
+                    "once; give one of them as a file",
+                    kExitUsage);
+    }
     EditedFindings findings;
-    if (!ReadFindingsFile(options.From, findings, error)) return fail(error, kExitUsage);
+    if (!ReadFindingsFile(options.From, context.In, findings, error)) {
+        return fail(error, kExitUsage);
+    }
     const std::string folder = ProgramFolderOf(options.ProgramFolder);
     // Everything the repair writes is checked first; a dry run is refused where it would be.
     const std::unique_ptr<machine::Machine> opened =
-        machine::OpenMachine(options.Source, WarningsTo(context.Err, "repair"), error);
+        machine::OpenMachine(options.Source, OpenOptionsFor(context, "repair"), error);
     if (!opened || !CheckRepairOutputs(*opened, options.Output, folder,
                                        MarksPathFindings(findings.Entries), target, error)) {
         return fail(error, kExitUsage);
@@ -121,8 +137,10 @@ int RunRepairCommand(const RepairCommandOptions& options, CommandContext& contex
     repair::SetBackupPath(state, backupPath);
     // Ctrl+C while the backup is written stops the repair before any change.
     InstallInterruptHandler();
-    state.YieldHook = [&state] {
+    ProgressLine progress(context.Err, StandardErrorIsTerminal() && !options.NoProgress);
+    state.YieldHook = [&state, &progress] {
         if (InterruptRequested()) state.StopRequested = true;
+        ShowRepairProgress(progress, state.RepairStep, state.RepairMarked);
     };
     // Each entry found missing is asked again, of the file system as it is now.
     scan::PathContext paths{probes, probes.WindowsDirectory(), nullptr, probes.FontFolders()};
@@ -130,6 +148,7 @@ int RunRepairCommand(const RepairCommandOptions& options, CommandContext& contex
     repairOptions.TargetStillMissing = scan::TargetRecheck(paths);
     const repair::RepairResult result = repair::RunRepair(state, access, {}, repairOptions);
     state.YieldHook = nullptr;
+    progress.End();
     if (!result.Ok()) {
         return fail(result.Error->Message, InterruptRequested() ? kExitStopped : kExitFailed);
     }
@@ -141,7 +160,7 @@ int RunRepairCommand(const RepairCommandOptions& options, CommandContext& contex
                              findings.Shortcuts, AnswerShortcutQuestion(options.DeleteShortcuts),
                              probes);
     const bool shortcutsOk = PrintShortcutRemoval(removal, findings.Shortcuts, context.Out);
-    if (!WriteBackAndSay(*opened, target, context.Out, error)) {
+    if (!WriteBackAndSay(*opened, target, context.Out, error, &progress)) {
         return fail("the repaired registry could not be written: " + error, kExitFailed);
     }
     return RepairExitCode(result, shortcutsOk);
@@ -155,7 +174,8 @@ void AddRepairCommand(CLI::App& app, CommandContext& context) {
         "repair",
         "Apply the actions chosen in the findings of `hivewarden scan --json` (Ignore, Delete, "
         "Change Value with the new value in FixedValue), after a backup");
-    cmd->add_option("--from", options->From, "The edited output of hivewarden scan --json")
+    cmd->add_option("--from", options->From,
+                    "The edited output of hivewarden scan --json (- reads standard input)")
         ->required();
     cmd->add_option("--backup", options->BackupName,
                     "Name of the backup file written before the repair, without \".reg\"")
@@ -172,6 +192,7 @@ void AddRepairCommand(CLI::App& app, CommandContext& context) {
     cmd->add_flag("--delete-shortcuts", options->DeleteShortcuts,
                   "Also delete the shortcut files whose action is Delete (they cannot be "
                   "backed up)");
+    AddProgressOptions(*cmd, options->NoProgress);
     cmd->callback([options, &context] { context.ExitCode = RunRepairCommand(*options, context); });
 }
 

@@ -124,10 +124,13 @@ void PrintRepairResult(const repair::RepairResult& result, const std::string& ba
 }
 
 bool WriteBackAndSay(machine::Machine& machine, const std::string& target, std::ostream& out,
-                     std::string& error) {
+                     std::string& error, ProgressLine* progress) {
     if (target.empty()) return true;
     const std::string files = machine.FilesToWrite(target);
-    if (!machine.WriteBack(target, error)) return false;
+    if (progress != nullptr) progress->Phase("Writing the registry to " + target);
+    const bool written = machine.WriteBack(target, error);
+    if (progress != nullptr) progress->End();
+    if (!written) return false;
     if (files.empty()) {
         out << "Registry files unchanged: " << target << "\n";
     } else {

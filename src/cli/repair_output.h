@@ -10,6 +10,7 @@
 
 #include "engine/error_entry.h"
 #include "store/store.h"
+#include "cli/console/progress_line.h"
 #include "machine/machine.h"
 #include "repair/repair_executor.h"
 #include "scan/shortcuts/shortcut_removal.h"
@@ -43,9 +44,10 @@ void PrintRepairResult(const repair::RepairResult& result, const std::string& ba
 
 // Writes the changed registry back to `target` (nothing for the live registry: empty target)
 // and says which files were written; hive files that were not changed are not named. False,
-// with the reason, when it cannot be written.
+// with the reason, when it cannot be written. `progress`, when given, shows the writing as a
+// phase and is cleared before anything is said.
 bool WriteBackAndSay(machine::Machine& machine, const std::string& target, std::ostream& out,
-                     std::string& error);
+                     std::string& error, ProgressLine* progress = nullptr);
 
 // The exit code of a repair whose backup was written: stopped by Ctrl+C, a change or a
 // shortcut that did not take, or all done.

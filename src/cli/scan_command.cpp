@@ -39,7 +39,7 @@ int RunScanCommand(const ScanCommandOptions& options, CommandContext& context) {
     std::string error;
     CommandScan scan;
     if (!CheckOutputFile(options.Report, "--report", error) ||
-        !scan.Open(options.Scan, "scan", context.Err, error)) {
+        !scan.Open(options.Scan, "scan", context, error)) {
         context.Err << "hivewarden scan: " << error << "\n";
         return kExitUsage;
     }

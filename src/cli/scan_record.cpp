@@ -12,9 +12,10 @@
 namespace hivewarden::cli {
 namespace {
 
-// A host path made absolute (and lexically normal); as given when it cannot be.
+// A host path made absolute (and lexically normal); as given when it cannot be, and "-"
+// (standard input) as it is.
 std::string Absolute(const std::string& path) {
-    if (path.empty()) return path;
+    if (path.empty() || path == "-") return path;
     std::error_code error;
     const std::filesystem::path absolute =
         std::filesystem::absolute(registry::ToHostPath(path), error);

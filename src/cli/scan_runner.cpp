@@ -3,10 +3,15 @@
 
 #include <CLI/CLI.hpp>
 #include <filesystem>
+#include <optional>
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "cli/console/platform_system.h"
 #include "cli/source_options.h"
+#include "files/host_path.h"
+#include "scan/key_count.h"
 #include "scan/scan_options.h"
 
 namespace hivewarden::cli {
@@ -35,6 +40,40 @@ constexpr CategoryFlag kCategoryFlags[] = {
 
 // The boxes checked when the page opens: all but the two advanced ones, shortcuts included.
 constexpr std::int32_t kDefaultOptions = 2047 & ~(scan::ScanDrivers | scan::ScanEmptyKeys);
+
+// "312 KB", "212 MB".
+std::string SizeText(std::uintmax_t bytes) {
+    constexpr std::uintmax_t kKilo = 1024;
+    if (bytes < kKilo * kKilo) return std::to_string((bytes + kKilo - 1) / kKilo) + " KB";
+    return std::to_string((bytes + kKilo * kKilo / 2) / (kKilo * kKilo)) + " MB";
+}
+
+// The name of the phase that reads the source's registry files, with their size where the
+// files are known beforehand.
+std::string ReadingPhase(const machine::MachineSource& source) {
+    std::vector<std::string> files;
+    for (const std::string& file : source.RegistryFiles) {
+        if (file != "-") files.push_back(file);
+    }
+    for (const std::string& mount : source.HiveMounts) {
+        if (const std::size_t equals = mount.find('='); equals != std::string::npos) {
+            files.push_back(mount.substr(equals + 1));
+        }
+    }
+    if (!source.WinePrefix.empty()) {
+        for (const char* name : {"system.reg", "user.reg", "userdef.reg"}) {
+            files.push_back(source.WinePrefix + "/" + name);
+        }
+    }
+    std::uintmax_t bytes = 0;
+    for (const std::string& file : files) {
+        std::error_code error;
+        const std::uintmax_t size = std::filesystem::file_size(registry::ToHostPath(file), error);
+        if (!error) bytes += size;
+    }
+    if (bytes == 0) return "Reading the registry";
+    return "Reading " + SizeText(bytes) + " of registry files";
+}
 
 // The action column is this wide; a longer action keeps one blank after it.
 constexpr std::size_t kActionWidth = 13;
@@ -114,9 +153,19 @@ void PrintScanGrid(const scan::ResultGrid& grid, const std::string& caption, std
     out << "\n" << caption << "\n";
 }
 
-bool CommandScan::Open(const ScanOptions& options, std::string_view command, std::ostream& err,
-                       std::string& error) {
-    machine_ = machine::OpenMachine(options.Source, WarningsTo(err, command), error);
+bool CommandScan::Open(const ScanOptions& options, std::string_view command,
+                       const CommandContext& context, std::string& error) {
+    progress_ = std::make_unique<ProgressLine>(context.Err,
+                                               StandardErrorIsTerminal() && !options.NoProgress);
+    if (machine::HasRegistryFiles(options.Source)) progress_->Phase(ReadingPhase(options.Source));
+    machine::OpenOptions open = OpenOptionsFor(context, command);
+    // Warnings met while reading clear the progress line first.
+    open.Warn = [&progress = *progress_, warn = std::move(open.Warn)](const std::string& text) {
+        progress.End();
+        warn(text);
+    };
+    machine_ = machine::OpenMachine(options.Source, open, error);
+    progress_->End();
     if (!machine_) return false;
     programFolder_ = ProgramFolderOf(options.ProgramFolder);
     cached_ = std::make_unique<scan::CachingProbes>(machine_->Probes());
@@ -136,9 +185,18 @@ void CommandScan::Run(const ScanOptions& options, std::string_view command, std:
     if (const std::string warning = machine_->NoDriveWarning(); !warning.empty()) {
         err << "hivewarden " << command << ": " << warning << "\n";
     }
-    frontEnd_ =
-        std::make_unique<ConsoleScanFrontEnd>(*session_, grid_, err,
-                                             StandardErrorIsTerminal() && !options.NoProgress);
+    std::uint64_t expectedKeys = 0;
+    if (progress_->Shown()) {
+        progress_->Phase("Counting the keys to scan");
+        // Keys are cheap to count in a registry read from files; the live one is estimated.
+        expectedKeys = scan::KeysToScan(
+            *access_, MakeScanRequest(options).Options,
+            machine::HasRegistryFiles(options.Source) ? scan::KeyCountMode::Exact
+                                                      : scan::KeyCountMode::Estimate);
+        progress_->Phase("Scanning", expectedKeys > 0 ? std::optional<double>(0.0) : std::nullopt);
+    }
+    frontEnd_ = std::make_unique<ConsoleScanFrontEnd>(*session_, grid_, err, *progress_,
+                                                      expectedKeys);
     ConsoleScanFrontEnd* frontEnd = frontEnd_.get();
     state_.YieldHook = [frontEnd] { frontEnd->OnYield(); };
     InstallInterruptHandler();

@@ -9,7 +9,9 @@
 #include <string>
 #include <string_view>
 
+#include "cli/commands.h"
 #include "cli/console/console_front_end.h"
+#include "cli/console/progress_line.h"
 #include "engine/scan_state.h"
 #include "machine/machine.h"
 #include "store/access.h"
@@ -62,8 +64,9 @@ class CommandScan {
 
     // Opens the machine: its registry and its probes. False with `error` when the input cannot
     // be used (an unreadable .reg file, contradicting machine options). Warnings met while
-    // reading (skipped .reg lines, read-only hives) go to `err` under the name of `command`.
-    bool Open(const ScanOptions& options, std::string_view command, std::ostream& err,
+    // reading (skipped .reg lines, read-only hives) go to the context's error stream under the
+    // name of `command`.
+    bool Open(const ScanOptions& options, std::string_view command, const CommandContext& context,
               std::string& error);
     // Scans as the scan-settings page asks: a progress line on a terminal, Ctrl+C as Cancel,
     // warnings to `err` under the name of `command`.
@@ -76,6 +79,9 @@ class CommandScan {
     scan::ScanSession& Session() { return *session_; }
     scan::ResultGrid& Grid() { return grid_; }
     const std::string& ProgramFolder() const { return programFolder_; }
+    // The command's progress line (nothing is drawn unless standard error is a terminal and
+    // progress was not turned off); valid after Open.
+    ProgressLine& Progress() { return *progress_; }
     bool Canceled() const { return frontEnd_ && frontEnd_->Canceled(); }
     bool Interrupted() const { return frontEnd_ && frontEnd_->Interrupted(); }
 
@@ -88,6 +94,7 @@ class CommandScan {
     std::unique_ptr<scan::PathContext> recheckPaths_;  // uncached: a repair's second look
     std::unique_ptr<scan::ScanSession> session_;
     scan::ResultGrid grid_;
+    std::unique_ptr<ProgressLine> progress_;
     std::unique_ptr<ConsoleScanFrontEnd> frontEnd_;
     std::string programFolder_;
 };

@@ -260,7 +260,7 @@ int RunSearchCommand(const SearchCommandOptions& options, CommandContext& contex
         return kExitUsage;
     }
     const std::unique_ptr<machine::Machine> opened =
-        machine::OpenMachine(options.Source, WarningsTo(context.Err, "search"), error);
+        machine::OpenMachine(options.Source, OpenOptionsFor(context, "search"), error);
     if (!opened ||
         !opened->CheckInPlaceWriteBack(options.SaveRegistry, "another --save-registry", error) ||
         !CheckSearchOutputs(options, *opened, error)) {

@@ -103,8 +103,8 @@ void AddWindowsRootOptions(CLI::App& command, machine::MachineSource& source) {
 
 void AddRegistryOptions(CLI::App& command, machine::MachineSource& source) {
     command.add_option("--registry", source.RegistryFiles,
-                       "A .reg file to load into an in-memory registry (repeatable); without it "
-                       "the live registry is used on Windows");
+                       "A .reg file to load into an in-memory registry (repeatable; - reads "
+                       "standard input); without it the live registry is used on Windows");
     command.add_option("--codepage", source.AnsiCodePage,
                        "The ANSI code page of REGEDIT4 --registry files (default 1252); a "
                        "write-back uses it too, or version 5 when it cannot hold every entry");
@@ -178,10 +178,12 @@ void AddMachineOptions(CLI::App& command, machine::MachineSource& source) {
     }
 }
 
-machine::OpenOptions WarningsTo(std::ostream& err, std::string_view command, bool registry) {
+machine::OpenOptions OpenOptionsFor(const CommandContext& context, std::string_view command,
+                                    bool registry) {
     machine::OpenOptions options;
     options.Registry = registry;
-    options.Warn = [&err, name = std::string(command)](const std::string& warning) {
+    options.StandardInput = &context.In;
+    options.Warn = [&err = context.Err, name = std::string(command)](const std::string& warning) {
         err << "hivewarden " << name << ": " << warning << "\n";
     };
     return options;

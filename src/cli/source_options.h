@@ -8,6 +8,7 @@
 #include <iosfwd>
 #include <string_view>
 
+#include "cli/commands.h"
 #include "machine/machine.h"
 #include "machine/machine_source.h"
 
@@ -24,9 +25,10 @@ void AddRegistryOptions(CLI::App& command, machine::MachineSource& source);
 // have them yet.
 void AddMachineOptions(CLI::App& command, machine::MachineSource& source);
 
-// Opening options whose warnings go to `err` as lines "hivewarden COMMAND: warning".
+// Opening options for `command`: its warnings go to the context's error stream as lines
+// "hivewarden COMMAND: warning", and the registry file "-" is the context's standard input.
 // `registry` false: the command looks at the file system only.
-machine::OpenOptions WarningsTo(std::ostream& err, std::string_view command,
-                                bool registry = true);
+machine::OpenOptions OpenOptionsFor(const CommandContext& context, std::string_view command,
+                                    bool registry = true);
 
 }  // namespace hivewarden::cli

@@ -1,13 +1,20 @@
 // The entry on Windows: the arguments are read as UTF-16 (the narrow argv holds them in the
 // ANSI code page, with "?" for what it lacks) and converted to UTF-8; standard output and
-// error are written past the C runtime, so its text mode adds no CR before the LF (a report
-// already ends its lines with CR LF). A console gets the text as UTF-16 through
-// WriteConsoleW; a file or pipe gets the program's bytes. Windows builds only.
+// error are written past the C runtime with CR LF line ends, as Windows console tools write
+// them (a report, which already ends its lines with CR LF, gets no second CR). A console gets
+// the text as UTF-16 through WriteConsoleW; a file or pipe gets the program's bytes. Standard
+// input is read in binary mode, so a .reg file piped in keeps its bytes (UTF-16 included).
+// Windows builds only.
 #include <windows.h>
 // shellapi.h needs windows.h first.
 #include <shellapi.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <algorithm>
+#include <cstdio>
+#include <iostream>
 #include <ostream>
 #include <streambuf>
 #include <string>
@@ -15,6 +22,7 @@
 
 #include "cli/app.h"
 #include "cli/console.h"
+#include "cli/console/line_ends.h"
 #include "files/win32_system.h"
 
 namespace hivewarden::cli {
@@ -65,12 +73,13 @@ class StandardHandleBuffer final : public std::streambuf {
   protected:
     int_type overflow(int_type c) override {
         if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
-        pending_ += traits_type::to_char_type(c);
+        const char one = traits_type::to_char_type(c);
+        pending_ += lineEnds_.Translate(std::string_view(&one, 1));
         return Settle() ? c : traits_type::eof();
     }
 
     std::streamsize xsputn(const char* text, std::streamsize count) override {
-        pending_.append(text, static_cast<std::size_t>(count));
+        pending_ += lineEnds_.Translate(std::string_view(text, static_cast<std::size_t>(count)));
         return Settle() ? count : 0;
     }
 
@@ -128,6 +137,7 @@ class StandardHandleBuffer final : public std::streambuf {
     HANDLE handle_;
     bool console_;
     bool flushEachWrite_;
+    CrLfLineEnds lineEnds_;
     std::string pending_;
 };
 
@@ -153,12 +163,14 @@ int RunConsoleProgram(int argc, char** argv) {
         for (std::string& argument : arguments) pointers.push_back(argument.data());
     }
     pointers.push_back(nullptr);
+    // The C runtime's text mode would turn CR LF into LF and stop at a Ctrl+Z.
+    _setmode(_fileno(stdin), _O_BINARY);
     StandardHandleBuffer outBuffer(STD_OUTPUT_HANDLE, false);
     StandardHandleBuffer errBuffer(STD_ERROR_HANDLE, true);
     std::ostream out(&outBuffer);
     std::ostream err(&errBuffer);
-    const int code = Run(static_cast<int>(pointers.size() - 1), pointers.data(), out, err,
-                         outBuffer.IsConsole());
+    const int code = Run(static_cast<int>(pointers.size() - 1), pointers.data(), std::cin, out,
+                         err, outBuffer.IsConsole());
     out.flush();
     err.flush();
     return code;

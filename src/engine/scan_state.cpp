@@ -9,6 +9,7 @@ void ScanState::ResetForScan() {
     ScanResults.Reset();
     ShownCount = 0;
     ProgressPercent = 0;
+    KeysVisited = 0;
     StopRequested = false;
 }
 

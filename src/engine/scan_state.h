@@ -36,6 +36,12 @@ struct ScanState : registry::EngineSignals {
     std::int32_t TopKeyCountLM = 0;
     std::int32_t ProgressBaseCU = 0;
     std::int32_t ProgressBaseLM = 0;
+    // Keys the scan has read so far (every key of every branch walked).
+    std::uint64_t KeysVisited = 0;
+    // A repair's steps so far, of 2 x RepairMarked: one per marked entry backed up, then one
+    // per marked entry applied.
+    std::int64_t RepairStep = 0;
+    std::int32_t RepairMarked = 0;
     std::int32_t EngineMode = 0;
     // Full path of the backup file the next repair writes.
     std::string BackupPath;

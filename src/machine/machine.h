@@ -27,6 +27,9 @@ struct OpenOptions {
     bool Registry = true;
     // Each warning as it is met (see WarningSink).
     WarningSink Warn;
+    // What the registry file "-" reads (the process's standard input, in binary mode); null:
+    // "-" cannot be read.
+    std::istream* StandardInput = nullptr;
 };
 
 class Machine {

@@ -97,10 +97,13 @@ bool OpenHives(const MachineSource& source, bool wantRegistry, Opened& opened,
 }
 
 bool OpenRegistryFiles(const MachineSource& source, const CodePage& page, Opened& opened,
-                       RegistryLoad& load, const WarningSink& warn, std::string& error) {
+                       RegistryLoad& load, const OpenOptions& options, std::string& error) {
     auto store =
         std::make_unique<registry::ClassesRootView>(std::make_unique<registry::MemoryStore>());
-    if (!LoadRegistryFiles(source.RegistryFiles, page, *store, load, warn, error)) return false;
+    if (!LoadRegistryFiles(source.RegistryFiles, page, *store, load, options.Warn, error,
+                           options.StandardInput)) {
+        return false;
+    }
     opened.Store = std::move(store);
     return true;
 }
@@ -130,7 +133,7 @@ bool OpenRegistry(const MachineSource& source, const OpenOptions& options,
     }
     if (!options.Registry) return true;
     if (!source.RegistryFiles.empty()) {
-        return OpenRegistryFiles(source, *page, opened, load, options.Warn, error);
+        return OpenRegistryFiles(source, *page, opened, load, options, error);
     }
     if (!HasLiveRegistry()) {
         error = "no registry to work on: give one or more --registry FILE.reg";

@@ -30,6 +30,11 @@ bool CheckWriteBackOptions(const MachineSource& source, const std::string& outpu
         error = std::string("--output goes with --registry: ") + inPlace;
         return false;
     }
+    if (output.empty() && source.RegistryFiles.size() == 1 && source.RegistryFiles.front() == "-") {
+        error = "the registry read from standard input (--registry -) cannot be written back "
+                "there; give --output FILE.reg";
+        return false;
+    }
     if (output.empty() && source.RegistryFiles.size() > 1) {
         error =
             "several --registry files were loaded; give --output FILE.reg for the "

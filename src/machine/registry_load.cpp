@@ -1,7 +1,9 @@
 // Loading .reg files as regedit imports them.
 #include "machine/registry_load.h"
 
+#include <algorithm>
 #include <fstream>
+#include <istream>
 #include <string_view>
 
 #include "files/host_path.h"
@@ -30,13 +32,20 @@ std::unique_ptr<CodePage> OpenSourceCodePage(const MachineSource& source, std::s
 
 namespace {
 
-// Why `file` is not a .reg file although it is a registry of another form, naming the option
-// that reads it; empty text for anything else (the .reg reader then says what it finds).
-std::string OtherRegistryForm(const std::string& file) {
-    std::ifstream in(registry::ToHostPath(file), std::ios::binary);
-    char start[32] = {};
-    in.read(start, sizeof start);
-    const std::string_view head(start, static_cast<std::size_t>(in.gcount()));
+// Bytes enough to tell a hive or a Wine registry file from a .reg file.
+constexpr std::size_t kHeadBytes = 32;
+
+std::string Head(std::istream& in) {
+    std::string head(kHeadBytes, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    return head;
+}
+
+// Why `file`, starting with `head`, is not a .reg file although it is a registry of another
+// form, naming the option that reads it; empty text for anything else (the .reg reader then
+// says what it finds).
+std::string OtherRegistryForm(const std::string& file, std::string_view head) {
     if (head.starts_with("regf")) {
         return file + " is a registry hive, not a .reg file: mount it with --hive ROOT\\PATH=" +
                file + " (as in HKLM\\SOFTWARE=" + file + "), or give the whole installation "
@@ -49,15 +58,44 @@ std::string OtherRegistryForm(const std::string& file) {
     return {};
 }
 
+std::string OtherRegistryForm(const std::string& file) {
+    std::ifstream in(registry::ToHostPath(file), std::ios::binary);
+    return OtherRegistryForm(file, Head(in));
+}
+
+// The lenient load of standard input: its head is checked as a file's is, then the whole of it
+// is applied as it streams by.
+registry::RegFileStatus LoadStandardInput(std::istream* in, const CodePage& page,
+                                          registry::RegistryStore& store,
+                                          const registry::RegNoteSink& onNote) {
+    if (in == nullptr) {
+        return registry::RegFileStatus::Failure(
+            "--registry -: there is no standard input to read here");
+    }
+    const std::string head = Head(*in);
+    if (std::string other = OtherRegistryForm(std::string(kStandardInputName), head);
+        !other.empty()) {
+        return registry::RegFileStatus::Failure(std::move(other));
+    }
+    return registry::LoadRegStream(head, *in, kStandardInputName, store, page, onNote);
+}
+
 }  // namespace
 
 bool LoadRegistryFiles(const std::vector<std::string>& files, const CodePage& page,
                        registry::RegistryStore& store, RegistryLoad& load,
-                       const WarningSink& warn, std::string& error) {
+                       const WarningSink& warn, std::string& error, std::istream* standardInput) {
+    if (std::count(files.begin(), files.end(), kStandardInputFile) > 1) {
+        error = "--registry - is given more than once: standard input can be read only once";
+        return false;
+    }
     for (const std::string& file : files) {
-        if (std::string other = OtherRegistryForm(file); !other.empty()) {
-            error = std::move(other);
-            return false;
+        const bool fromInput = file == kStandardInputFile;
+        if (!fromInput) {
+            if (std::string other = OtherRegistryForm(file); !other.empty()) {
+                error = std::move(other);
+                return false;
+            }
         }
         RegistryFileLoad counts;
         counts.File = file;
@@ -67,7 +105,9 @@ bool LoadRegistryFiles(const std::vector<std::string>& files, const CodePage& pa
             if (warn) warn(note.Message);
         };
         const registry::RegFileStatus status =
-            registry::LoadRegFile(file, store, page, registry::RegImportMode::Lenient, onNote);
+            fromInput ? LoadStandardInput(standardInput, page, store, onNote)
+                      : registry::LoadRegFile(file, store, page, registry::RegImportMode::Lenient,
+                                              onNote);
         load.Files.push_back(counts);
         if (!status) {
             error = status.Message;

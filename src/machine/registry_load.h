@@ -6,8 +6,10 @@
 
 #include <cstddef>
 #include <functional>
+#include <iosfwd>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "machine/machine_source.h"
@@ -39,11 +41,17 @@ using WarningSink = std::function<void(const std::string&)>;
 // code page 99"), when the system does not know it.
 std::unique_ptr<CodePage> OpenSourceCodePage(const MachineSource& source, std::string& error);
 
-// The files, in order, into `store`. False, with the reason ("HKLM.reg:1: bad header ..."),
-// when a file cannot be read or has no valid header; `load` then holds the files loaded so far.
+// The file name that stands for standard input, and the name its messages give it.
+inline constexpr std::string_view kStandardInputFile = "-";
+inline constexpr std::string_view kStandardInputName = "(standard input)";
+
+// The files, in order, into `store`; the file "-" is `standardInput`, read once as it streams
+// by. False, with the reason ("HKLM.reg:1: bad header ..."), when a file cannot be read or has
+// no valid header; `load` then holds the files loaded so far.
 bool LoadRegistryFiles(const std::vector<std::string>& files, const CodePage& page,
                        registry::RegistryStore& store, RegistryLoad& load,
-                       const WarningSink& warn, std::string& error);
+                       const WarningSink& warn, std::string& error,
+                       std::istream* standardInput = nullptr);
 
 // The summary line of a load with skipped or changed lines ("--registry files: 3 lines
 // skipped, 1 line read as regedit reads them (see the warnings)"), or "".

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <iosfwd>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -144,6 +145,10 @@ RegFileParse ParseRegFile(std::string_view bytes, std::string_view sourceName,
 // read in pieces, but the operations are all held: for big files prefer LoadRegFile.
 RegFileParse ReadRegFile(const std::string& path, const CodePage& codePage = Windows1252());
 
+// Applies one operation through the access operations (so a store's refusals are seen):
+// empty text when it took, else what went wrong ("cannot write value "x" of HKEY_...").
+std::string ApplyRegOperation(const RegOperation& op, RegistryAccess& access);
+
 // Applies the operations in order: keys are created, [-key] deletes the whole subtree, values
 // are written with their exact type and bytes, deleting something missing is no failure.
 // A failing operation does not stop the rest; the status names the first failure
@@ -159,5 +164,13 @@ RegFileStatus LoadRegFile(const std::string& path, RegistryStore& store,
                           const CodePage& codePage = Windows1252(),
                           RegImportMode mode = RegImportMode::Strict,
                           const RegNoteSink& onNote = {});
+
+// The lenient load of a .reg text that can be read only once (standard input), as it streams
+// by: the bytes `start` the caller has already taken from it, then the rest of `rest`;
+// `sourceName` names it in messages. A stream cannot be read twice, so there is no strict
+// form: a caller that must apply all or nothing parses it into memory (ParseRegFile).
+RegFileStatus LoadRegStream(std::string_view start, std::istream& rest, std::string_view sourceName,
+                            RegistryStore& store, const CodePage& codePage,
+                            const RegNoteSink& onNote = {});
 
 }  // namespace hivewarden::registry

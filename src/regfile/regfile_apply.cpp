@@ -4,11 +4,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <functional>
+#include <istream>
 #include <memory>
 #include <system_error>
 
 #include "store/access.h"
 #include "files/host_path.h"
+#include "files/no_file_probes.h"
 #include "regfile/regfile.h"
 
 namespace hivewarden::registry {
@@ -17,20 +19,6 @@ namespace {
 // Files are read in pieces of this size; the reader never holds more than a piece, a line
 // and one value.
 constexpr std::size_t kReadChunkBytes = 256 * 1024;
-
-// Applying a file asks nothing about files or paths; the access operations still need probes.
-class NoFileProbes final : public FileProbes {
-public:
-    bool FileExists(std::string_view) override { return false; }
-    bool IsDirectory(std::string_view) override { return false; }
-    bool IsNetworkPath(std::string_view) override { return false; }
-    std::string ExpandEnvironment(std::string_view text) override { return std::string(text); }
-    std::string WindowsDirectory() override { return {}; }
-    bool DrivePresent(char) override { return false; }
-    bool ListDirectory(std::string_view, std::vector<DirEntry>&) override { return false; }
-    bool ReadWholeFile(std::string_view, std::size_t, std::string&) override { return false; }
-    bool DeleteFile(std::string_view) override { return false; }
-};
 
 std::string FullKeyName(const RegOperation& op) {
     std::string name = RootName(op.Root);
@@ -67,6 +55,20 @@ RegFileStatus ReadFilePieces(const std::string& path,
     return {};
 }
 
+// The same for a stream (standard input): its bytes piece by piece, until the end or until
+// `consume` says stop.
+RegFileStatus ReadStreamPieces(std::istream& in, std::string_view sourceName,
+                               const std::function<bool(std::string_view)>& consume) {
+    std::string chunk(kReadChunkBytes, '\0');
+    while (in) {
+        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+        const auto count = static_cast<std::size_t>(in.gcount());
+        if (count > 0 && !consume(std::string_view(chunk.data(), count))) return {};
+    }
+    if (in.bad()) return RegFileStatus::Failure(std::string(sourceName) + ": cannot read");
+    return {};
+}
+
 // Streams the file through a reader. The status is the reading's (an unreadable file) or the
 // reader's.
 RegFileStatus StreamFile(const std::string& path, RegFileReader& reader) {
@@ -77,32 +79,14 @@ RegFileStatus StreamFile(const std::string& path, RegFileReader& reader) {
     return reader.Status();
 }
 
-// The outcome of one operation: empty when it worked, else what went wrong.
-std::string ApplyOne(const RegOperation& op, RegistryAccess& access) {
-    switch (op.Kind) {
-        case RegOperationKind::CreateKey: {
-            KeyHandle key(&access.Store(), access.Store().Create(op.Root, op.Path));
-            return key ? std::string() : "cannot create key " + FullKeyName(op);
-        }
-        case RegOperationKind::DeleteKey:
-            // A key that cannot be opened reads as missing here, as everywhere in the
-            // access layer.
-            access.DeleteKey(op.Root, op.Path);
-            return access.KeyExists(op.Root, op.Path) ? "cannot delete key " + FullKeyName(op)
-                                                      : std::string();
-        case RegOperationKind::SetValue:
-            return access.WriteRaw(op.Root, op.Path, op.Name, op.Value)
-                       ? std::string()
-                       : "cannot write " + ValueLabel(op);
-        case RegOperationKind::DeleteValue: {
-            access.DeleteValue(op.Root, op.Path, op.Name);
-            RawValue left;
-            return access.ReadRaw(op.Root, op.Path, op.Name, left)
-                       ? "cannot delete " + ValueLabel(op)
-                       : std::string();
-        }
-    }
-    return "unknown operation";
+RegFileStatus StreamStream(std::string_view start, std::istream& rest, std::string_view sourceName,
+                           RegFileReader& reader) {
+    if (!start.empty() && !reader.Feed(start)) return reader.Status();
+    RegFileStatus read = ReadStreamPieces(
+        rest, sourceName, [&reader](std::string_view bytes) { return reader.Feed(bytes); });
+    if (!read) return read;
+    reader.Finish();
+    return reader.Status();
 }
 
 // Applies operations one at a time and remembers the failures.
@@ -112,7 +96,7 @@ class OperationApplier {
         : source_(source), access_(access) {}
 
     void Apply(const RegOperation& op) {
-        std::string problem = ApplyOne(op, access_);
+        std::string problem = ApplyRegOperation(op, access_);
         if (problem.empty()) return;
         if (failures_++ == 0) {
             first_ = source_ + ":" + std::to_string(op.Line) + ": " + std::move(problem);
@@ -143,6 +127,33 @@ struct StoreAccess {
 };
 
 }  // namespace
+
+std::string ApplyRegOperation(const RegOperation& op, RegistryAccess& access) {
+    switch (op.Kind) {
+        case RegOperationKind::CreateKey: {
+            KeyHandle key(&access.Store(), access.Store().Create(op.Root, op.Path));
+            return key ? std::string() : "cannot create key " + FullKeyName(op);
+        }
+        case RegOperationKind::DeleteKey:
+            // A key that cannot be opened reads as missing here, as everywhere in the
+            // access layer.
+            access.DeleteKey(op.Root, op.Path);
+            return access.KeyExists(op.Root, op.Path) ? "cannot delete key " + FullKeyName(op)
+                                                      : std::string();
+        case RegOperationKind::SetValue:
+            return access.WriteRaw(op.Root, op.Path, op.Name, op.Value)
+                       ? std::string()
+                       : "cannot write " + ValueLabel(op);
+        case RegOperationKind::DeleteValue: {
+            access.DeleteValue(op.Root, op.Path, op.Name);
+            RawValue left;
+            return access.ReadRaw(op.Root, op.Path, op.Name, left)
+                       ? "cannot delete " + ValueLabel(op)
+                       : std::string();
+        }
+    }
+    return "unknown operation";
+}
 
 RegFileParse ReadRegFile(const std::string& path, const CodePage& codePage) {
     RegFileParse result;
@@ -189,6 +200,18 @@ RegFileStatus LoadRegFile(const std::string& path, RegistryStore& store, const C
                    ? RegFileStatus::Failure(read.Message + " (the file changed while it was read)")
                    : read;
     }
+    return applier.Status();
+}
+
+RegFileStatus LoadRegStream(std::string_view start, std::istream& rest, std::string_view sourceName,
+                            RegistryStore& store, const CodePage& codePage,
+                            const RegNoteSink& onNote) {
+    const std::string source(sourceName);
+    StoreAccess access(store);
+    OperationApplier applier(source, access.Access);
+    RegFileReader reader(source, RegImportMode::Lenient, codePage,
+                         [&applier](RegOperation&& op) { applier.Apply(op); }, onNote);
+    if (RegFileStatus read = StreamStream(start, rest, source, reader); !read) return read;
     return applier.Status();
 }
 

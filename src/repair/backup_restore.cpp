@@ -1,7 +1,10 @@
 // The importers and the hand-over of chosen backups.
 #include "repair/backup_restore.h"
 
+#include "files/no_file_probes.h"
 #include "regfile/regfile.h"
+#include "repair/all_or_nothing_import.h"
+#include "store/access.h"
 #include "files/shell_open.h"
 #include "repair/backup_writer.h"
 
@@ -18,11 +21,19 @@ StoreImporter::StoreImporter(registry::RegistryStore& store, const CodePage* cod
 StoreImporter::~StoreImporter() = default;
 
 registry::FileStatus StoreImporter::Import(const std::string& path) {
-    // Strict and streamed: a backup of any size applies whole or not at all.
-    const registry::RegFileStatus applied =
-        registry::LoadRegFile(path, store_, *codePage_, registry::RegImportMode::Strict);
-    if (!applied) return registry::FileStatus::Failure(applied.Message);
-    return {};
+    const registry::RegFileParse parsed = registry::ReadRegFile(path, *codePage_);
+    if (!parsed.Status) return registry::FileStatus::Failure(parsed.Status.Message);
+    registry::NoFileProbes probes;
+    registry::EngineSignals signals;
+    registry::RegistryAccess access(store_, probes, signals);
+    const AllOrNothingResult applied = ApplyAllOrNothing(parsed.File, access);
+    if (applied.Applied()) return {};
+    if (applied.UndoFailure.empty()) {
+        return registry::FileStatus::Failure(applied.Failure + "; nothing of " + path +
+                                             " was applied");
+    }
+    return registry::FileStatus::Failure(applied.Failure + "; putting back what " + path +
+                                         " had changed failed too: " + applied.UndoFailure);
 }
 
 registry::FileStatus ShellImporter::Import(const std::string& path) {

@@ -23,10 +23,12 @@ class BackupImporter {
     virtual registry::FileStatus Import(const std::string& path) = 0;
 };
 
-// The program's own importer: reads the file with the strict .reg reader, streamed (a file
-// of any size), and applies it to the store in file order: keys are created, [-key] lines delete whole subtrees, values are
+// The program's own importer: reads the file with the strict .reg reader and applies it to
+// the store in file order: keys are created, [-key] lines delete whole subtrees, values are
 // written with their exact type and bytes (hex(2), hex(7) and every other hex(N) form
-// included), "name"=- deletes a value. Nothing of a file is applied unless all of it parses.
+// included), "name"=- deletes a value. Nothing of a file is applied unless all of it parses,
+// and a change the store refuses (access denied on the live registry) undoes the file's
+// earlier changes (all_or_nothing_import.h): each file applies whole or not at all.
 // A REGEDIT4 file is read in the code page backups are written in (SystemBackupCodePage),
 // or in `codePage` when one is given; a version 5 file as UTF-16LE.
 class StoreImporter final : public BackupImporter {

@@ -45,6 +45,8 @@ public:
         access_.Signals().StopRequested = false;
         ApplyGuard(actions_);
         result_.Marked = CountMarked(actions_);
+        state_.RepairStep = 0;
+        state_.RepairMarked = result_.Marked;
         std::unique_ptr<registry::DurableFile> own;
         registry::DurableFile* file = options.File;
         if (file == nullptr) {
@@ -60,6 +62,8 @@ private:
     bool Stopped() const { return state_.StopRequested || access_.Signals().StopRequested; }
 
     void Progress(std::int64_t step) {
+        state_.RepairStep = step;
+        state_.RepairMarked = result_.Marked;
         if (result_.Marked > 0) state_.ProgressPercent = RepairProgress(step, result_.Marked);
         state_.Yield();
     }

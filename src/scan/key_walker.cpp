@@ -94,6 +94,7 @@ void KeyWalker::Walk(registry::RootKey root, const std::string& path, int depth)
 std::vector<std::string> KeyWalker::VisitKey(registry::RootKey root, const std::string& path) {
     // Values and subkeys through one open key, which is closed again before the walk goes down.
     registry::KeyReader key = session_.Access.ReadKey(root, path);
+    ++session_.State.KeysVisited;
     Yield();
     if (!IsProtectedPath(ToUpper(path))) {
         Yield();

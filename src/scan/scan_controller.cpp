@@ -10,12 +10,6 @@
 namespace hivewarden::scan {
 namespace {
 
-struct Branch {
-    std::int32_t Bit;
-    registry::RootKey Root;
-    std::string_view Path;
-};
-
 // The branches of the selective mode, in the order they are walked.
 constexpr Branch kBranches[] = {
     {ScanSharedDlls, registry::kLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs"},
@@ -51,6 +45,22 @@ bool WholeRegistryMode(std::int32_t options) {
 }
 
 }  // namespace
+
+std::vector<Branch> BranchesOf(std::int32_t options) {
+    if (WholeRegistryMode(options)) {
+        return {{0, registry::kCurrentUser, ""}, {0, registry::kLocalMachine, ""}};
+    }
+    std::vector<Branch> branches;
+    // Each chosen category walks its branches, in table order.
+    for (const std::int32_t bit : {ScanSharedDlls, ScanHelp, ScanAppPaths, ScanSounds,
+                                   ScanFonts, ScanAutoRun, ScanUninstall}) {
+        if (!(options & bit)) continue;
+        for (const Branch& branch : kBranches) {
+            if (branch.Bit == bit) branches.push_back(branch);
+        }
+    }
+    return branches;
+}
 
 bool NeedsFiles(const ScanRequest& request) {
     return request.Shortcuts || (request.Options & ~(ScanTrojans | ScanEmptyKeys)) != 0;
@@ -89,15 +99,8 @@ void RunScan(ScanSession& session, ScanFrontEnd& frontEnd, std::int32_t options)
         walker.WalkKey(registry::kLocalMachine, "");
         state.ProgressBaseLM = state.TopKeyCountLM;
     } else {
-        // Each chosen category walks its branches, in table order.
-        for (const std::int32_t bit : {ScanSharedDlls, ScanHelp, ScanAppPaths, ScanSounds,
-                                       ScanFonts, ScanAutoRun, ScanUninstall}) {
-            if (!(options & bit)) continue;
-            for (const Branch& branch : kBranches) {
-                if (branch.Bit == bit && !state.StopRequested) {
-                    walker.WalkKey(branch.Root, std::string(branch.Path));
-                }
-            }
+        for (const Branch& branch : BranchesOf(options)) {
+            if (!state.StopRequested) walker.WalkKey(branch.Root, std::string(branch.Path));
         }
     }
     if (options & ScanTrojans) {

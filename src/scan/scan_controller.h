@@ -4,8 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
+#include <vector>
 
 #include "scan/scan_session.h"
+#include "store/roots.h"
 
 namespace hivewarden::scan {
 
@@ -19,6 +22,17 @@ struct ScanRequest {
 // True when the scan asks the file system: every category but the trojan locks and empty
 // keys judges paths, and so does the shortcut scan.
 bool NeedsFiles(const ScanRequest& request);
+
+// One branch of the registry a scan walks whole.
+struct Branch {
+    std::int32_t Bit;  // the category it is walked for (0: the whole registry)
+    registry::RootKey Root;
+    std::string_view Path;
+};
+
+// The branches a scan with `options` walks, in order: HKEY_CURRENT_USER and
+// HKEY_LOCAL_MACHINE whole, or each chosen category's branches.
+std::vector<Branch> BranchesOf(std::int32_t options);
 
 // Program start: empty results and trojan tables, progress 100, the Windows directory.
 void InitScanEngine(ScanSession& session);

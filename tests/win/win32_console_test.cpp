@@ -1,7 +1,9 @@
 // hivewarden.exe as the system starts it: a UTF-16 command line whose arguments hold names in
-// other scripts, standard output and error redirected to files. The arguments arrive whole
-// (not in the ANSI code page), output is UTF-8, and a report on standard output keeps its
-// CR LF line ends without a second CR.
+// other scripts, standard input, output and error redirected to files. The arguments arrive
+// whole (not in the ANSI code page), output is UTF-8 with CR LF line ends as Windows console
+// tools write them, a report on standard output keeps its CR LF without a second CR, a .reg
+// file piped in keeps its bytes, and a backup is restored into the live registry by the
+// program itself, byte for byte.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -51,8 +53,10 @@ struct ProgramResult {
     std::string Err;
 };
 
-// Runs the program with the arguments (UTF-8), its output and error into files of `folder`.
-ProgramResult RunProgram(const std::string& folder, const std::vector<std::string>& arguments) {
+// Runs the program with the arguments (UTF-8), its output and error into files of `folder`,
+// its standard input from the file `input` (none when empty).
+ProgramResult RunProgram(const std::string& folder, const std::vector<std::string>& arguments,
+                         const std::string& input = {}) {
     std::wstring command = Quoted(ProgramPath());
     for (const std::string& argument : arguments) command += L" " + Quoted(WideOf(argument));
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -62,10 +66,14 @@ ProgramResult RunProgram(const std::string& folder, const std::vector<std::strin
                                    &inherit, CREATE_ALWAYS, 0, nullptr);
     const HANDLE err = CreateFileW(WideOf(errPath).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
                                    &inherit, CREATE_ALWAYS, 0, nullptr);
+    const HANDLE in = input.empty()
+                          ? nullptr
+                          : CreateFileW(WideOf(input).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                        &inherit, OPEN_EXISTING, 0, nullptr);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = nullptr;
+    startup.hStdInput = in;
     startup.hStdOutput = out;
     startup.hStdError = err;
     PROCESS_INFORMATION process{};
@@ -81,6 +89,7 @@ ProgramResult RunProgram(const std::string& folder, const std::vector<std::strin
     }
     CloseHandle(out);
     CloseHandle(err);
+    if (in != nullptr) CloseHandle(in);
     result.Out = FileBytes(outPath);
     result.Err += FileBytes(errPath);
     return result;
@@ -130,10 +139,25 @@ TEST_F(Win32ConsoleTest, OutputIsUtf8AndAReportKeepsItsLineEnds) {
         RunProgram(scratch_.Path, {"search", "--registry", registry, wang});
     ASSERT_EQ(listing.Code, 0u) << listing.Err;
     EXPECT_THAT(listing.Out, HasSubstr("String Found (" + wang + ") - C:\\Apps\\" + wang +
-                                       "\\app.exe\n"));
+                                       "\\app.exe\r\n"));
     EXPECT_THAT(listing.Out, HasSubstr("HKEY_CURRENT_USER\\Software\\Sub\xE6\x9D\x8E\\"
-                                       "\xE5\x90\x8D\xE5\x89\x8D\n"));
-    EXPECT_THAT(listing.Out, HasSubstr("Kestovar Hivewarden - 2 strings found\n"));
+                                       "\xE5\x90\x8D\xE5\x89\x8D\r\n"));
+    EXPECT_THAT(listing.Out, HasSubstr("Kestovar Hivewarden - 2 strings found\r\n"));
+    // Every line of the listing and of the messages ends in CR LF, as console tools write.
+    for (const std::string* text : {&listing.Out, &listing.Err}) {
+        for (std::size_t at = text->find('\n'); at != std::string::npos;
+             at = text->find('\n', at + 1)) {
+            ASSERT_GT(at, 0u);
+            EXPECT_EQ((*text)[at - 1], '\r') << *text;
+        }
+    }
+    EXPECT_THAT(listing.Out, Not(HasSubstr("\r\r")));
+
+    // The same registry piped in as standard input finds the same strings.
+    const ProgramResult piped =
+        RunProgram(scratch_.Path, {"search", "--registry", "-", wang}, registry);
+    ASSERT_EQ(piped.Code, 0u) << piped.Err;
+    EXPECT_EQ(piped.Out, listing.Out);
 
     const ProgramResult report =
         RunProgram(scratch_.Path, {"search", "--registry", registry, "--report", "-", wang});
@@ -150,6 +174,34 @@ TEST_F(Win32ConsoleTest, OutputIsUtf8AndAReportKeepsItsLineEnds) {
         EXPECT_EQ(report.Out[at - 1], '\r');
     }
     EXPECT_EQ(lines, 3u);
+}
+
+TEST_F(Win32ConsoleTest, ABackupIsRestoredIntoTheLiveRegistryByteForByte) {
+    ThrowawayKey key("HivewardenRestore-");
+    ASSERT_FALSE(key.Path.empty());
+    const std::string sub = key.Path + "\\Sub\xE6\x9D\x8E";            // Sub李
+    const std::string name = "\xE5\x90\x8D\xE5\x89\x8D";              // 名前
+    const std::string text = Utf16LeFromUtf8("C:\\Apps\\\xE7\x8E\x8B\\a.exe") + std::string(2, '\0');
+    ASSERT_EQ(SetValueW(HKEY_CURRENT_USER, sub, name, REG_SZ, text), ERROR_SUCCESS);
+
+    // A backup of the value, made by the search's delete, in the program's own folder.
+    const std::string program = scratch_.Path + "\\program";
+    ASSERT_TRUE(MakeFolders(program));
+    const ProgramResult clean = RunProgram(
+        scratch_.Path, {"search", "--delete", "--backup", "b1", "--program-folder", program,
+                        "\xE7\x8E\x8B"});
+    ASSERT_EQ(clean.Code, 0u) << clean.Err << clean.Out;
+    DWORD type = 0;
+    std::string bytes;
+    ASSERT_FALSE(QueryValueW(HKEY_CURRENT_USER, sub, name, type, bytes)) << "not deleted";
+
+    const ProgramResult restore =
+        RunProgram(scratch_.Path, {"backups", "--program-folder", program, "restore", "b1"});
+    ASSERT_EQ(restore.Code, 0u) << restore.Err;
+    EXPECT_THAT(restore.Out, HasSubstr("Restored "));
+    ASSERT_TRUE(QueryValueW(HKEY_CURRENT_USER, sub, name, type, bytes));
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(bytes, text);
 }
 
 }  // namespace

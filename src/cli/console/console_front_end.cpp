@@ -1,6 +1,8 @@
 // Console front end of the scan.
 #include "cli/console/console_front_end.h"
 
+#include <algorithm>
+#include <optional>
 #include <ostream>
 
 #include "cli/console/platform_system.h"
@@ -13,14 +15,21 @@ namespace {
 // and reading the clock each time would cost more than the walk itself on a fast store.
 constexpr std::uint32_t kYieldsPerClockRead = 64;
 constexpr auto kTimerInterval = std::chrono::milliseconds(500);
-constexpr auto kDrawInterval = std::chrono::milliseconds(100);
-constexpr int kBarWidth = 30;
+// A count of keys known beforehand may be an estimate (the live registry): once the scan has
+// read more, the whole is taken as this much more than what was read.
+constexpr double kBeyondEstimate = 1.02;
+
+std::string FindingsText(std::size_t count) {
+    return std::to_string(count) + (count == 1 ? " finding" : " findings");
+}
 
 }  // namespace
 
 ConsoleScanFrontEnd::ConsoleScanFrontEnd(scan::ScanSession& session, scan::ResultGrid& grid,
-                                         std::ostream& err, bool showProgress)
-    : session_(session), grid_(grid), err_(err), showProgress_(showProgress) {}
+                                         std::ostream& err, ProgressLine& progress,
+                                         std::uint64_t expectedKeys)
+    : session_(session), grid_(grid), err_(err), progress_(progress),
+      expectedKeys_(expectedKeys) {}
 
 void ConsoleScanFrontEnd::ResultsTimerTick() {
     if (scan::CheckForNewTick(session_.State, grid_, session_.Exclusions)) timerOn_ = false;
@@ -62,37 +71,30 @@ void ConsoleScanFrontEnd::OnYield() {
         lastTick_ = now;
         ResultsTimerTick();
     }
-    if (showProgress_ && now - lastDraw_ >= kDrawInterval) {
-        lastDraw_ = now;
-        DrawProgress();
-    }
+    if (progress_.Shown()) DrawProgress();
 }
 
 void ConsoleScanFrontEnd::DrawProgress() {
-    const std::int32_t percent = session_.State.ProgressPercent;
-    std::string line = "\rScanning ";
-    if (percent >= 100) {
-        line += "shortcuts...                       ";
-    } else {
-        const int filled = percent * kBarWidth / 100;
-        line += '[';
-        line.append(static_cast<std::size_t>(filled), '#');
-        line.append(static_cast<std::size_t>(kBarWidth - filled), '.');
-        line += "] ";
-        line += std::to_string(percent);
-        line += '%';
+    const engine::ScanState& state = session_.State;
+    const std::string detail = FindingsText(state.ScanResults.Count());
+    // The registry is done; the shortcut scan (if any) has no known whole.
+    if (state.ProgressPercent >= 100) {
+        if (!shortcutsPhase_) {
+            shortcutsPhase_ = true;
+            progress_.Phase("Scanning shortcuts", std::nullopt, detail);
+        }
+        progress_.Update(std::nullopt, detail);
+        return;
     }
-    line += "  ";
-    line += std::to_string(session_.State.ScanResults.Count());
-    line += " findings ";
-    err_ << line << std::flush;
-    progressShown_ = true;
+    std::optional<double> done;
+    if (expectedKeys_ > 0) {
+        const double visited = static_cast<double>(state.KeysVisited);
+        const double whole = std::max(static_cast<double>(expectedKeys_), visited * kBeyondEstimate);
+        done = visited / whole;
+    }
+    progress_.Update(done, detail);
 }
 
-void ConsoleScanFrontEnd::EndProgress() {
-    if (!progressShown_) return;
-    err_ << "\r" << std::string(kBarWidth + 40, ' ') << "\r" << std::flush;
-    progressShown_ = false;
-}
+void ConsoleScanFrontEnd::EndProgress() { progress_.End(); }
 
 }  // namespace hivewarden::cli

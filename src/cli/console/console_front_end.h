@@ -8,6 +8,7 @@
 #include <iosfwd>
 #include <string>
 
+#include "cli/console/progress_line.h"
 #include "scan/results/result_rows.h"
 #include "scan/scan_session.h"
 
@@ -15,8 +16,9 @@ namespace hivewarden::cli {
 
 class ConsoleScanFrontEnd final : public scan::ScanFrontEnd {
 public:
+    // `expectedKeys`: the keys the scan will read (scan/key_count.h), 0 when unknown.
     ConsoleScanFrontEnd(scan::ScanSession& session, scan::ResultGrid& grid, std::ostream& err,
-                        bool showProgress);
+                        ProgressLine& progress, std::uint64_t expectedKeys);
 
     void SetResultsTimer(bool on) override { timerOn_ = on; }
     void ResultsTimerTick() override;
@@ -40,14 +42,14 @@ private:
     scan::ScanSession& session_;
     scan::ResultGrid& grid_;
     std::ostream& err_;
-    bool showProgress_;
+    ProgressLine& progress_;
+    std::uint64_t expectedKeys_;
     bool timerOn_ = false;
     bool canceled_ = false;
     bool interrupted_ = false;
-    bool progressShown_ = false;
+    bool shortcutsPhase_ = false;
     std::uint32_t yields_ = 0;
     std::chrono::steady_clock::time_point lastTick_;
-    std::chrono::steady_clock::time_point lastDraw_;
 };
 
 }  // namespace hivewarden::cli

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "scan/key_count.h"
 #include "scan/scan_controller.h"
 #include "scan/scan_options.h"
 #include "support/fake_machine.h"
@@ -128,6 +129,43 @@ TEST_F(ControllerTest, ShortcutScanRunsAfterTheRegistryScanUnlessCancelled) {
     EXPECT_TRUE(frontEnd.Shortcuts.empty());
     EXPECT_EQ(session.Shortcuts.Count(), 0);
     EXPECT_TRUE(frontEnd.DoneCalls.back().Canceled);
+}
+
+}  // namespace
+}  // namespace hivewarden::testing
+
+namespace hivewarden::testing {
+namespace {
+
+// The count known before a scan is the count the scan then reads, in both modes; the estimate
+// reads the branches' first levels and their subkey counts only.
+TEST_F(ControllerTest, TheKeysCountedBeforehandAreTheKeysTheScanReads) {
+    machine.Text(kAppPaths, "", "C:\\Program Files\\Tool\\tool.exe")
+        .Text(std::string(kAppPaths) + "\\Deeper\\Still", "x", "y")
+        .Text("HKEY_CURRENT_USER\\Software\\Vendor\\A\\B\\C", "x", "C:\\gone.exe")
+        .Text("HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", "r",
+              "C:\\gone\\run.exe");
+    struct Case {
+        const char* Name;
+        std::int32_t Options;
+    };
+    const Case kCases[] = {
+        {"the whole registry", scan::ScanAll},
+        {"one category's branches", scan::ScanAppPaths},
+        {"two categories", scan::ScanAppPaths | scan::ScanAutoRun},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.Name);
+        const std::uint64_t counted =
+            scan::KeysToScan(machine.Access, c.Options, scan::KeyCountMode::Exact);
+        Run(c.Options);
+        EXPECT_EQ(machine.State.KeysVisited, counted);
+        EXPECT_GT(counted, 0u);
+        const std::uint64_t estimated =
+            scan::KeysToScan(machine.Access, c.Options, scan::KeyCountMode::Estimate);
+        EXPECT_GT(estimated, 0u);
+        EXPECT_LE(estimated, counted);
+    }
 }
 
 }  // namespace
