@@ -75,13 +75,13 @@ int RunRepairCommand(const RepairCommandOptions& options, CommandContext& contex
     };
     std::string error;
     std::string target;
-    if (!CheckBackupName(options.BackupName, error) ||
+    const std::string folder = ProgramFolderOf(options.ProgramFolder);
+    if (!CheckBackupName(folder, options.BackupName, error) ||
         !machine::CheckWriteBackOptions(options.Source, options.Output, error)) {
         return fail(error, kExitUsage);
     }
     EditedFindings findings;
     if (!ReadFindingsFile(options.From, findings, error)) return fail(error, kExitUsage);
-    const std::string folder = ProgramFolderOf(options.ProgramFolder);
     // Everything the repair writes is checked first; a dry run is refused where it would be.
     const std::unique_ptr<machine::Machine> opened =
         machine::OpenMachine(options.Source, WarningsTo(context.Err, "repair"), error);
