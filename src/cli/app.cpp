@@ -4,6 +4,7 @@
 #include "cli/app.h"
 
 #include <CLI/CLI.hpp>
+#include <new>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -121,6 +122,12 @@ int Run(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream
         err << "hivewarden: " << e.what() << "\n";
         SuggestOptions(app, err);
         return kExitUsage;
+    } catch (const std::bad_alloc&) {
+        // Every file is written beside its place and renamed only when whole, so what was
+        // being written when memory ran out is left unwritten.
+        err << "hivewarden: not enough memory for this work; the file being written, if any, "
+               "was left unchanged\n";
+        return kExitFailed;
     }
     return context.ExitCode;
 }

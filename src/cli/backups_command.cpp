@@ -27,6 +27,7 @@ struct BackupsCommandOptions {
     std::string Name;
     machine::MachineSource Source;  // the registry restored into
     std::string Output;
+    bool AllowDeletions = false;  // restore: apply deletion lines the guard allows
 };
 
 int Fail(CommandContext& context, const std::string& message, int code) {
@@ -79,6 +80,36 @@ int RunRemove(const BackupsCommandOptions& options, CommandContext& context) {
     return kExitOk;
 }
 
+// Every file checked before any is restored: each deletion line is listed (on stdout when it
+// will be applied, else with the refusal); false when one file fails its check.
+bool CheckFiles(const std::string& folder, const std::vector<std::string>& files,
+                bool allowDeletions, CommandContext& context) {
+    std::unique_ptr<CodePage> own;
+    const CodePage& codePage = repair::BackupReadCodePage(own);
+    bool ok = true;
+    for (const std::string& file : files) {
+        const repair::RestoreCheck check =
+            repair::CheckRestore(folder + file, codePage, allowDeletions);
+        for (const repair::RestoreDeletion& deletion : check.Deletions) {
+            const std::string line =
+                folder + file + ":" + std::to_string(deletion.Line) + ": " + Printable(deletion.What);
+            if (!deletion.Refusal.empty()) {
+                context.Err << "hivewarden backups: refused: " << line << " ("
+                            << deletion.Refusal << ")\n";
+            } else if (check.Status) {
+                context.Out << "Deletes: " << line << "\n";
+            } else {
+                context.Err << "hivewarden backups: deletion line: " << line << "\n";
+            }
+        }
+        if (!check.Status) {
+            context.Err << "hivewarden backups: " << check.Status.Message << "\n";
+            ok = false;
+        }
+    }
+    return ok;
+}
+
 // Every backup through the program's importer, each whole or not at all. Into the registry of
 // the --registry files (or a prefix, or hives): the registry is then written back, and nothing
 // is written unless every backup was applied. Into the live registry: each backup that applied
@@ -93,7 +124,7 @@ int Restore(const BackupsCommandOptions& options, const std::string& folder,
         !opened->CheckInPlaceWriteBack(target, "--output", error)) {
         return Fail(context, error, kExitUsage);
     }
-    repair::StoreImporter importer(opened->Store());
+    repair::StoreImporter importer(opened->Store(), nullptr, options.AllowDeletions);
     std::size_t restored = 0;
     for (const repair::RestoreOutcome& outcome : repair::RestoreBackups(folder, files, importer)) {
         if (outcome.Status) {
@@ -135,6 +166,9 @@ int RunRestore(const BackupsCommandOptions& options, CommandContext& context) {
         !Resolve(options.Names, backups, folder, files, context)) {
         return kExitUsage;
     }
+    if (!CheckFiles(folder, files, options.AllowDeletions, context)) {
+        return Fail(context, "nothing was restored", kExitUsage);
+    }
     return Restore(options, folder, files, context);
 }
 
@@ -165,6 +199,10 @@ void AddBackupsCommand(CLI::App& app, CommandContext& context) {
     restore->add_option("--output", options->Output,
                         "Write the restored registry to FILE.reg (default, with one "
                         "--registry: back into that file)");
+    restore->add_flag("--allow-deletions", options->AllowDeletions,
+                      "Apply the deletion lines ([-key], \"name\"=-) of the files, which the "
+                      "program's own backups never hold; keys the repair never deletes stay "
+                      "refused");
     restore->callback([options, &context] { context.ExitCode = RunRestore(*options, context); });
 
     CLI::App* remove = cmd->add_subcommand("remove", "Delete one backup file");

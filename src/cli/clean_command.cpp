@@ -65,7 +65,7 @@ int RunCleanCommand(const CleanCommandOptions& options, CommandContext& context)
     // A name given on the command line, and everything the repair will write, are checked
     // before the scan, which may take long; a dry run is refused where the repair would be.
     const std::string programFolder = ProgramFolderOf(options.Scan.ProgramFolder);
-    if ((options.BackupGiven && (!CheckBackupName(options.BackupName, error) ||
+    if ((options.BackupGiven && (!CheckBackupName(programFolder, options.BackupName, error) ||
                                  !CheckBackupNameFree(programFolder, options.BackupName, error))) ||
         !machine::CheckWriteBackOptions(options.Scan.Source, options.Output, error)) {
         return fail(error, kExitUsage);
@@ -95,8 +95,11 @@ int RunCleanCommand(const CleanCommandOptions& options, CommandContext& context)
         context.Out << "No errors to fix!\n";
         return kExitOk;
     }
+    // A proposed name takes the next free one, now and again when the backup is written: a
+    // run started in the same second never shares it.
     const std::string name =
-        options.BackupGiven ? options.BackupName : repair::ProposedBackupName(LocalNow());
+        options.BackupGiven ? options.BackupName
+                            : FreeBackupName(scan.ProgramFolder(), repair::ProposedBackupName(LocalNow()));
     if (!CheckBackupNameFree(scan.ProgramFolder(), name, error)) return fail(error, kExitUsage);
     const std::string backupPath = repair::BackupFilePath(scan.ProgramFolder(), name);
     context.Out << "Kestovar Hivewarden will repair " << count << " errors.\n";
@@ -115,6 +118,7 @@ int RunCleanCommand(const CleanCommandOptions& options, CommandContext& context)
                                    {},
                                    AnswerShortcutQuestion(options.DeleteShortcuts),
                                    {}};
+    step.Options.NextFreeBackupName = !options.BackupGiven;
     step.Options.TargetStillMissing = scan::TargetRecheck(*scan.Session().RecheckPaths);
     // Ctrl+C while the backup is written stops the repair before any change.
     InstallInterruptHandler();

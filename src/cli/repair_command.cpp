@@ -84,7 +84,8 @@ int RunRepairCommand(const RepairCommandOptions& options, CommandContext& contex
     };
     std::string error;
     std::string target;
-    if (!CheckBackupName(options.BackupName, error) ||
+    const std::string folder = ProgramFolderOf(options.ProgramFolder);
+    if (!CheckBackupName(folder, options.BackupName, error) ||
         !machine::CheckWriteBackOptions(options.Source, options.Output, error)) {
         return fail(error, kExitUsage);
     }
@@ -97,7 +98,6 @@ int RunRepairCommand(const RepairCommandOptions& options, CommandContext& contex
     if (!ReadFindingsFile(options.From, context.In, findings, error)) {
         return fail(error, kExitUsage);
     }
-    const std::string folder = ProgramFolderOf(options.ProgramFolder);
     // Everything the repair writes is checked first; a dry run is refused where it would be.
     const std::unique_ptr<machine::Machine> opened =
         machine::OpenMachine(options.Source, OpenOptionsFor(context, "repair"), error);

@@ -51,6 +51,14 @@ std::string LinkFile(const scan::ShortcutEntry& entry) {
     return entry.LinkPath + ".lnk";
 }
 
+// The shortcut file and, where drives are host folders, the host file it was.
+std::string LinkFileOnHost(const scan::ShortcutRemoval& removal,
+                           const scan::ShortcutResults& shortcuts, std::int32_t index) {
+    const auto host = removal.HostPaths.find(index);
+    const std::string file = LinkFile(shortcuts[index]);
+    return host == removal.HostPaths.end() ? file : file + " (" + host->second + ")";
+}
+
 }  // namespace
 
 std::string Printable(std::string_view text) {
@@ -62,8 +70,10 @@ std::string Printable(std::string_view text) {
     return shown;
 }
 
-bool CheckBackupName(std::string_view name, std::string& error) {
-    const std::optional<std::string> problem = repair::ValidateBackupName(name);
+bool CheckBackupName(const std::string& programFolder, std::string_view name,
+                     std::string& error) {
+    std::optional<std::string> problem = repair::ValidateBackupName(name);
+    if (!problem) problem = repair::CheckBackupPathLength(programFolder, name);
     if (!problem) return true;
     error = "invalid backup name " + QuotedName(name) + ": " + *problem;
     return false;
@@ -78,6 +88,13 @@ bool CheckBackupNameFree(const std::string& programFolder, std::string_view name
     if (same.empty()) return true;
     error = std::string(repair::kBackupNameExists) + " (" + programFolder + same.front() + ")";
     return false;
+}
+
+std::string FreeBackupName(const std::string& programFolder, std::string_view proposed) {
+    std::vector<std::string> backups;
+    std::string listError;
+    if (!repair::ListBackups(programFolder, backups, listError)) return std::string(proposed);
+    return repair::UnusedBackupName(backups, proposed);
 }
 
 void PrintRepairPreview(const std::vector<repair::RepairPreviewItem>& items,
@@ -109,7 +126,9 @@ void PrintRepairPreview(const std::vector<repair::RepairPreviewItem>& items,
 
 void PrintRepairResult(const repair::RepairResult& result, const std::string& backupPath,
                        std::ostream& out) {
-    out << "Backup: " << backupPath << "\n";
+    // The backup may have taken the next free name when another run took the one proposed.
+    const std::string& written = result.BackupPath.empty() ? backupPath : result.BackupPath;
+    out << "Backup: " << written << "\n";
     PrintNotes("Skipped: ", result.Skipped, out);
     PrintNotes("Failed: ", result.Failed, out);
     PrintNotes("Stored as text: ", result.StoredAsText, out);
@@ -118,7 +137,7 @@ void PrintRepairResult(const repair::RepairResult& result, const std::string& ba
     if (result.Stopped) {
         out << "Stopped by Ctrl+C: " << Plural(static_cast<std::int64_t>(result.NotApplied.size()), "entry was",
                                         "entries were")
-            << " not repaired; the backup " << backupPath << " restores the "
+            << " not repaired; the backup " << written << " restores the "
             << Plural(result.Changed, "change", "changes") << " made\n";
     }
 }
@@ -158,10 +177,11 @@ bool PrintShortcutRemoval(const scan::ShortcutRemoval& removal,
         return true;
     }
     for (std::int32_t index : removal.Deleted) {
-        out << "Deleted shortcut: " << LinkFile(shortcuts[index]) << "\n";
+        out << "Deleted shortcut: " << LinkFileOnHost(removal, shortcuts, index) << "\n";
     }
     for (std::int32_t index : removal.Failed) {
-        out << "Failed: shortcut " << LinkFile(shortcuts[index]) << " could not be deleted\n";
+        out << "Failed: shortcut " << LinkFileOnHost(removal, shortcuts, index)
+            << " could not be deleted\n";
     }
     return removal.Failed.empty();
 }

@@ -22,8 +22,14 @@ namespace hivewarden::cli {
 // zeros between the strings of a multi-string, line breaks) become blanks.
 std::string Printable(std::string_view text);
 
-// False, with a message, when `name` cannot name a backup file ("invalid backup name ...").
-bool CheckBackupName(std::string_view name, std::string& error);
+// False, with a message, when `name` cannot name a backup file in `programFolder` ("invalid
+// backup name ...": the name itself, or its length on this host).
+bool CheckBackupName(const std::string& programFolder, std::string_view name,
+                     std::string& error);
+
+// The proposed name of a backup, or the first free one of it with "-2", "-3", ... when the
+// folder holds a backup of that name already.
+std::string FreeBackupName(const std::string& programFolder, std::string_view proposed);
 
 // False, with the program's own warning and the file it names, when the folder already holds
 // a backup of that name (compared without regard to case). A folder that cannot be listed

@@ -140,13 +140,17 @@ RepairOutcome RepairHits(const SearchCommandOptions& options, custom::CustomGrid
     outcome.Preview = custom::PrepareCustomRepairPage(grid, LocalNow());
     if (outcome.Preview.Count == 0) return outcome;
     const std::string folder = ProgramFolderOf(options.ProgramFolder);
-    const std::string name = BackupNameFor(options, outcome.Preview.BackupName);
-    // An existing backup is never overwritten, also not by a proposed name made twice within
-    // one minute.
+    // An existing backup is never overwritten: a given name that is taken is refused, a
+    // proposed one (made twice within one minute) takes the next free name, now and again when
+    // the backup is written.
+    const std::string name = options.BackupGiven
+                                 ? options.BackupName
+                                 : FreeBackupName(folder, outcome.Preview.BackupName);
     if (!CheckBackupNameFree(folder, name, outcome.Refusal)) return outcome;
     outcome.Ran = true;
     custom::CustomRepairContext repairContext{
         state, access, folder, name, [](bool, std::int32_t) {}, {}};
+    repairContext.Options.NextFreeBackupName = !options.BackupGiven;
     if (options.DryRun) {
         custom::StartCustomRepair(grid, state, repairContext.ProgramFolder,
                                   repairContext.BackupName);
@@ -154,7 +158,8 @@ RepairOutcome RepairHits(const SearchCommandOptions& options, custom::CustomGrid
     } else {
         outcome.Result = custom::RunCustomRepairStep(grid, repairContext);
     }
-    outcome.BackupPath = state.BackupPath;
+    outcome.BackupPath =
+        outcome.Result.BackupPath.empty() ? state.BackupPath : outcome.Result.BackupPath;
     return outcome;
 }
 
@@ -254,7 +259,7 @@ int RunSearchCommand(const SearchCommandOptions& options, CommandContext& contex
     const std::string givenBackup = BackupNameFor(options, "");
     if (!ReadTerms(options, terms, error) ||
         (options.BackupGiven &&
-         (!CheckBackupName(givenBackup, error) ||
+         (!CheckBackupName(ProgramFolderOf(options.ProgramFolder), givenBackup, error) ||
           !CheckBackupNameFree(ProgramFolderOf(options.ProgramFolder), givenBackup, error)))) {
         context.Err << "hivewarden search: " << error << "\n";
         return kExitUsage;

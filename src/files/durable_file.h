@@ -14,6 +14,8 @@ namespace hivewarden::registry {
 struct FileStatus {
     bool Ok = true;
     std::string Message;
+    // Set by CommitNew when a file of the name exists already.
+    bool Exists = false;
 
     explicit operator bool() const { return Ok; }
     static FileStatus Failure(std::string message) { return {false, std::move(message)}; }
@@ -27,6 +29,11 @@ struct FileStatus {
 // - Commit flushes the data to the disk (fsync / FlushFileBuffers), closes the file, renames
 //   it over `path` and, where the system allows, flushes the folder so the rename survives a
 //   power cut. Only a Commit that returned Ok has replaced `path`.
+// - CommitNew does what Commit does but never replaces a file: the temporary file takes the
+//   name `path` (a name in the folder given to Begin) only when no file has it, decided by
+//   the system in one step, so two writers can never both get one name. When the name is
+//   taken it fails with Exists set and keeps the temporary file, so that CommitNew may try
+//   another name.
 // - Abandon closes and removes the temporary file; it is harmless after Commit or when
 //   nothing was begun. The destructor abandons an uncommitted file.
 class DurableFile {
@@ -36,6 +43,7 @@ public:
     virtual FileStatus Begin(const std::string& path) = 0;
     virtual FileStatus Write(std::string_view bytes) = 0;
     virtual FileStatus Commit() = 0;
+    virtual FileStatus CommitNew(const std::string& path) = 0;
     virtual void Abandon() = 0;
 };
 

@@ -15,6 +15,8 @@ struct DirEntry {
     std::string Name;          // as the file system spells it
     bool IsDirectory = false;  // the directory attribute (16)
     bool IsLink = false;       // a symbolic link or reparse point
+    // A folder on another file system than the folder that lists it (a mount point).
+    bool OtherFileSystem = false;
 };
 
 // Contract for every backend:
@@ -53,6 +55,10 @@ public:
     virtual bool ReadWholeFile(std::string_view path, std::size_t maxBytes,
                                std::string& bytes) = 0;
     virtual bool DeleteFile(std::string_view path) = 0;
+    // Where a path lies on the host when drives are host folders mapped to letters
+    // ("/home/u/.wine/drive_c/a.lnk"; the entry itself, not a link's target); empty text
+    // where Windows paths are the host's own or the path leads nowhere.
+    virtual std::string HostPath(std::string_view /*path*/) { return {}; }
 };
 
 }  // namespace hivewarden::registry

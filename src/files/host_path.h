@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,5 +19,13 @@ std::string FromHostPath(const std::filesystem::path& path);
 // std::fopen of a UTF-8 path (on Windows _wfopen, which the narrow fopen is not: it would read
 // the name in the ANSI code page). Null on failure, with errno set.
 std::FILE* OpenHostFile(std::string_view path, const char* mode);
+
+// Why this host cannot hold a file `fileName` in `folder` (given with its trailing separator)
+// because of the length of the name or of the whole path, or nothing when it can. POSIX: the
+// name's bytes against the folder's NAME_MAX, the path (and the temporary name a durable file
+// writes first) against its PATH_MAX. Windows: the name's UTF-16 units against 255 and the
+// path against MAX_PATH, beyond which std::filesystem does not reach.
+std::optional<std::string> HostNameLengthProblem(std::string_view folder,
+                                                 std::string_view fileName);
 
 }  // namespace hivewarden::registry

@@ -9,6 +9,8 @@
 
 #include "text/code_page.h"
 #include "text/unicode.h"
+#include "files/host_path.h"
+#include "files/host_volume.h"
 #include "files/short_names.h"
 #include "files/windows_path.h"
 
@@ -96,6 +98,7 @@ const MappedFiles::Listing& MappedFiles::ListHostFolder(const fs::path& folder) 
         found.push_back(*dir);
     }
     if (ec) return listing;  // cached as not listed
+    const std::optional<std::uint64_t> volume = HostVolumeId(folder);
     // Byte order first, so that of two names differing only in case the same one always wins.
     std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
         return a.path().filename().native() < b.path().filename().native();
@@ -109,6 +112,10 @@ const MappedFiles::Listing& MappedFiles::ListHostFolder(const fs::path& folder) 
         if (!entry.IsLink) {
             entry.IsDirectory = item.is_directory(ec);
             if (!entry.IsDirectory && !item.is_regular_file(ec)) continue;
+        }
+        if (entry.IsDirectory) {
+            const std::optional<std::uint64_t> own = HostVolumeId(item.path());
+            entry.OtherFileSystem = own && volume && *own != *volume;
         }
         listing.Entries.try_emplace(std::move(name), std::move(entry));
     }
@@ -238,7 +245,7 @@ bool MappedFiles::ListDirectory(std::string_view folder, std::vector<DirEntry>& 
     const Listing& listing = ListHostFolder(found->Target);
     if (!listing.Listed) return false;
     for (const auto& [name, entry] : listing.Entries) {
-        DirEntry item{name, entry.IsDirectory, entry.IsLink};
+        DirEntry item{name, entry.IsDirectory, entry.IsLink, entry.OtherFileSystem};
         if (entry.IsLink) {
             const std::optional<Reached> reached = Reach(found->Target, entry);
             item.IsDirectory = reached && reached->IsDirectory;
@@ -267,6 +274,11 @@ bool MappedFiles::ReadWholeFile(std::string_view path, std::size_t maxBytes, std
         return false;
     }
     return true;
+}
+
+std::string MappedFiles::HostPath(std::string_view path) {
+    const std::optional<Found> found = Find(path);
+    return found ? FromHostPath(found->HostPath) : std::string();
 }
 
 bool MappedFiles::DeleteFile(std::string_view path) {

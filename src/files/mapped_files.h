@@ -76,6 +76,7 @@ class MappedFiles final : public FileProbes {
     bool ReadWholeFile(std::string_view path, std::size_t maxBytes, std::string& bytes) override;
     // Deletes a file or a link to a file (the link, not its target); never a folder.
     bool DeleteFile(std::string_view path) override;
+    std::string HostPath(std::string_view path) override;
 
     // Forgets every cached listing (the host changed behind the object's back).
     void Invalidate() { listings_.clear(); }
@@ -85,6 +86,7 @@ class MappedFiles final : public FileProbes {
         std::filesystem::path HostName;  // the name on the host
         bool IsDirectory = false;
         bool IsLink = false;
+        bool OtherFileSystem = false;  // a folder mounted from another file system
     };
     // One host folder: its entries by their Windows names; Listed is false when it could not
     // be read.

@@ -1,6 +1,9 @@
 // The durable-file seam over POSIX calls: mkstemp beside the target, write, fsync, close,
-// rename, then fsync of the folder. Not built on Windows (win32_durable_file.cpp is).
+// rename (or, for a new file, a rename that never replaces), then fsync of the folder. Not
+// built on Windows (win32_durable_file.cpp is).
 #include <fcntl.h>
+#include <limits.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,6 +26,44 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
+constexpr std::string_view kTempSuffix = ".tmp-XXXXXX";
+
+// The temporary file's path: the target's path and kTempSuffix, the target's name cut short
+// (at a character's start) where the two would not fit in one file name.
+std::string TempPattern(const std::string& path) {
+    const std::size_t nameStart = path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1;
+    std::size_t nameEnd = path.size();
+    const std::size_t room = NAME_MAX - kTempSuffix.size();
+    if (nameEnd - nameStart > room) {
+        nameEnd = nameStart + room;
+        while (nameEnd > nameStart && (static_cast<unsigned char>(path[nameEnd]) & 0xC0) == 0x80) {
+            --nameEnd;
+        }
+    }
+    return path.substr(0, nameEnd) + std::string(kTempSuffix);
+}
+
+// Gives `temp` the name `target` unless a file has it, in one step: EEXIST when one has.
+bool RenameNoReplace(const std::string& temp, const std::string& target) {
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS) return false;
+#endif
+    // File systems without that rename: a hard link fails on an existing name too.
+    if (::link(temp.c_str(), target.c_str()) == 0) {
+        ::unlink(temp.c_str());
+        return true;
+    }
+    if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP) return false;
+    // Nor hard links: the name is claimed by an exclusive create, then replaced by the file.
+    const int claim = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (claim < 0) return false;
+    ::close(claim);
+    return ::rename(temp.c_str(), target.c_str()) == 0;
+}
+
 class PosixDurableFile final : public DurableFile {
 public:
     ~PosixDurableFile() override { Abandon(); }
@@ -32,7 +73,7 @@ public:
         path_ = path;
         // The temporary name ends in random characters, never in ".reg", so a folder listing of
         // backups does not show a half-written file.
-        std::string pattern = path + ".tmp-XXXXXX";
+        std::string pattern = TempPattern(path);
         std::vector<char> name(pattern.begin(), pattern.end());
         name.push_back('\0');
         const int fd = ::mkstemp(name.data());
@@ -58,6 +99,43 @@ public:
     }
 
     FileStatus Commit() override {
+        if (FileStatus closed = FlushAndClose(); !closed) return closed;
+        if (::rename(temp_.c_str(), path_.c_str()) != 0) {
+            return FileStatus::Failure("cannot replace " + path_ + ": " + Reason(errno));
+        }
+        temp_.clear();
+        flushed_ = false;
+        SyncFolder();
+        return {};
+    }
+
+    FileStatus CommitNew(const std::string& path) override {
+        if (FileStatus closed = FlushAndClose(); !closed) return closed;
+        if (!RenameNoReplace(temp_, path)) {
+            FileStatus failure = FileStatus::Failure("cannot create " + path + ": " + Reason(errno));
+            failure.Exists = errno == EEXIST;
+            return failure;
+        }
+        path_ = path;
+        temp_.clear();
+        flushed_ = false;
+        SyncFolder();
+        return {};
+    }
+
+    void Abandon() override {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+        if (!temp_.empty()) ::unlink(temp_.c_str());
+        temp_.clear();
+        flushed_ = false;
+    }
+
+private:
+    // Flushes and closes the temporary file; harmless when it is closed already (a CommitNew
+    // that found its name taken).
+    FileStatus FlushAndClose() {
+        if (flushed_) return {};
         if (fd_ < 0) return FileStatus::Failure("cannot write " + path_ + ": the file is not open");
         if (::fsync(fd_) != 0) {
             return FileStatus::Failure("cannot flush " + path_ + " to disk: " + Reason(errno));
@@ -70,22 +148,10 @@ public:
         if (::close(fd) != 0) {
             return FileStatus::Failure("cannot close " + path_ + ": " + Reason(errno));
         }
-        if (::rename(temp_.c_str(), path_.c_str()) != 0) {
-            return FileStatus::Failure("cannot replace " + path_ + ": " + Reason(errno));
-        }
-        temp_.clear();
-        SyncFolder();
+        flushed_ = true;
         return {};
     }
 
-    void Abandon() override {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-        if (!temp_.empty()) ::unlink(temp_.c_str());
-        temp_.clear();
-    }
-
-private:
     // Makes the rename itself durable. Some file systems refuse fsync on a folder (EINVAL);
     // the data is on disk by then either way, so that is no failure.
     void SyncFolder() const {
@@ -98,6 +164,7 @@ private:
     std::string path_;
     std::string temp_;  // the temporary file while it exists
     int fd_ = -1;
+    bool flushed_ = false;  // the temporary file is on disk and closed
 };
 
 }  // namespace

@@ -89,6 +89,45 @@ public:
     }
 
     FileStatus Commit() override {
+        if (FileStatus closed = FlushAndClose(); !closed) return closed;
+        if (!Replace()) {
+            return FileStatus::Failure("cannot replace " + path_ + ": " +
+                                       ErrorText(GetLastError()));
+        }
+        temp_.clear();
+        flushed_ = false;
+        return {};
+    }
+
+    // MoveFileExW without MOVEFILE_REPLACE_EXISTING fails on an existing name.
+    FileStatus CommitNew(const std::string& path) override {
+        if (FileStatus closed = FlushAndClose(); !closed) return closed;
+        if (!MoveFileExW(LongPathForm(temp_).c_str(), LongPathForm(path).c_str(),
+                         MOVEFILE_WRITE_THROUGH)) {
+            const DWORD error = GetLastError();
+            FileStatus failure = FileStatus::Failure("cannot create " + path + ": " + ErrorText(error));
+            failure.Exists = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
+            return failure;
+        }
+        path_ = path;
+        temp_.clear();
+        flushed_ = false;
+        return {};
+    }
+
+    void Abandon() override {
+        if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+        file_ = INVALID_HANDLE_VALUE;
+        if (!temp_.empty()) DeleteFileW(LongPathForm(temp_).c_str());
+        temp_.clear();
+        flushed_ = false;
+    }
+
+private:
+    // Flushes and closes the temporary file; harmless when it is closed already (a CommitNew
+    // that found its name taken).
+    FileStatus FlushAndClose() {
+        if (flushed_) return {};
         if (file_ == INVALID_HANDLE_VALUE) {
             return FileStatus::Failure("cannot write " + path_ + ": the file is not open");
         }
@@ -101,22 +140,10 @@ public:
         if (!CloseHandle(file)) {
             return FileStatus::Failure("cannot close " + path_ + ": " + ErrorText(GetLastError()));
         }
-        if (!Replace()) {
-            return FileStatus::Failure("cannot replace " + path_ + ": " +
-                                       ErrorText(GetLastError()));
-        }
-        temp_.clear();
+        flushed_ = true;
         return {};
     }
 
-    void Abandon() override {
-        if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-        file_ = INVALID_HANDLE_VALUE;
-        if (!temp_.empty()) DeleteFileW(LongPathForm(temp_).c_str());
-        temp_.clear();
-    }
-
-private:
     // Systems without MoveFileExW (it fails with ERROR_CALL_NOT_IMPLEMENTED) get the old file
     // deleted first and the new one moved in its place.
     bool Replace() const {
@@ -134,6 +161,7 @@ private:
     std::string path_;
     std::string temp_;
     HANDLE file_ = INVALID_HANDLE_VALUE;
+    bool flushed_ = false;  // the temporary file is on disk and closed
 };
 
 }  // namespace

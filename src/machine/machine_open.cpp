@@ -30,6 +30,9 @@ bool OpenPrefix(const MachineSource& source, Opened& opened, const WarningSink& 
     std::unique_ptr<registry::WinePrefixStore> prefix =
         OpenWinePrefixRegistry(source.WinePrefix, error);
     if (!prefix) return false;
+    for (const std::string& warning : prefix->Warnings()) {
+        if (warn) warn("warning: " + warning);
+    }
     registry::MappedFilesConfig config;
     WinePrefixMachine(source.WinePrefix, *prefix, config);
     const std::string wineData = FindWineDataDir(WineDataSearchFromEnvironment(source.WineDataDir));

@@ -48,7 +48,9 @@ class RegFileReader::Impl {
 
     bool Failed() {
         status_ = RegFileStatus::Failure(
-            decoder_.Error().empty() ? parser_.Error() : source_ + ":1: " + decoder_.Error());
+            decoder_.Error().empty()
+                ? parser_.Error()
+                : source_ + ":" + std::to_string(decoder_.ErrorLine()) + ": " + decoder_.Error());
         return false;
     }
 

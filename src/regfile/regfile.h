@@ -156,6 +156,11 @@ std::string ApplyRegOperation(const RegOperation& op, RegistryAccess& access);
 RegFileStatus ApplyRegFile(const RegFile& file, RegistryAccess& access);
 RegFileStatus ApplyRegFile(const RegFile& file, RegistryStore& store);
 
+// Reads a file from disk as it streams by and hands each operation to `onOperation`, without
+// applying anything; the status is the reading's.
+RegFileStatus StreamRegFile(const std::string& path, const CodePage& codePage, RegImportMode mode,
+                            const RegOperationSink& onOperation);
+
 // Reads a file from disk and applies it as it streams by; memory follows the registry, not
 // the file. Strict: nothing is applied unless the whole file reads (a first pass checks it, a
 // second applies it). Lenient: each skipped or changed line goes to `onNote` and the rest is

@@ -182,12 +182,18 @@ RegFileStatus ApplyRegFile(const RegFile& file, RegistryStore& store) {
     return ApplyRegFile(file, access.Access);
 }
 
+RegFileStatus StreamRegFile(const std::string& path, const CodePage& codePage, RegImportMode mode,
+                            const RegOperationSink& onOperation) {
+    RegFileReader reader(path, mode, codePage, onOperation);
+    return StreamFile(path, reader);
+}
+
 RegFileStatus LoadRegFile(const std::string& path, RegistryStore& store, const CodePage& codePage,
                           RegImportMode mode, const RegNoteSink& onNote) {
     if (mode == RegImportMode::Strict) {
         // First pass: the whole file must read before anything is applied.
-        RegFileReader check(path, mode, codePage, [](RegOperation&&) {});
-        if (RegFileStatus checked = StreamFile(path, check); !checked) return checked;
+        const RegFileStatus checked = StreamRegFile(path, codePage, mode, [](RegOperation&&) {});
+        if (!checked) return checked;
     }
     StoreAccess access(store);
     OperationApplier applier(path, access.Access);

@@ -45,8 +45,18 @@ bool IsLineFeed(std::string_view bytes, std::size_t pos) {
 
 }  // namespace
 
-RegTextDecoder::RegTextDecoder(const CodePage& codePage)
-    : codePage_(codePage), asciiKept_(KeepsAscii(codePage)) {}
+RegTextDecoder::RegTextDecoder(const CodePage& codePage, std::size_t maxLineBytes)
+    : codePage_(codePage), asciiKept_(KeepsAscii(codePage)), maxLineBytes_(maxLineBytes) {}
+
+bool RegTextDecoder::LineFits(std::size_t more) {
+    if (partial_.size() + more <= maxLineBytes_) return true;
+    partial_.clear();
+    partial_.shrink_to_fit();
+    errorLine_ = lines_ + 1;
+    error_ = "the line is longer than " + std::to_string(maxLineBytes_) +
+             " bytes, more than any registry value holds; nothing of the file is read";
+    return false;
+}
 
 bool RegTextDecoder::Feed(std::string_view bytes, const LineSink& sink) {
     if (!error_.empty()) return false;
@@ -121,6 +131,7 @@ bool RegTextDecoder::SplitUnits(std::string_view bytes, const LineSink& sink) {
         }
         if (end == bytes.size()) break;
         const std::string_view piece = bytes.substr(start, end - start);
+        if (!LineFits(piece.size())) return false;
         bool go = true;
         if (partial_.empty()) {
             go = Deliver(piece, sink);
@@ -134,6 +145,7 @@ bool RegTextDecoder::SplitUnits(std::string_view bytes, const LineSink& sink) {
         start = pos;
         if (!go) return false;
     }
+    if (!LineFits(bytes.size() - start)) return false;
     partial_.append(bytes.substr(start));
     return true;
 }

@@ -125,6 +125,12 @@ std::optional<std::string> ValidateBackupName(std::string_view name) {
     return std::nullopt;
 }
 
+std::optional<std::string> CheckBackupPathLength(std::string_view programFolder,
+                                                 std::string_view name) {
+    return registry::HostNameLengthProblem(programFolder,
+                                           std::string(name) + std::string(kBackupExtension));
+}
+
 std::string BackupFilePath(std::string_view programFolder, std::string_view name) {
     return std::string(programFolder) + std::string(name) + std::string(kBackupExtension);
 }

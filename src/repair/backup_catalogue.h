@@ -39,6 +39,12 @@ std::string ProposedCustomBackupName(const std::tm& now);
 // not UTF-8.
 std::optional<std::string> ValidateBackupName(std::string_view name);
 
+// Why the backup file of a valid name cannot be made in `programFolder` (with its trailing
+// separator) on this host because of its length (the host's name and path limits), or
+// nothing when it can.
+std::optional<std::string> CheckBackupPathLength(std::string_view programFolder,
+                                                 std::string_view name);
+
 // The backup file of a name: `programFolder` (with its trailing separator) + name + ".reg".
 std::string BackupFilePath(std::string_view programFolder, std::string_view name);
 

@@ -15,6 +15,26 @@
 
 namespace hivewarden::repair {
 
+// One deletion line of a file to restore.
+struct RestoreDeletion {
+    std::size_t Line = 0;
+    std::string What;     // "[-HKEY_LOCAL_MACHINE\Software]", "\"x\"=- in [HKEY_...\Run]"
+    std::string Refusal;  // why the deletion guard forbids it; empty: allowed when asked for
+};
+
+// A file checked before anything of it is restored.
+struct RestoreCheck {
+    registry::FileStatus Status;  // failed: nothing of the file may be applied; says why
+    std::vector<RestoreDeletion> Deletions;
+};
+
+// Reads `path` strictly (a REGEDIT4 file in `codePage`) and lists its deletion lines ([-key]
+// and "name"=-), which the program's own backups never hold. The check fails when the file
+// does not read, when a key deletion is one the repair's deletion guard forbids (a root, a
+// branch that holds the entries of many programs or of the system), and, unless
+// `allowDeletions`, when the file holds any deletion line at all.
+RestoreCheck CheckRestore(const std::string& path, const CodePage& codePage, bool allowDeletions);
+
 class BackupImporter {
   public:
     virtual ~BackupImporter() = default;
@@ -26,14 +46,16 @@ class BackupImporter {
 // The program's own importer: reads the file with the strict .reg reader and applies it to
 // the store in file order: keys are created, [-key] lines delete whole subtrees, values are
 // written with their exact type and bytes (hex(2), hex(7) and every other hex(N) form
-// included), "name"=- deletes a value. Nothing of a file is applied unless all of it parses,
-// and a change the store refuses (access denied on the live registry) undoes the file's
-// earlier changes (all_or_nothing_import.h): each file applies whole or not at all.
+// included), "name"=- deletes a value. Nothing of a file is applied unless all of it parses
+// and passes CheckRestore (deletion lines only with `allowDeletions`), and a change the store
+// refuses (access denied on the live registry) undoes the file's earlier changes
+// (all_or_nothing_import.h): each file applies whole or not at all.
 // A REGEDIT4 file is read in the code page backups are written in (SystemBackupCodePage),
 // or in `codePage` when one is given; a version 5 file as UTF-16LE.
 class StoreImporter final : public BackupImporter {
   public:
-    explicit StoreImporter(registry::RegistryStore& store, const CodePage* codePage = nullptr);
+    explicit StoreImporter(registry::RegistryStore& store, const CodePage* codePage = nullptr,
+                           bool allowDeletions = false);
     ~StoreImporter() override;
     registry::FileStatus Import(const std::string& path) override;
 
@@ -41,7 +63,12 @@ class StoreImporter final : public BackupImporter {
     registry::RegistryStore& store_;
     std::unique_ptr<CodePage> own_;  // the system's, when no code page was given
     const CodePage* codePage_;       // not owned
+    bool allowDeletions_;
 };
+
+// The code page REGEDIT4 backups are read in: the system's ANSI code page (kept in `own`), or
+// Windows-1252 where the system cannot convert it.
+const CodePage& BackupReadCodePage(std::unique_ptr<CodePage>& own);
 
 // The system's default action for the file: no verb, no parameters, no working folder, the
 // normal window state; `ownerWindow` (a window handle, or null) owns what it shows. Does not

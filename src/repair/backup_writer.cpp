@@ -18,6 +18,11 @@ using registry::kRegLineEnd;
 // Text is handed to the durable file in pieces of about this size.
 constexpr std::size_t kWriteChunkBytes = 64 * 1024;
 
+// The ending of a backup's file name, kept after the number of a next free name.
+constexpr std::string_view kBackupSuffix = ".reg";
+// Numbered names tried before the file is given up as unnameable.
+constexpr int kMaxNameNumber = 10000;
+
 std::string LastComponent(std::string_view path) {
     const std::size_t slash = path.rfind('\\');
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
@@ -214,8 +219,10 @@ bool AddValueBlock(std::string_view fullKeyPath, std::string_view name,
     return true;
 }
 
-registry::FileStatus BackupFile::Open(const std::string& path) {
+registry::FileStatus BackupFile::Open(const std::string& path, bool nextFreeName) {
     Abandon();
+    path_ = path;
+    nextFreeName_ = nextFreeName;
     status_ = file_.Begin(path);
     open_ = status_.Ok;
     return status_;
@@ -295,11 +302,29 @@ registry::FileStatus BackupFile::Close() {
         if (!status_) break;
     }
     if (status_) status_ = file_.Write(bytes + registry::EncodeRegText(text, format_));
-    if (status_) status_ = file_.Commit();
+    if (status_) status_ = CommitUnderFreeName();
     if (!status_) file_.Abandon();
     open_ = false;
     Reset();
     return status_;
+}
+
+registry::FileStatus BackupFile::CommitUnderFreeName() {
+    registry::FileStatus status = file_.CommitNew(path_);
+    if (!nextFreeName_) return status;
+    const bool hasSuffix =
+        path_.size() >= kBackupSuffix.size() &&
+        EqualsNoCase(std::string_view(path_).substr(path_.size() - kBackupSuffix.size()),
+                     kBackupSuffix);
+    const std::size_t stemEnd = path_.size() - (hasSuffix ? kBackupSuffix.size() : 0);
+    const std::string stem = path_.substr(0, stemEnd);
+    const std::string suffix = path_.substr(stemEnd);
+    for (int number = 2; !status && status.Exists && number <= kMaxNameNumber; ++number) {
+        const std::string next = stem + "-" + std::to_string(number) + suffix;
+        status = file_.CommitNew(next);
+        if (status) path_ = next;
+    }
+    return status;
 }
 
 void BackupFile::Abandon() {

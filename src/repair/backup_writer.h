@@ -103,7 +103,10 @@ class BackupFile {
     BackupFile(const BackupFile&) = delete;
     BackupFile& operator=(const BackupFile&) = delete;
 
-    registry::FileStatus Open(const std::string& path);
+    // Close gives the file the name `path` only when no file has it (no other run's backup is
+    // ever replaced). With `nextFreeName`, a name taken meanwhile makes Close take the first
+    // free one of path's name with "-2", "-3", ... before ".reg"; without, Close fails then.
+    registry::FileStatus Open(const std::string& path, bool nextFreeName = false);
     void Add(registry::RegLines&& block);
     void AddEmptyLine();
     // The whole-key block of root\path, collected now; nothing when an earlier block holds the
@@ -125,6 +128,8 @@ class BackupFile {
     registry::FileStatus Close();
     void Abandon();
     const registry::FileStatus& Status() const { return status_; }
+    // The file Close wrote (see Open).
+    const std::string& Path() const { return path_; }
     // The form Close wrote the file in.
     const registry::RegWriteFormat& Format() const { return format_; }
 
@@ -132,6 +137,8 @@ class BackupFile {
     registry::DurableFile& file_;
     const CodePage* ansi_;  // not owned; may be null
     registry::FileStatus status_;
+    // Commits the written file under path_ or, with nextFreeName_, the next free name.
+    registry::FileStatus CommitUnderFreeName();
     // Ends the value group of the last value block.
     void EndValueGroup();
     // Forgets every gathered line, key and group.
@@ -140,6 +147,8 @@ class BackupFile {
     registry::RegLines lines_;
     registry::RegWriteFormat format_;
     bool open_ = false;
+    std::string path_;
+    bool nextFreeName_ = false;
     WrittenKeys written_;
     std::string groupKey_;       // the key of the value block added last; empty: none
     bool groupEmptyLine_ = false;  // that group ends with an empty line

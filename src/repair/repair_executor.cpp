@@ -54,7 +54,9 @@ public:
             file = own.get();
         }
         targetStillMissing_ = options.TargetStillMissing;
-        if (BackupPass(backupPath, *file, BackupCodePage(options))) ApplyPass();
+        if (BackupPass(backupPath, options.NextFreeBackupName, *file, BackupCodePage(options))) {
+            ApplyPass();
+        }
         return std::move(result_);
     }
 
@@ -121,10 +123,10 @@ private:
         return systemCodePage_.get();
     }
 
-    bool BackupPass(const std::string& path, registry::DurableFile& file,
+    bool BackupPass(const std::string& path, bool nextFreeName, registry::DurableFile& file,
                     const CodePage* codePage) {
         BackupFile backup(file, codePage);
-        registry::FileStatus status = backup.Open(path);
+        registry::FileStatus status = backup.Open(path, nextFreeName);
         if (!status) return Fail(std::string(kNothingChanged) + status.Message);
         for (std::size_t i = 0; i < actions_.size(); ++i) {
             RepairAction& action = actions_[i];
@@ -139,8 +141,9 @@ private:
         }
         status = backup.Close();
         if (!status) return Fail(std::string(kNothingChanged) + status.Message);
+        result_.BackupPath = backup.Path();
         std::string error;
-        if (!CheckBackup(path, actions_, access_, codePage ? *codePage : Windows1252(), error)) {
+        if (!CheckBackup(result_.BackupPath, actions_, access_, codePage ? *codePage : Windows1252(), error)) {
             return Fail(std::string(kNothingChanged) + error);
         }
         return true;

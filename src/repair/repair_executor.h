@@ -32,6 +32,11 @@ struct RepairOptions {
     // is still missing; asked again just before an entry found missing by the scan is changed.
     // Null: targets are not asked again (callers without a file system).
     std::function<bool(std::string_view keyPath, std::string_view data)> TargetStillMissing;
+    // The backup never replaces a file. True: when its name is taken by the time it is
+    // written (another run in the same second), it takes the first free name with "-2",
+    // "-3", ... (a name the program chose); false: the repair fails then (a name the user
+    // gave).
+    bool NextFreeBackupName = false;
 };
 
 // The reason given for an entry that is no longer what the scan saw.
@@ -53,6 +58,7 @@ struct RepairNote {
 
 struct RepairResult {
     std::optional<RepairError> Error;  // set: nothing was changed
+    std::string BackupPath;            // the backup written (see NextFreeBackupName)
     std::int32_t Marked = 0;           // entries that took part
     std::int32_t Changed = 0;          // deletions and changes that took effect
     std::int32_t Unchanged = 0;        // nothing left to do (the key or value was gone)

@@ -35,6 +35,7 @@ public:
     bool ListDirectory(std::string_view folder, std::vector<registry::DirEntry>& entries) override;
     bool ReadWholeFile(std::string_view path, std::size_t maxBytes, std::string& bytes) override;
     bool DeleteFile(std::string_view path) override;
+    std::string HostPath(std::string_view path) override { return inner_.HostPath(path); }
 
     // Forgets every answer (a new scan starts, or the file system changed).
     void Clear();

@@ -154,7 +154,10 @@ void StartScan(ScanSession& session, ScanFrontEnd& frontEnd, const ScanRequest& 
         const ShortcutScanContext context{
             session.Access.Probes(), session.State, session.ScanHalted,
             [&frontEnd](const ShortcutEntry& entry) { frontEnd.ShortcutFound(entry); }, codePage};
-        SearchShortcuts("C:\\", session.Shortcuts, context);
+        if (const std::string refusal = SearchShortcuts("C:\\", session.Shortcuts, context);
+            !refusal.empty()) {
+            frontEnd.ShowMessage(refusal);
+        }
     }
     frontEnd.ScanFinished();
     CancelEngine(session);

@@ -33,6 +33,7 @@ public:
     bool ListDirectory(std::string_view folder, std::vector<registry::DirEntry>& entries) override;
     bool ReadWholeFile(std::string_view path, std::size_t maxBytes, std::string& bytes) override;
     bool DeleteFile(std::string_view path) override;
+    std::string HostPath(std::string_view path) override { return inner_.HostPath(Seen(path)); }
 
 private:
     // The path a program of this view reaches: `path` itself or its redirection, kept in

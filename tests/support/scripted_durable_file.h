@@ -48,11 +48,28 @@ public:
         return real_->Write(bytes);
     }
     registry::FileStatus Commit() override {
+        if (FailCommit) return Committed({});
+        return Committed(real_->Commit());
+    }
+    registry::FileStatus CommitNew(const std::string& path) override {
+        if (FailCommit) return Committed({});
+        registry::FileStatus status = real_->CommitNew(path);
+        if (status) Path = path;
+        return Committed(std::move(status));
+    }
+    void Abandon() override {
+        Abandoned = true;
+        real_->Abandon();
+    }
+
+private:
+    // The outcome of a commit whose real work gave `status`: the cued failure, or `status`
+    // with AfterCommit's changes made to the committed file.
+    registry::FileStatus Committed(registry::FileStatus status) {
         if (FailCommit) {
             return registry::FileStatus::Failure("cannot flush " + Path +
                                                  " to disk: Input/output error");
         }
-        registry::FileStatus status = real_->Commit();
         if (status && AfterCommit) {
             std::string bytes;
             {
@@ -64,12 +81,7 @@ public:
         }
         return status;
     }
-    void Abandon() override {
-        Abandoned = true;
-        real_->Abandon();
-    }
 
-private:
     std::unique_ptr<registry::DurableFile> real_;
 };
 

@@ -15,6 +15,9 @@ ShortcutRemoval RemoveMarkedShortcuts(const ShortcutResults& results, const Conf
     removal.Confirmed = true;
     for (const ShortcutEntry& entry : results) {
         if (!entry.RemoveMark) continue;
+        if (std::string host = probes.HostPath(entry.LinkPath + ".lnk"); !host.empty()) {
+            removal.HostPaths[entry.LinkIndex] = std::move(host);
+        }
         const bool deleted = probes.DeleteFile(entry.LinkPath + ".lnk");
         (deleted ? removal.Deleted : removal.Failed).push_back(entry.LinkIndex);
     }

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -23,6 +25,9 @@ struct ShortcutRemoval {
     bool Confirmed = false;             // the question was asked and answered Yes
     std::vector<std::int32_t> Deleted;  // LinkIndex of each file deleted, in array order
     std::vector<std::int32_t> Failed;   // LinkIndex of each file that could not be deleted
+    // LinkIndex -> the host file each marked shortcut was, asked before the deletion, where
+    // drives are host folders (FileProbes::HostPath); absent elsewhere.
+    std::map<std::int32_t, std::string> HostPaths;
 };
 
 // When any entry is marked: asks once, and on Yes deletes LinkPath + ".lnk" of every marked

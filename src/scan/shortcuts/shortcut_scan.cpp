@@ -38,7 +38,10 @@ std::vector<std::string> CollectSubfolders(const std::string& folder,
         if (context.ScanHalted) break;
         context.Signals.Yield();
         std::string name = StripNulls(entry.Name);
-        if (name.empty() || IsDotName(name) || !entry.IsDirectory || entry.IsLink) continue;
+        if (name.empty() || IsDotName(name) || !entry.IsDirectory || entry.IsLink ||
+            entry.OtherFileSystem) {
+            continue;
+        }
         // Room for the name, its "\" and at least one more name below.
         if (folderLength + registry::Utf16Length(name) + 1 >= kMaxShortcutPathLength) continue;
         subfolders.push_back(std::move(name));
@@ -73,7 +76,8 @@ void CheckShortcuts(const std::string& folder, const std::vector<registry::DirEn
         context.Signals.Yield();
         // Cancel may have come in during the yield: no file is read after it.
         if (context.ScanHalted) break;
-        if (entry.IsDirectory || !IsLinkFileName(name)) continue;
+        // A link may lead off the machine: it is neither read nor reported.
+        if (entry.IsDirectory || entry.IsLink || !IsLinkFileName(name)) continue;
         if (folderLength + registry::Utf16Length(name) > kMaxShortcutPathLength) continue;
         CheckShortcut(folder + name, results, context);
     }
@@ -96,10 +100,14 @@ FolderVisit VisitFolder(std::string folder, ShortcutResults& results,
 
 }  // namespace
 
-void SearchShortcuts(std::string_view folder, ShortcutResults& results,
-                     const ShortcutScanContext& context) {
+std::string SearchShortcuts(std::string_view folder, ShortcutResults& results,
+                            const ShortcutScanContext& context) {
     std::string start(folder);
     if (start.empty() || start.back() != '\\') start += '\\';
+    if (context.Probes.HostPath(start) == "/") {
+        return "The shortcut search was not run: " + start +
+               " is the host's root folder \"/\", and the search would walk the whole host";
+    }
     std::vector<FolderVisit> stack;
     stack.push_back(VisitFolder(std::move(start), results, context));
     while (!stack.empty() && !context.ScanHalted) {
@@ -114,6 +122,7 @@ void SearchShortcuts(std::string_view folder, ShortcutResults& results,
         FolderVisit visit = VisitFolder(std::move(child), results, context);
         stack.push_back(std::move(visit));
     }
+    return {};
 }
 
 }  // namespace hivewarden::scan

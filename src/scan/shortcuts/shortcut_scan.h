@@ -52,8 +52,11 @@ struct ShortcutScanContext {
 // read and is neither an existing folder nor an existing file. Folders that cannot be listed
 // are skipped silently; folder links (junctions, symbolic links) are not entered, so a link
 // pointing at one of its own parents cannot make the walk endless; the folders they lead to
-// are walked under their real path.
-void SearchShortcuts(std::string_view folder, ShortcutResults& results,
-                     const ShortcutScanContext& context);
+// are walked under their real path. The walk stays on the machine: a folder mounted from
+// another file system is not entered, a shortcut file that is a link is not read, and where
+// `folder` is the host's root folder "/" (a Wine prefix whose drive maps the whole host)
+// nothing is walked at all and the reason is returned; otherwise empty text.
+std::string SearchShortcuts(std::string_view folder, ShortcutResults& results,
+                            const ShortcutScanContext& context);
 
 }  // namespace hivewarden::scan

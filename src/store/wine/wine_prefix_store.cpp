@@ -27,7 +27,9 @@ struct WinePrefixStore::Node : std::enable_shared_from_this<Node> {
     Node* Parent = nullptr;
     Hive* Owner = nullptr;  // null for the HKEY_USERS node, which no file holds
     std::map<std::string, std::shared_ptr<Node>, NameLess> Children;
-    std::vector<Node*> Order;  // Children in order, rebuilt after a change
+    // Children in order without the links, rebuilt after a change: a link is not listed, so
+    // no walk reaches a key under a second name or runs round a cycle of links.
+    std::vector<Node*> Order;
     bool OrderValid = false;
     std::vector<WineValue> Values;
     WineKeyInfo Info;
@@ -190,6 +192,9 @@ std::unique_ptr<WinePrefixStore> WinePrefixStore::Load(const std::string& prefix
             error = hive->Path + ":" + error.substr(std::string_view("line ").size());
             return nullptr;
         }
+        for (const std::string& warning : hive->File.Warnings) {
+            store->warnings_.push_back(hive->Path + ":" + warning.substr(std::string_view("line ").size()));
+        }
         for (WineKeyBlock& block : hive->File.Keys) {
             Node* node = hive->Root.get();
             for (const std::string& part : block.Path) node = Child(node, part, true);
@@ -315,7 +320,9 @@ bool WinePrefixStore::SubkeyName(StoreHandle key, std::uint32_t index, std::stri
     if (!node) return false;
     if (!node->OrderValid) {
         node->Order.clear();
-        for (auto& [childName, child] : node->Children) node->Order.push_back(child.get());
+        for (auto& [childName, child] : node->Children) {
+            if (!child->Info.IsLink) node->Order.push_back(child.get());
+        }
         node->OrderValid = true;
     }
     if (index >= node->Order.size()) return false;
@@ -387,7 +394,16 @@ bool WinePrefixStore::DeleteValue(StoreHandle key, std::string_view name) {
 }
 
 bool WinePrefixStore::DeleteLeafKey(RootKey root, std::string_view path) {
-    Node* node = Walk(root, path, false);
+    // The key itself: a link as the last component is deleted, never the key it leads to.
+    const std::vector<std::string_view> parts = NonEmptyPathComponents(path);
+    if (parts.empty()) return false;
+    std::string parentPath;
+    for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
+        if (i > 0) parentPath += '\\';
+        parentPath += parts[i];
+    }
+    Node* holder = Walk(root, parentPath, false);
+    Node* node = holder ? Child(holder, std::string(parts.back()), false) : nullptr;
     if (!node || !node->Owner || !node->Parent || !node->Children.empty()) return false;
     Node* parent = node->Parent;
     std::shared_ptr<Node> keep = node->shared_from_this();

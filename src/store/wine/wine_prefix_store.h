@@ -57,6 +57,8 @@ class WinePrefixStore final : public RegistryStore {
     const std::string& UserSid() const { return userSid_; }
     // True when something changed since loading or the last Commit.
     bool HasChanges() const;
+    // What loading skipped, each naming its file and line.
+    const std::vector<std::string>& Warnings() const { return warnings_; }
 
     struct Node;
     struct Hive;
@@ -75,6 +77,7 @@ class WinePrefixStore final : public RegistryStore {
     std::array<std::unique_ptr<Hive>, 3> hives_;  // system, user, userdef
     std::shared_ptr<Node> users_;                 // HKEY_USERS: the user's and .Default
     std::string userSid_;
+    std::vector<std::string> warnings_;
     std::unordered_map<StoreHandle, std::shared_ptr<Node>> handles_;
     StoreHandle nextHandle_ = 1;
 };

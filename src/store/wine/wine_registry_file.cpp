@@ -162,11 +162,22 @@ class Reader {
             SkipSpaces(line.Text, pos);
             const char first = pos < line.Text.size() ? line.Text[pos] : '\0';
             if (first == '[') {
+                WineKeyBlock block;
+                if (!ReadKeyLine(line, pos + 1, block, error)) return false;
+                skipping_ = block.Path.size() > kMaxWineKeyDepth;
+                if (skipping_) {
+                    file_.Warnings.push_back("line " + std::to_string(index_ + 1) +
+                                             ": key nested deeper than " +
+                                             std::to_string(kMaxWineKeyDepth) +
+                                             " levels, skipped with its values");
+                    continue;
+                }
                 if (!block_) headEnd = line.Start;
                 CloseBlock(line.Start);
-                if (!OpenBlock(line, pos + 1, error)) return false;
+                OpenBlock(line, std::move(block));
                 continue;
             }
+            if (skipping_) continue;
             if (!block_) {
                 ReadHeadLine(line.Text);
                 continue;
@@ -193,24 +204,30 @@ class Reader {
         if (ParseWineString(rest, pos, '\n', units)) file_.RelativeTo = Utf8FromUtf16(units);
     }
 
-    bool OpenBlock(const Line& line, std::size_t pos, std::string& error) {
+    // The path of a key line; false, with the error, when the line cannot be read.
+    bool ReadKeyLine(const Line& line, std::size_t pos, WineKeyBlock& block, std::string& error) {
         std::u16string units;
         if (!ParseWineString(line.Text, pos, ']', units)) {
             error = "line " + std::to_string(index_ + 1) + ": malformed key (no closing \"]\")";
             return false;
         }
-        WineKeyBlock block;
         std::size_t start = 0;
         for (std::size_t i = 0; i <= units.size(); ++i) {
             if (i < units.size() && units[i] != u'\\') continue;
-            if (i > start) block.Path.push_back(Utf8FromUtf16(units.substr(start, i - start)));
+            // One name past the depth limit marks the key as too deep; more are not kept.
+            if (i > start && block.Path.size() <= kMaxWineKeyDepth) {
+                block.Path.push_back(Utf8FromUtf16(units.substr(start, i - start)));
+            }
             start = i + 1;
         }
+        return true;
+    }
+
+    void OpenBlock(const Line& line, WineKeyBlock block) {
         file_.Keys.push_back(std::move(block));
         block_ = &file_.Keys.back();
         blockStart_ = line.Start;
         contentEnd_ = line.Next;
-        return true;
     }
 
     void CloseBlock(std::size_t end) {
@@ -290,6 +307,7 @@ class Reader {
     WineRegistryFile& file_;
     std::size_t index_ = 0;
     WineKeyBlock* block_ = nullptr;
+    bool skipping_ = false;  // the lines of a key too deep to take
     std::size_t blockStart_ = 0;
     std::size_t contentEnd_ = 0;
 };

@@ -37,17 +37,24 @@ struct WineKeyBlock {
     std::string Tail;               // the blank lines and comments after it, up to the next key
 };
 
+// Keys nest at most this many levels below a root, as in Windows.
+inline constexpr std::size_t kMaxWineKeyDepth = 512;
+
 struct WineRegistryFile {
     std::string Head;  // everything before the first key line: header, comment, "#arch="
     std::vector<WineKeyBlock> Keys;
     // The relative root named by the ";; All keys relative to ..." comment, unescaped
     // ("REGISTRY\User\S-1-5-21-0-0-0-1000"); empty without one.
     std::string RelativeTo;
+    // The lines read but not taken ("line 7: key nested deeper than 512 levels, skipped with
+    // its values"); a skipped key's lines stay in the text after the block before it.
+    std::vector<std::string> Warnings;
 };
 
 // Reads a file's bytes as Wine's server does: the first line must be the header; "[" lines
 // open keys, "@" and "\"" lines are values, "#" lines are options, ";" lines and blank lines
-// are comments, anything else is ignored. A value Wine cannot read becomes an empty REG_NONE
+// are comments, anything else is ignored. A key nested deeper than kMaxWineKeyDepth is
+// skipped with its values, with a warning. A value Wine cannot read becomes an empty REG_NONE
 // value, as it does in Wine. False, with the reason ("line 1: not a Wine registry file"), only
 // for a missing header or a key line that cannot be read.
 bool ParseWineRegistryFile(std::string_view bytes, WineRegistryFile& file, std::string& error);

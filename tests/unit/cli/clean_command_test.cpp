@@ -559,9 +559,11 @@ TEST_F(SmallMachineTest, ShortcutFilesAreDeletedOnlyWhenTold) {
     EXPECT_THAT(kept.Out, HasSubstr("Kept 1 shortcut file marked Delete"));
     EXPECT_TRUE(fs::exists(shortcut_));
 
+    // The message names the host file too.
+    const std::string host = fs::canonical(shortcut_).string();
     const CliResult removed = Clean({"--delete-all", "--delete-shortcuts", "--backup", "again"});
     ASSERT_EQ(removed.Code, cli::kExitOk) << removed.Err;
-    EXPECT_THAT(removed.Out, HasSubstr("Deleted shortcut: C:\\Desktop\\Gone.lnk\n"));
+    EXPECT_THAT(removed.Out, HasSubstr("Deleted shortcut: C:\\Desktop\\Gone.lnk (" + host + ")\n"));
     EXPECT_FALSE(fs::exists(shortcut_));
     // Shortcut files are never in the backup.
     EXPECT_THAT(ReadBytes(program_ + "again.reg"), Not(HasSubstr("Gone")));
@@ -604,9 +606,10 @@ TEST_F(SmallMachineTest, RepairDeletesShortcutFilesMarkedDeleteOnlyWhenTold) {
     EXPECT_THAT(dry.Out, HasSubstr("  shortcut C:\\Desktop\\Gone.lnk: delete (not backed up)\n"));
     EXPECT_TRUE(fs::exists(shortcut_));
 
+    const std::string host = fs::canonical(shortcut_).string();
     const CliResult removed = repair("second", {"--delete-shortcuts"});
     ASSERT_EQ(removed.Code, cli::kExitOk) << removed.Err;
-    EXPECT_THAT(removed.Out, HasSubstr("Deleted shortcut: C:\\Desktop\\Gone.lnk\n"));
+    EXPECT_THAT(removed.Out, HasSubstr("Deleted shortcut: C:\\Desktop\\Gone.lnk (" + host + ")\n"));
     EXPECT_FALSE(fs::exists(shortcut_));
 }
 
@@ -635,6 +638,25 @@ TEST_F(SmallMachineTest, TheSingleRegistryFileIsWrittenBackAndSeveralNeedAnOutpu
     ASSERT_TRUE(registry::ApplyRegFile(registry::ParseRegFile(before, "before").File, original));
     ASSERT_TRUE(registry::LoadRegFile(registry_, restored));
     EXPECT_TRUE(Snapshot(original) == Snapshot(restored));
+}
+
+TEST_F(SmallMachineTest, ARestoreThatWouldDeleteABranchIsRefusedWhole) {
+    const std::string before = ReadBytes(registry_);
+    WriteBytes(program_ + "wipe.reg",
+               "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Vendor\\App]\r\n\"New\"=\"1\"\r\n\r\n"
+               "[-HKEY_LOCAL_MACHINE\\Software]\r\n\r\n[-HKEY_CURRENT_USER\\Software\\Vendor\\App\\X]\r\n");
+    for (const bool allow : {false, true}) {
+        std::vector<std::string> args = {"backups", "restore", "wipe", "--registry", registry_,
+                                         "--program-folder", program_};
+        if (allow) args.push_back("--allow-deletions");
+        const CliResult r = RunCli(args);
+        EXPECT_EQ(r.Code, cli::kExitUsage);
+        EXPECT_THAT(r.Err, HasSubstr("refused: " + program_ +
+                                     "wipe.reg:6: [-HKEY_LOCAL_MACHINE\\Software] (a "));
+        EXPECT_THAT(r.Err, HasSubstr("wipe.reg:8: [-HKEY_CURRENT_USER\\Software\\Vendor\\App\\X]"));
+        EXPECT_THAT(r.Err, HasSubstr("nothing was restored"));
+        EXPECT_EQ(ReadBytes(registry_), before);
+    }
 }
 
 TEST_F(SmallMachineTest, NothingToFixWritesNoBackup) {

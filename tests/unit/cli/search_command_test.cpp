@@ -393,24 +393,26 @@ TEST_F(SearchCommandTest, AnExistingBackupIsNeverOverwritten) {
     EXPECT_EQ(given.Out, "");  // refused before the search
 
     // The proposed name (day-month-year-hour-minute) of a search run in the same minute as an
-    // earlier one: refused after the search, nothing repaired. Both minutes the run may fall
-    // in are taken.
+    // earlier one takes the next free name; the earlier backups stay as they were. Both
+    // minutes the run may fall in are taken.
     std::tm now = cli::LocalNow();
+    std::vector<std::string> earlier;
     for (int minute = 0; minute < 2; ++minute) {
         std::tm at = now;
         at.tm_min += minute;
         std::mktime(&at);
-        tmp_.Write(custom::ProposedCustomBackupName(at) + ".reg", "earlier backup");
+        earlier.push_back(custom::ProposedCustomBackupName(at));
+        tmp_.Write(earlier.back() + ".reg", "earlier backup");
     }
     const CliResult proposed = Search({"autorun", "--delete", "--program-folder", tmp_.Folder(),
                                        "--save-registry", tmp_.File("b.reg")});
-    EXPECT_EQ(proposed.Code, cli::kExitUsage);
-    EXPECT_NE(proposed.Err.find("The entered name already exist"), std::string::npos)
-        << proposed.Err;
-    EXPECT_NE(proposed.Out.find("Kestovar Hivewarden - 1 strings found\n"), std::string::npos);
-    EXPECT_EQ(proposed.Out.find("Repaired"), std::string::npos) << proposed.Out;
+    EXPECT_EQ(proposed.Code, cli::kExitOk) << proposed.Err;
+    EXPECT_NE(proposed.Out.find("Repaired"), std::string::npos) << proposed.Out;
+    const bool second = std::filesystem::exists(tmp_.File(earlier[0] + "-2.reg")) ||
+                        std::filesystem::exists(tmp_.File(earlier[1] + "-2.reg"));
+    EXPECT_TRUE(second) << proposed.Out;
+    for (const std::string& name : earlier) EXPECT_EQ(ReadFile(tmp_.File(name + ".reg")), "earlier backup");
     EXPECT_FALSE(std::filesystem::exists(tmp_.File("a.reg")));
-    EXPECT_FALSE(std::filesystem::exists(tmp_.File("b.reg")));
     EXPECT_EQ(ReadFile(old), "old backup");
 }
 

@@ -328,11 +328,12 @@ TEST(BackupRestore, OwnImporterAppliesEveryValueFormAndTheDeletions) {
                  "@=\"default\"\r\n"
                  "\"Gone\"=-\r\n"
                  "\r\n"
-                 "[-HKEY_CURRENT_USER\\Software\\Old]\r\n"
+                 "[-HKEY_CURRENT_USER\\Software\\Old\\Sub]\r\n"
                  "\r\n"
                  "[HKEY_CURRENT_USER\\Software\\App\\Created]\r\n"
                  "\r\n");
-    repair::StoreImporter importer(store);
+    // Deletion lines apply only when asked for (--allow-deletions).
+    repair::StoreImporter importer(store, nullptr, true);
     const registry::FileStatus status = importer.Import(folder.File("first.reg"));
     ASSERT_TRUE(status) << status.Message;
 
@@ -349,7 +350,7 @@ TEST(BackupRestore, OwnImporterAppliesEveryValueFormAndTheDeletions) {
     EXPECT_EQ(ValueOf(store, cu, app, ""), SzValue("default"));
     EXPECT_EQ(ValueOf(store, cu, app, "Gone"), std::nullopt);
     EXPECT_EQ(ValueOf(store, cu, app, "Kept"), SzValue("y"));
-    EXPECT_FALSE(KeyExists(store, cu, "Software\\Old"));
+    EXPECT_TRUE(KeyExists(store, cu, "Software\\Old"));
     EXPECT_FALSE(KeyExists(store, cu, "Software\\Old\\Sub"));
     EXPECT_TRUE(KeyExists(store, cu, "Software\\App\\Created"));
 }
