@@ -19,13 +19,13 @@ namespace {
 
 using ::testing::HasSubstr;
 
-// Before: Software\App with Keep, Old and Gone; Software\Tree with a child and a value.
+// Before: Software\App with Keep, Old and Gone; Software\Vendor\Tree with a child and a value.
 void Prepare(registry::RegistryStore& store) {
     const registry::RegFileParse before = registry::ParseRegFile(
         "REGEDIT4\r\n\r\n"
         "[HKEY_CURRENT_USER\\Software\\App]\r\n"
         "\"Keep\"=\"same\"\r\n\"Old\"=\"before\"\r\n\"Gone\"=dword:00000001\r\n\r\n"
-        "[HKEY_CURRENT_USER\\Software\\Tree\\Child]\r\n\"In\"=hex:01,02,03\r\n\r\n",
+        "[HKEY_CURRENT_USER\\Software\\Vendor\\Tree\\Child]\r\n\"In\"=hex:01,02,03\r\n\r\n",
         "before.reg");
     ASSERT_TRUE(before.Status) << before.Status.Message;
     ASSERT_TRUE(registry::ApplyRegFile(before.File, store));
@@ -36,7 +36,7 @@ std::string BackupEndingWith(const std::string& last) {
     return "REGEDIT4\r\n\r\n"
            "[HKEY_CURRENT_USER\\Software\\App]\r\n"
            "\"Old\"=\"after\"\r\n\"New\"=\"added\"\r\n\"Gone\"=-\r\n\r\n"
-           "[-HKEY_CURRENT_USER\\Software\\Tree]\r\n\r\n"
+           "[-HKEY_CURRENT_USER\\Software\\Vendor\\Tree]\r\n\r\n"
            "[HKEY_CURRENT_USER\\Software\\Fresh\\Deeper]\r\n\"V\"=\"x\"\r\n\r\n"
            "[HKEY_CURRENT_USER\\Software\\App]\r\n" +
            last + "\r\n";
@@ -78,7 +78,7 @@ TEST(AllOrNothingImport, AGoodFileAppliesWhole) {
         registry::ParseRegFile(BackupEndingWith("\"Last\"=\"y\""), "backup.reg");
     ASSERT_TRUE(registry::ApplyRegFile(parsed.File, plain));
     EXPECT_EQ(Snapshot(store), Snapshot(plain));
-    EXPECT_EQ(Snapshot(store).count("HKEY_CURRENT_USER\\Software\\Tree"), 0u);
+    EXPECT_EQ(Snapshot(store).count("HKEY_CURRENT_USER\\Software\\Vendor\\Tree"), 0u);
 }
 
 TEST(AllOrNothingImport, TheImporterSaysWhatWasAppliedAndWhatCouldNotBePutBack) {
@@ -100,7 +100,7 @@ TEST(AllOrNothingImport, TheImporterSaysWhatWasAppliedAndWhatCouldNotBePutBack) 
         Prepare(store);
         store.RefuseWrite.insert("Locked");
         if (*c.AlsoRefused) store.RefuseWrite.insert(c.AlsoRefused);
-        repair::StoreImporter importer(store, &Windows1252());
+        repair::StoreImporter importer(store, &Windows1252(), true);
         const registry::FileStatus status = importer.Import(backup);
         EXPECT_FALSE(status);
         EXPECT_THAT(status.Message, HasSubstr(":14: cannot write value \"Locked\""));
