@@ -55,16 +55,37 @@ cp "$(dirname "$EXE")"/Trojan*.ini "$PROGRAM/" 2>/dev/null || true
 
 # Normalised: the findings as sets of (key, value name, data, action, description), without the
 # keys Wine rewrites at every start or keeps only in memory (HKLM\System, HKLM\HARDWARE,
-# volatile keys) and without Index, which numbers the findings in walk order.
+# volatile keys) and without Index, which numbers the findings in walk order. Findings at or
+# below one of the prefix's link keys ("#link") are left out too: Wine's own enumeration goes
+# through a link and reports its target's values a second time under the link's name, while
+# the program reads each real key once.
 normalise() {
-    python3 - "$1" <<'PY'
-import json, sys
+    python3 - "$1" "$PFX" <<'PY'
+import json, os, sys
 data = json.load(open(sys.argv[1], encoding="utf-8"))
-skip = ("HKEY_LOCAL_MACHINE\\SYSTEM\\", "HKEY_LOCAL_MACHINE\\HARDWARE\\",
-        "HKEY_CURRENT_USER\\VOLATILE ENVIRONMENT")
+skip = ["HKEY_LOCAL_MACHINE\\SYSTEM\\", "HKEY_LOCAL_MACHINE\\HARDWARE\\",
+        "HKEY_CURRENT_USER\\VOLATILE ENVIRONMENT"]
+for name, root in (("system.reg", "HKEY_LOCAL_MACHINE"), ("user.reg", "HKEY_CURRENT_USER")):
+    path = os.path.join(sys.argv[2], name)
+    if not os.path.exists(path):
+        continue
+    key = None
+    for line in open(path, encoding="utf-8", errors="replace"):
+        if line.startswith("["):
+            key = line[1:line.rindex("]")].replace("\\\\", "\\")
+        elif line.startswith("#link") and key:
+            skip.append((root + "\\" + key).upper())
+def skipped(upper):
+    for s in skip:
+        if s.endswith("\\"):
+            if upper.startswith(s):
+                return True
+        elif upper == s or upper.startswith(s + "\\"):
+            return True
+    return False
 rows = set()
 for f in data["findings"]:
-    if f["KeyPath"].upper().startswith(skip):
+    if skipped(f["KeyPath"].upper()):
         continue
     rows.add((f["KeyPath"], f["ItemName"], f["ItemData"], f["Action"], f["Description"]))
 for row in sorted(rows):
